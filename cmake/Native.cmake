@@ -1,0 +1,23 @@
+# Native build: unit tests of the portable core, its fuzzer and benchmarks.
+find_package(GTest REQUIRED)
+find_package(benchmark REQUIRED)
+enable_testing()
+
+add_library(vistaloom_test_fixtures STATIC tests/support/settings_fixtures.cpp)
+target_link_libraries(vistaloom_test_fixtures PUBLIC vistaloom_core)
+
+add_executable(vistaloom_unit_tests
+    tests/app/program_paths_test.cpp
+    tests/settings/archive_test.cpp
+    tests/settings/settings_model_test.cpp
+    tests/settings/settings_stream_test.cpp
+    tests/support/allocation_meter.cpp
+)
+target_link_libraries(vistaloom_unit_tests PRIVATE vistaloom_test_fixtures GTest::gtest_main)
+include(GoogleTest)
+gtest_discover_tests(vistaloom_unit_tests DISCOVERY_TIMEOUT 30)
+
+add_executable(vistaloom_bench bench/settings_bench.cpp)
+target_link_libraries(vistaloom_bench PRIVATE vistaloom_test_fixtures benchmark::benchmark_main)
+
+include(cmake/Fuzz.cmake)

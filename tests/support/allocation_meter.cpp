@@ -1,0 +1,54 @@
+#include "tests/support/allocation_meter.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// Each block carries its size in a header so that frees can be counted.
+constexpr std::size_t kHeader = alignof(std::max_align_t);
+bool metering = false;
+std::size_t current = 0;
+std::size_t peak = 0;
+
+void* Allocate(std::size_t size) {
+    auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
+    if (!block) throw std::bad_alloc();
+    *reinterpret_cast<std::size_t*>(block) = size;
+    if (metering) {
+        current += size;
+        if (current > peak) peak = current;
+    }
+    return block + kHeader;
+}
+
+void Free(void* p) noexcept {
+    if (!p) return;
+    auto* block = static_cast<unsigned char*>(p) - kHeader;
+    const std::size_t size = *reinterpret_cast<std::size_t*>(block);
+    if (metering) current = size > current ? 0 : current - size;
+    std::free(block);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void operator delete(void* p) noexcept { Free(p); }
+void operator delete[](void* p) noexcept { Free(p); }
+void operator delete(void* p, std::size_t) noexcept { Free(p); }
+void operator delete[](void* p, std::size_t) noexcept { Free(p); }
+
+namespace allocation_meter {
+
+Scope::Scope() {
+    current = 0;
+    peak = 0;
+    metering = true;
+}
+
+Scope::~Scope() { metering = false; }
+
+std::size_t Scope::PeakBytes() const { return peak; }
+
+}  // namespace allocation_meter
