@@ -1,0 +1,54 @@
+// The application object: start-up, single instance, the two settings
+// records, the change event and the main window.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "framework/handles_win32.h"
+#include "settings/settings_model.h"
+
+class CMainFrame;
+
+class WallpaperApp {
+public:
+    WallpaperApp();
+    ~WallpaperApp();
+    WallpaperApp(const WallpaperApp&) = delete;
+    WallpaperApp& operator=(const WallpaperApp&) = delete;
+
+    // The one application object of the process.
+    static WallpaperApp& Current();
+
+    // The start-up sequence; false when the process must end at once
+    // (another instance runs, or the main window cannot be created).
+    bool InitInstance();
+    // The message loop; returns the exit code of WM_QUIT.
+    int Run();
+    // The exit sequence: closes the change event and writes the live
+    // settings. Runs once, whether from the end of the loop or at log-off.
+    int ExitInstance(int exitCode);
+
+    // Deletes the main window object once its window is gone.
+    void OnMainFrameDestroyed();
+
+    AppSettings& Settings() { return settings_; }
+    AppSettings& WorkingCopy() { return workingCopy_; }
+    const std::string& ProgramFolder() const { return programFolder_; }
+    const std::string& WallpaperBitmapPath() const { return wallpaperBitmapPath_; }
+    HANDLE ChangeEvent() const { return changeEvent_.Get(); }
+    CMainFrame* MainFrame() const { return mainFrame_.get(); }
+
+private:
+    std::string instanceName_;
+    HANDLE instanceMutex_ = nullptr;  // held until the process ends, never closed
+    AppSettings settings_;
+    AppSettings workingCopy_;
+    std::string programFolder_;
+    std::string wallpaperBitmapPath_;
+    fw::UniqueHandle changeEvent_;
+    std::unique_ptr<CMainFrame> mainFrame_;
+    bool exited_ = false;
+};

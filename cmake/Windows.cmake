@@ -1,0 +1,37 @@
+# Cross build: Vistaloom.exe, Iconmire.dll and the test programs run under Wine.
+enable_testing()
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+# Static runtime: the binaries import system DLLs only.
+add_link_options(-static -static-libgcc -static-libstdc++)
+add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX STRICT)
+
+# Win32 sources keep UTF-8 literals in the source; the program's strings are
+# code page 932 bytes.
+set(VISTALOOM_CHARSET -finput-charset=UTF-8 -fexec-charset=CP932)
+target_compile_options(vistaloom_core PRIVATE ${VISTALOOM_CHARSET})
+
+# Everything of the program but its entry point, so that the Wine tests can
+# drive the real code in-process as well as through Vistaloom.exe.
+add_library(vistaloom_win32 STATIC
+    app/main_frame_win32.cpp
+    app/wallpaper_app_win32.cpp
+    framework/cp932_win32.cpp
+    framework/dialog_win32.cpp
+    framework/message_box_win32.cpp
+    framework/window_win32.cpp
+    settings/settings_file_win32.cpp
+)
+target_compile_options(vistaloom_win32 PUBLIC ${VISTALOOM_CHARSET})
+target_link_libraries(vistaloom_win32 PUBLIC vistaloom_core user32 gdi32 kernel32 advapi32 shell32 ole32
+    oleaut32 comctl32 comdlg32)
+
+# The version is written once, in project(); the version resource takes it from here.
+configure_file(resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+
+add_executable(Vistaloom WIN32 app/main_win32.cpp resources/vistaloom.rc)
+target_link_libraries(Vistaloom PRIVATE vistaloom_win32)
+target_include_directories(Vistaloom PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
+
+add_subdirectory(tests/wine)

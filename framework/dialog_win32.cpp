@@ -1,0 +1,93 @@
+#include "framework/dialog_win32.h"
+
+#include <vector>
+
+#include "framework/window_win32.h"
+
+namespace fw {
+
+namespace {
+
+// Messages whose result a dialog procedure returns itself instead of
+// leaving it in DWLP_MSGRESULT.
+bool ReturnsResultDirectly(UINT message) {
+    return (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) || message == WM_COMPAREITEM ||
+           message == WM_VKEYTOITEM || message == WM_CHARTOITEM || message == WM_QUERYDRAGICON;
+}
+
+}  // namespace
+
+Dialog::~Dialog() {
+    if (hwnd_ && !modal_) {
+        ::SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+INT_PTR Dialog::RunModal(HWND owner) {
+    modal_ = true;
+    return ::DialogBoxParamA(ModuleInstance(), MAKEINTRESOURCEA(resourceId_), owner, &Dialog::DialogProc,
+                             reinterpret_cast<LPARAM>(this));
+}
+
+bool Dialog::CreateChild(HWND parent) {
+    modal_ = false;
+    return ::CreateDialogParamA(ModuleInstance(), MAKEINTRESOURCEA(resourceId_), parent, &Dialog::DialogProc,
+                                reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+std::string Dialog::ItemText(int id) const {
+    const HWND item = Item(id);
+    std::vector<char> text(static_cast<size_t>(::GetWindowTextLengthA(item)) + 1, '\0');
+    const int length = ::GetWindowTextA(item, text.data(), static_cast<int>(text.size()));
+    return std::string(text.data(), static_cast<size_t>(length > 0 ? length : 0));
+}
+
+void Dialog::End(INT_PTR result) {
+    if (modal_) {
+        ::EndDialog(hwnd_, result);
+    } else {
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+bool Dialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+INT_PTR Dialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (OnMessage(message, wParam, lParam, result)) {
+        if (ReturnsResultDirectly(message)) return static_cast<INT_PTR>(result);
+        ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+        if (LOWORD(wParam) == IDOK) {
+            OnOK();
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            OnCancel();
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<Dialog*>(lParam);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        return self->OnInitDialog();
+    }
+    auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (!self) return FALSE;
+    const INT_PTR handled = self->Route(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        self->hwnd_ = nullptr;
+    }
+    return handled;
+}
+
+}  // namespace fw

@@ -1,0 +1,107 @@
+#include "framework/window_win32.h"
+
+namespace fw {
+
+namespace {
+
+// Subclassed controls keep their object in a property: their own window
+// bytes and user data may be in use by the control itself.
+constexpr char kObjectProperty[] = "fw.Window";
+
+}  // namespace
+
+HINSTANCE ModuleInstance() {
+    // The module that holds this code, also when it is linked into a DLL.
+    HMODULE module = nullptr;
+    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCSTR>(&ModuleInstance), &module);
+    return module;
+}
+
+Window::~Window() {
+    if (hwnd_ && controlProc_) {
+        ::SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc_));
+        ::RemovePropA(hwnd_, kObjectProperty);
+    } else if (hwnd_) {
+        ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+bool Window::Create(const char* className, const char* title, DWORD style, DWORD exStyle, int x, int y,
+                    int width, int height, HWND parent) {
+    WNDCLASSEXA wc{};
+    if (!::GetClassInfoExA(ModuleInstance(), className, &wc)) {
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = &Window::ClassProc;
+        wc.hInstance = ModuleInstance();
+        wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = className;
+        if (!::RegisterClassExA(&wc)) return false;
+    }
+    return ::CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent, nullptr,
+                             ModuleInstance(), this) != nullptr;
+}
+
+bool Window::Subclass(HWND control) {
+    if (!control || hwnd_) return false;
+    hwnd_ = control;
+    ::SetPropA(control, kObjectProperty, this);
+    controlProc_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::SubclassProc)));
+    if (!controlProc_) {
+        ::RemovePropA(control, kObjectProperty);
+        hwnd_ = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool Window::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+LRESULT Window::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return controlProc_ ? ::CallWindowProcA(controlProc_, hwnd_, message, wParam, lParam)
+                        : ::DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+LRESULT Window::Route(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (OnMessage(message, wParam, lParam, result)) return result;
+    return DefaultProc(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::ClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    const LRESULT result = self->Route(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        self->OnFinalMessage();  // last use of self
+    }
+    return result;
+}
+
+LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = static_cast<Window*>(::GetPropA(hwnd, kObjectProperty));
+    if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message != WM_NCDESTROY) return self->Route(message, wParam, lParam);
+    // The control goes away: put its own procedure back before it handles
+    // its last message, so that nothing calls into this object afterwards.
+    const WNDPROC own = self->controlProc_;
+    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+    ::RemovePropA(hwnd, kObjectProperty);
+    self->hwnd_ = nullptr;
+    self->controlProc_ = nullptr;
+    const LRESULT result = ::CallWindowProcA(own, hwnd, message, wParam, lParam);
+    self->OnFinalMessage();
+    return result;
+}
+
+}  // namespace fw

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/handles_win32.h"
+#include "settings/settings_stream.h"
+#include "tests/support/wine_support_win32.h"
+
+using namespace wine_test;
+
+namespace {
+
+constexpr char kFrameClass[] = "VistaloomMainFrame";
+constexpr char kMissingText[] = "Vistaloom.iniファイルがありませんでした\n初期状態でプログラムを開始します";
+constexpr char kDamagedText[] =
+    "Vistaloom.iniファイルが壊れています\n初期状態でプログラムを開始します\n"
+    "壊れたファイルはVistaloom.ini.badとして残しました";
+constexpr char kSaveFailedText[] = "ファイルが開けませんでした";
+
+std::string SettingsBytes(AppSettings& settings) {
+    MemorySink sink;
+    WriteSettings(settings, sink);
+    return sink.Bytes();
+}
+
+std::string DefaultBytes() {
+    AppSettings defaults;
+    return SettingsBytes(defaults);
+}
+
+std::string CustomBytes() {
+    AppSettings s;
+    s.intervalUnit = 2;
+    s.intervalValue = 33;
+    s.rotationEnabled = 0;
+    s.bossPicturePath = "C:\\ボス\\表.jpg";
+    WallpaperEntry entry;
+    entry.path = "C:\\写真\\海.jpg";
+    entry.transparency = 20;
+    s.imageList.push_back(entry);
+    s.iconLayout.Insert({10, 20, "ごみ箱"});
+    return SettingsBytes(s);
+}
+
+// A program folder with its own copy of Vistaloom.exe.
+class ProgramFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(::CopyFileA((BuildFolder() + "\\Vistaloom.exe").c_str(), Exe().c_str(), FALSE));
+    }
+    virtual std::string Folder() const { return folder_.Path(); }
+    std::string Exe() const { return Folder() + "\\Vistaloom.exe"; }
+    std::string Ini() const { return Folder() + "\\Vistaloom.ini"; }
+
+    // Starts the program and waits for its hidden main window.
+    HWND StartAndWaitForWindow(ChildProcess& program, const std::string& currentDirectory = "") {
+        if (!program.Start(Exe(), currentDirectory.empty() ? Folder() : currentDirectory)) return nullptr;
+        return WaitForProcessWindow(program.Id(), kFrameClass, "Vistaloom");
+    }
+
+    // Answers the start-up message box with OK after checking its text.
+    void ExpectMessageAndPressOk(ChildProcess& program, const char* text) {
+        const HWND box = WaitForMessageBox(program.Id());
+        ASSERT_NE(box, nullptr) << "no message box";
+        EXPECT_EQ(WindowText(box), "Vistaloom");
+        EXPECT_EQ(MessageBoxText(box), text);
+        PressButton(box, IDOK);
+    }
+
+    void CloseAndExpectExit(ChildProcess& program, HWND frame) {
+        ::PostMessageA(frame, WM_CLOSE, 0, 0);
+        const auto code = program.WaitForExit();
+        ASSERT_TRUE(code.has_value()) << "the program did not end after WM_CLOSE";
+        EXPECT_EQ(*code, 0u);
+    }
+
+    TempFolder folder_{"program"};
+};
+
+TEST_F(ProgramFolder, FirstStartReportsTheMissingFileAndWritesTheDefaultsAtExit) {
+    ChildProcess program;
+    ASSERT_TRUE(program.Start(Exe(), Folder()));
+    ExpectMessageAndPressOk(program, kMissingText);
+    const HWND frame = WaitForProcessWindow(program.Id(), kFrameClass, "Vistaloom");
+    ASSERT_NE(frame, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(frame));
+    EXPECT_TRUE(::GetWindowLongPtrA(frame, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_FALSE(FileExists(Ini())) << "the file is written at exit, not before";
+
+    CloseAndExpectExit(program, frame);
+    EXPECT_EQ(ReadFileBytes(Ini()), DefaultBytes());
+    EXPECT_EQ(ReadFileBytes(Ini()).size(), 51u);
+    EXPECT_FALSE(FileExists(Ini() + ".tmp"));
+}
+
+TEST_F(ProgramFolder, StoredSettingsAreReadAndWrittenBackUnchanged) {
+    ASSERT_TRUE(WriteFileBytes(Ini(), CustomBytes()));
+    ChildProcess program;
+    const HWND frame = StartAndWaitForWindow(program);  // no message: the main window comes up at once
+    ASSERT_NE(frame, nullptr);
+    CloseAndExpectExit(program, frame);
+    EXPECT_EQ(ReadFileBytes(Ini()), CustomBytes());
+}
+
+TEST_F(ProgramFolder, SecondInstanceEndsQuietlyAndLeavesTheFirstRunning) {
+    ASSERT_TRUE(WriteFileBytes(Ini(), DefaultBytes()));
+    ChildProcess first;
+    const HWND frame = StartAndWaitForWindow(first);
+    ASSERT_NE(frame, nullptr);
+
+    ChildProcess second;
+    ASSERT_TRUE(second.Start(Exe(), Folder()));
+    bool windowSeen = false;
+    ASSERT_TRUE(WaitFor([&] {
+        windowSeen = windowSeen || FindProcessWindow(second.Id(), kFrameClass) ||
+                     FindProcessWindow(second.Id(), "#32770");
+        return !second.Running();
+    })) << "the second instance did not end";
+    EXPECT_FALSE(windowSeen);
+    EXPECT_TRUE(first.Running());
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(::SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &answer));
+    CloseAndExpectExit(first, frame);
+}
+
+TEST_F(ProgramFolder, EndOfSessionWritesTheSettingsWithoutDestroyingTheWindow) {
+    ASSERT_TRUE(WriteFileBytes(Ini(), CustomBytes()));
+    ChildProcess program;
+    const HWND frame = StartAndWaitForWindow(program);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(::DeleteFileA(Ini().c_str()));  // the program holds it open only while loading
+
+    EXPECT_EQ(::SendMessageA(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    ::SendMessageA(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(ReadFileBytes(Ini()), CustomBytes());
+    EXPECT_TRUE(::IsWindow(frame));
+    program.Terminate();  // as the system ends the process after the session
+}
+
+TEST_F(ProgramFolder, DamagedFileIsKeptAndReportedAndTheProgramStartsFromTheDefaults) {
+    const std::string damaged = CustomBytes().substr(0, 60);
+    ASSERT_TRUE(WriteFileBytes(Ini(), damaged));
+    ChildProcess program;
+    ASSERT_TRUE(program.Start(Exe(), Folder()));
+    ExpectMessageAndPressOk(program, kDamagedText);
+    const HWND frame = WaitForProcessWindow(program.Id(), kFrameClass, "Vistaloom");
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(ReadFileBytes(Ini() + ".bad"), damaged);
+    CloseAndExpectExit(program, frame);
+    EXPECT_EQ(ReadFileBytes(Ini()), DefaultBytes());
+    EXPECT_EQ(ReadFileBytes(Ini() + ".bad"), damaged);
+}
+
+TEST_F(ProgramFolder, FailedSaveIsReportedAndLeavesTheOldFileIntact) {
+    ASSERT_TRUE(WriteFileBytes(Ini(), CustomBytes()));
+    ChildProcess program;
+    const HWND frame = StartAndWaitForWindow(program);
+    ASSERT_NE(frame, nullptr);
+    {
+        // Another program holds the settings file open: it cannot be replaced.
+        fw::UniqueHandle held(::CreateFileA(Ini().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        ::PostMessageA(frame, WM_CLOSE, 0, 0);
+        ExpectMessageAndPressOk(program, kSaveFailedText);
+        ASSERT_TRUE(program.WaitForExit().has_value());
+    }
+    EXPECT_EQ(ReadFileBytes(Ini()), CustomBytes());
+    EXPECT_FALSE(FileExists(Ini() + ".tmp"));
+}
+
+// 表 ends in the byte 0x5C: the program folder must not be cut there.
+class JapaneseProgramFolder : public ProgramFolder {
+protected:
+    void SetUp() override {
+        japanese_ = folder_.Path() + "\\表示";
+        ASSERT_TRUE(::CreateDirectoryA(japanese_.c_str(), nullptr));
+        ProgramFolder::SetUp();
+    }
+    std::string Folder() const override { return japanese_; }
+    std::string japanese_;
+};
+
+TEST_F(JapaneseProgramFolder, SettingsFileFollowsTheProgramFolderNotTheCurrentDirectory) {
+    ASSERT_TRUE(WriteFileBytes(Ini(), CustomBytes()));
+    TempFolder elsewhere("cwd");
+    const std::string decoy = elsewhere / "Vistaloom.ini";
+    ASSERT_TRUE(WriteFileBytes(decoy, "not a settings file"));
+
+    ChildProcess program;
+    const HWND frame = StartAndWaitForWindow(program, elsewhere.Path());
+    ASSERT_NE(frame, nullptr) << "a message box here means the wrong file was read";
+    CloseAndExpectExit(program, frame);
+    EXPECT_EQ(ReadFileBytes(Ini()), CustomBytes());
+    EXPECT_EQ(ReadFileBytes(decoy), "not a settings file");
+    EXPECT_FALSE(FileExists(folder_ / "Vistaloom.ini"));
+}
+
+}  // namespace

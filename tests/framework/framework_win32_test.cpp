@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <span>
+#include <string>
+
+#include "framework/cp932_win32.h"
+#include "framework/dialog_win32.h"
+#include "framework/handles_win32.h"
+#include "framework/window_win32.h"
+
+namespace {
+
+constexpr UINT kAsk = WM_APP + 1;
+constexpr UINT kCommandId = 100;
+
+class MappedWindow : public fw::Window {
+public:
+    int commands = 0;
+    int finalMessages = 0;
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        static const fw::MessageEntry<MappedWindow> map[] = {
+            fw::OnMessage(kAsk, &MappedWindow::OnAsk),
+            fw::OnCommand(kCommandId, &MappedWindow::OnCommandId),
+        };
+        return fw::Dispatch(map, this, message, wParam, lParam, result);
+    }
+    void OnFinalMessage() override { ++finalMessages; }
+
+private:
+    LRESULT OnAsk(WPARAM wParam, LPARAM lParam) { return static_cast<LRESULT>(wParam + lParam); }
+    void OnCommandId() { ++commands; }
+};
+
+TEST(WindowLayer, MessageMapHandlesItsEntriesAndLeavesTheRestToTheDefault) {
+    MappedWindow window;
+    ASSERT_TRUE(window.Create("VistaloomTestWindow", "タイトル", WS_OVERLAPPEDWINDOW, 0, 0, 0, 100, 100));
+    const HWND hwnd = window.Handle();
+    EXPECT_EQ(::SendMessageA(hwnd, kAsk, 40, 2), 42);
+    ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(kCommandId, BN_CLICKED), 0);
+    ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(kCommandId, 1), 0);            // accelerator
+    ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(kCommandId, EN_CHANGE), 0);    // another notification
+    EXPECT_EQ(window.commands, 2);
+    char title[64] = {};
+    ::GetWindowTextA(hwnd, title, sizeof(title));
+    EXPECT_STREQ(title, "タイトル");
+
+    ::DestroyWindow(hwnd);
+    EXPECT_EQ(window.finalMessages, 1);
+    EXPECT_EQ(window.Handle(), nullptr);
+    EXPECT_FALSE(::IsWindow(hwnd));
+}
+
+// Swallows one letter typed into an edit control.
+class NoXEdit : public fw::Window {
+public:
+    int finalMessages = 0;
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
+        if (message == WM_CHAR && wParam == 'x') {
+            result = 0;
+            return true;
+        }
+        return false;
+    }
+    void OnFinalMessage() override { ++finalMessages; }
+};
+
+TEST(WindowLayer, SubclassedControlKeepsItsOwnBehaviourForTheRest) {
+    const HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr,
+                                        ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(edit, nullptr);
+    const LONG_PTR ownProc = ::GetWindowLongPtrA(edit, GWLP_WNDPROC);
+    NoXEdit subclass;
+    ASSERT_TRUE(subclass.Subclass(edit));
+    for (char c : std::string("axbxc")) ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 0);
+    char text[16] = {};
+    ::GetWindowTextA(edit, text, sizeof(text));
+    EXPECT_STREQ(text, "abc");
+
+    ::DestroyWindow(edit);
+    EXPECT_EQ(subclass.finalMessages, 1);
+    EXPECT_EQ(subclass.Handle(), nullptr);
+
+    // An object that goes first gives the control its procedure back.
+    const HWND second = ::CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr,
+                                          ::GetModuleHandleA(nullptr), nullptr);
+    {
+        NoXEdit shortLived;
+        ASSERT_TRUE(shortLived.Subclass(second));
+        EXPECT_NE(::GetWindowLongPtrA(second, GWLP_WNDPROC), ownProc);
+    }
+    EXPECT_EQ(::GetWindowLongPtrA(second, GWLP_WNDPROC), ownProc);
+    ::DestroyWindow(second);
+}
+
+class TestDialog : public fw::Dialog {
+public:
+    TestDialog() : fw::Dialog(100) {}
+    std::string textAtInit;
+    std::string textAtOk;
+    bool endWithCustomCode = false;
+
+protected:
+    BOOL OnInitDialog() override {
+        SetItemText(101, "初期値");
+        textAtInit = ItemText(101);
+        ::PostMessageA(Handle(), endWithCustomCode ? WM_APP : WM_COMMAND, IDOK, 0);
+        return TRUE;
+    }
+    void OnOK() override {
+        textAtOk = ItemText(101);
+        fw::Dialog::OnOK();
+    }
+    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
+        if (message != WM_APP) return false;
+        End(7);
+        return true;
+    }
+};
+
+TEST(DialogLayer, ModalDialogRunsFromItsResourceAndEndsWithItsResult) {
+    TestDialog ok;
+    EXPECT_EQ(ok.RunModal(nullptr), IDOK);
+    EXPECT_EQ(ok.textAtInit, "初期値");
+    EXPECT_EQ(ok.textAtOk, "初期値");
+
+    TestDialog custom;
+    custom.endWithCustomCode = true;
+    EXPECT_EQ(custom.RunModal(nullptr), 7);
+    EXPECT_TRUE(custom.textAtOk.empty());
+}
+
+TEST(DialogLayer, ChildDialogLivesInsideItsParent) {
+    MappedWindow parent;
+    ASSERT_TRUE(parent.Create("VistaloomTestWindow", "parent", WS_OVERLAPPEDWINDOW, 0, 0, 0, 300, 200));
+    fw::Dialog page(100);
+    ASSERT_TRUE(page.CreateChild(parent.Handle()));
+    EXPECT_EQ(::GetParent(page.Handle()), parent.Handle());
+    EXPECT_NE(page.Item(101), nullptr);
+    ::DestroyWindow(parent.Handle());
+    EXPECT_EQ(page.Handle(), nullptr);
+}
+
+TEST(Handles, OwnersCloseOnceAndMoveOwnership) {
+    fw::UniqueHandle event(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(event);
+    const HANDLE raw = event.Get();
+    DWORD flags = 0;
+    fw::UniqueHandle moved = std::move(event);
+    EXPECT_FALSE(event);
+    EXPECT_TRUE(::GetHandleInformation(raw, &flags));
+    moved.Reset();
+    EXPECT_FALSE(::GetHandleInformation(raw, &flags));
+
+    fw::UniqueHandle noFile(::CreateFileA("Z:\\no\\such\\file", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(noFile);  // INVALID_HANDLE_VALUE counts as no handle
+}
+
+TEST(Cp932, ConvertsWithTheJapaneseAnsiCodePage) {
+    ASSERT_EQ(::GetACP(), 932u) << "the Wine tests run with LANG=ja_JP.UTF-8";
+    EXPECT_EQ(fw::Utf16ToAnsi(u"表示"), "\x95\x5C\x8E\xA6");
+    EXPECT_EQ(fw::AnsiToUtf16("\x95\x5C" "a"), L"表a");
+    EXPECT_EQ(fw::Utf16ToAnsi(u""), "");
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+#include "tests/support/wine_support_win32.h"
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace wine_test {
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) return true;
+        if (::GetTickCount64() >= deadline) return false;
+        ::Sleep(10);
+    }
+}
+
+std::string BuildFolder() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.find_last_of('\\'));
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+namespace {
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = ::FindFirstFileA((path + "\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string child = path + "\\" + name;
+            ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                ::DeleteFileA(child.c_str());
+            }
+        } while (::FindNextFileA(find, &found));
+        ::FindClose(find);
+    }
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryA(path.c_str());
+}
+
+}  // namespace
+
+TempFolder::TempFolder(const std::string& name) {
+    static std::atomic<int> counter{0};
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string root = std::string(temp) + "vistaloom-tests";
+    ::CreateDirectoryA(root.c_str(), nullptr);
+    path_ = root + "\\" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++counter) + "-" + name;
+    RemoveTree(path_);
+    ::CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+ChildProcess::~ChildProcess() {
+    Terminate();
+    if (info_.hProcess) ::CloseHandle(info_.hProcess);
+    if (info_.hThread) ::CloseHandle(info_.hThread);
+}
+
+bool ChildProcess::Start(const std::string& exePath, const std::string& currentDirectory) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    std::string commandLine = "\"" + exePath + "\"";
+    return ::CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            currentDirectory.c_str(), &startup, &info_) != FALSE;
+}
+
+bool ChildProcess::Running() const {
+    return info_.hProcess && ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::optional<DWORD> ChildProcess::WaitForExit(DWORD timeoutMs) {
+    if (!info_.hProcess || ::WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    ::GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+void ChildProcess::Terminate() {
+    if (Running()) {
+        ::TerminateProcess(info_.hProcess, 99);
+        ::WaitForSingleObject(info_.hProcess, kTimeoutMs);
+    }
+}
+
+namespace {
+
+struct WindowQuery {
+    DWORD processId;
+    const char* className;
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+    auto* query = reinterpret_cast<WindowQuery*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != query->processId) return TRUE;
+    char className[256] = {};
+    ::GetClassNameA(window, className, sizeof(className));
+    if (lstrcmpiA(className, query->className) != 0) return TRUE;
+    if (query->title && WindowText(window) != query->title) return TRUE;
+    query->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND FindProcessWindow(DWORD processId, const char* className, const char* title) {
+    WindowQuery query{processId, className, title, nullptr};
+    ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+HWND WaitForProcessWindow(DWORD processId, const char* className, const char* title, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindProcessWindow(processId, className, title)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
+    HWND found = nullptr;
+    // A message box is a dialog with its text in the static control 0xFFFF.
+    // Its window can exist, and even show, before that text is set.
+    const bool shown = WaitFor([&] {
+        found = FindProcessWindow(processId, "#32770");
+        return found && ::IsWindowVisible(found) && !MessageBoxText(found).empty();
+    }, timeoutMs);
+    return shown ? found : nullptr;
+}
+
+std::string WindowText(HWND window) {
+    const int length = ::GetWindowTextLengthA(window);
+    std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
+    const int got = ::GetWindowTextA(window, text.data(), length + 1);
+    return std::string(text.data(), static_cast<size_t>(got > 0 ? got : 0));
+}
+
+std::string MessageBoxText(HWND messageBox) { return WindowText(::GetDlgItem(messageBox, 0xFFFF)); }
+
+void PressButton(HWND dialog, int id) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+}  // namespace wine_test
