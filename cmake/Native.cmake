@@ -8,6 +8,7 @@ target_link_libraries(vistaloom_test_fixtures PUBLIC vistaloom_core)
 
 add_executable(vistaloom_unit_tests
     tests/app/program_paths_test.cpp
+    tests/hook/desktop_item_order_test.cpp
     tests/settings/archive_test.cpp
     tests/settings/settings_model_test.cpp
     tests/settings/settings_stream_test.cpp
@@ -17,7 +18,7 @@ target_link_libraries(vistaloom_unit_tests PRIVATE vistaloom_test_fixtures GTest
 include(GoogleTest)
 gtest_discover_tests(vistaloom_unit_tests DISCOVERY_TIMEOUT 30)
 
-add_executable(vistaloom_bench bench/settings_bench.cpp)
+add_executable(vistaloom_bench bench/settings_bench.cpp bench/desktop_sort_bench.cpp)
 target_link_libraries(vistaloom_bench PRIVATE vistaloom_test_fixtures benchmark::benchmark_main)
 
 include(cmake/Fuzz.cmake)

@@ -12,19 +12,33 @@ add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX STRICT)
 set(VISTALOOM_CHARSET -finput-charset=UTF-8 -fexec-charset=CP932)
 target_compile_options(vistaloom_core PRIVATE ${VISTALOOM_CHARSET})
 
+# The hook library: loaded by Vistaloom through its import table and, by a
+# message hook, into the shell process. It links nothing but the platform.
+add_library(Iconmire SHARED
+    hook/desktop_items_win32.cpp
+    hook/desktop_lookup_win32.cpp
+    hook/iconmire_win32.cpp
+)
+set_target_properties(Iconmire PROPERTIES PREFIX "" OUTPUT_NAME Iconmire)
+target_compile_options(Iconmire PRIVATE ${VISTALOOM_CHARSET})
+target_link_libraries(Iconmire PRIVATE vistaloom_core user32 kernel32 shell32 ole32)
+
 # Everything of the program but its entry point, so that the Wine tests can
 # drive the real code in-process as well as through Vistaloom.exe.
 add_library(vistaloom_win32 STATIC
     app/main_frame_win32.cpp
     app/wallpaper_app_win32.cpp
+    desktop/desktop_icons_win32.cpp
+    desktop/icon_layout_win32.cpp
     framework/cp932_win32.cpp
     framework/dialog_win32.cpp
     framework/message_box_win32.cpp
     framework/window_win32.cpp
+    hook/desktop_lookup_win32.cpp
     settings/settings_file_win32.cpp
 )
 target_compile_options(vistaloom_win32 PUBLIC ${VISTALOOM_CHARSET})
-target_link_libraries(vistaloom_win32 PUBLIC vistaloom_core user32 gdi32 kernel32 advapi32 shell32 ole32
+target_link_libraries(vistaloom_win32 PUBLIC vistaloom_core Iconmire user32 gdi32 kernel32 advapi32 shell32 ole32
     oleaut32 comctl32 comdlg32)
 
 # The version is written once, in project(); the version resource takes it from here.

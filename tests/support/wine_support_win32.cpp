@@ -80,10 +80,11 @@ ChildProcess::~ChildProcess() {
     if (info_.hThread) ::CloseHandle(info_.hThread);
 }
 
-bool ChildProcess::Start(const std::string& exePath, const std::string& currentDirectory) {
+bool ChildProcess::Start(const std::string& exePath, const std::string& currentDirectory,
+                         const std::string& arguments) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
-    std::string commandLine = "\"" + exePath + "\"";
+    std::string commandLine = "\"" + exePath + "\"" + (arguments.empty() ? "" : " " + arguments);
     return ::CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                             currentDirectory.c_str(), &startup, &info_) != FALSE;
 }

@@ -47,7 +47,7 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool Start(const std::string& exePath, const std::string& currentDirectory);
+    bool Start(const std::string& exePath, const std::string& currentDirectory, const std::string& arguments = "");
     DWORD Id() const { return info_.dwProcessId; }
     bool Running() const;
     // The exit code, or nothing when the process still runs after the timeout.

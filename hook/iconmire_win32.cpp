@@ -1,0 +1,161 @@
+#define ICONMIRE_BUILD
+#include "hook/iconmire_win32.h"
+
+#include <commctrl.h>
+
+#include "hook/desktop_items_win32.h"
+#include "hook/desktop_lookup_win32.h"
+#include "hook/list_view_protocol.h"
+
+namespace {
+
+// Each process that loads the library has its own copy of these. The hook
+// handle lives in the program's copy, the saved procedure in the shell's.
+HINSTANCE moduleInstance = nullptr;
+HHOOK hookHandle = nullptr;
+WNDPROC savedListViewProc = nullptr;
+
+struct Messages {
+    UINT unsubclass, subclass, getItemPosY, getItemPosX, sortItems, getLParam, getText, setWindowLong,
+        getItemWidth;
+} messages{};
+
+void RegisterMessages() {
+    namespace p = list_view_protocol;
+    messages.unsubclass = ::RegisterWindowMessageA(p::kUnsubclass);
+    messages.subclass = ::RegisterWindowMessageA(p::kSubclass);
+    messages.getItemPosY = ::RegisterWindowMessageA(p::kGetItemPosY);
+    messages.getItemPosX = ::RegisterWindowMessageA(p::kGetItemPosX);
+    messages.sortItems = ::RegisterWindowMessageA(p::kSortItems);
+    messages.getLParam = ::RegisterWindowMessageA(p::kGetLParam);
+    messages.getText = ::RegisterWindowMessageA(p::kGetText);
+    messages.setWindowLong = ::RegisterWindowMessageA(p::kSetWindowLong);
+    messages.getItemWidth = ::RegisterWindowMessageA(p::kGetItemWidth);
+}
+
+// Every answer of the protocol is a 32-bit value.
+LRESULT Answer(LONG value) { return static_cast<LRESULT>(value); }
+
+LRESULT CALLBACK DesktopListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+LONG_PTR RemoveListViewSubclass(HWND window) {
+    const LONG_PTR result =
+        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(savedListViewProc));
+    savedListViewProc = nullptr;
+    return result;
+}
+
+void InstallListViewSubclass(HWND window) {
+    savedListViewProc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(window, GWLP_WNDPROC));
+    if (savedListViewProc &&
+        !::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DesktopListViewProc))) {
+        savedListViewProc = nullptr;
+    }
+}
+
+LRESULT ItemPosition(HWND window, WPARAM index, bool wantY) {
+    POINT point{};
+    if (!::CallWindowProcA(savedListViewProc, window, LVM_GETITEMPOSITION, index, reinterpret_cast<LPARAM>(&point))) {
+        return Answer(-1);
+    }
+    return Answer(wantY ? point.y : point.x);
+}
+
+LRESULT CALLBACK DesktopListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    // Reached only through a procedure someone else put on top of ours.
+    if (!savedListViewProc) return ::DefWindowProcA(window, message, wParam, lParam);
+    if (message == messages.unsubclass) {
+        RemoveListViewSubclass(window);
+        return 1;
+    }
+    if (message == messages.getItemWidth) {
+        RECT bounds{};
+        bounds.left = LVIR_BOUNDS;
+        ::SendMessageA(window, LVM_GETITEMRECT, wParam, reinterpret_cast<LPARAM>(&bounds));
+        return Answer(bounds.right - bounds.left);
+    }
+    if (message == messages.getItemPosX) return ItemPosition(window, wParam, false);
+    if (message == messages.getItemPosY) return ItemPosition(window, wParam, true);
+    if (message == messages.sortItems) {
+        CollectDesktopItems();
+        SetSortedListView(window);
+        ::SendMessageA(window, LVM_SORTITEMSEX, wParam, reinterpret_cast<LPARAM>(&CompareDesktopItems));
+        ClearDesktopItems();
+        return 0;
+    }
+    if (message == messages.getLParam) {
+        LVITEMA item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = static_cast<int>(wParam);
+        ::SendMessageA(window, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        return Answer(static_cast<LONG>(item.lParam));
+    }
+    if (message == messages.getText) {
+        char text[260] = {};
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(wParam);
+        item.pszText = text;
+        item.cchTextMax = sizeof(text);
+        if (!::SendMessageA(window, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return 0;
+        text[sizeof(text) - 1] = '\0';
+        return Answer(::GlobalAddAtomA(text));  // 0 for a text over 255 bytes
+    }
+    if (message == messages.setWindowLong) {
+        // Only the style: no other process may replace this window's
+        // procedure or data through the shell's own hands.
+        if (static_cast<int>(wParam) != GWL_STYLE) return 0;
+        return Answer(::SetWindowLongA(GetDesktopListView(), GWL_STYLE, static_cast<LONG>(lParam)));
+    }
+    if (message == WM_DESTROY) {
+        const WNDPROC own = savedListViewProc;
+        RemoveListViewSubclass(window);
+        return ::CallWindowProcA(own, window, message, wParam, lParam);
+    }
+    return ::CallWindowProcA(savedListViewProc, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK SubclassHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (!savedListViewProc && code >= 0 && msg && msg->message == messages.subclass) {
+        InstallListViewSubclass(GetDesktopListView());
+    }
+    return ::CallNextHookEx(hookHandle, code, wParam, lParam);
+}
+
+}  // namespace
+
+HWND GetDesktopListView() { return FindDesktopListViewWindow(); }
+
+BOOL BeginSubclassDesktopListView() {
+    const HWND listView = GetDesktopListView();
+    if (!listView) return FALSE;
+    const DWORD thread = ::GetWindowThreadProcessId(listView, nullptr);
+    if (hookHandle) ::UnhookWindowsHookEx(hookHandle);  // a bracket left open: never two hooks
+    hookHandle = ::SetWindowsHookExA(WH_GETMESSAGE, &SubclassHookProc, moduleInstance, thread);
+    return ::PostThreadMessageA(thread, messages.subclass, 0, 0);
+}
+
+BOOL EndSubclassDesktopListView() {
+    ::SendMessageA(GetDesktopListView(), messages.unsubclass, 0, 0);
+    const BOOL result = ::UnhookWindowsHookEx(hookHandle);
+    hookHandle = nullptr;
+    return result;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        moduleInstance = instance;
+        ::DisableThreadLibraryCalls(instance);
+        RegisterMessages();
+    } else if (reason == DLL_PROCESS_DETACH) {
+        // Put the list view's own procedure back before this code goes away.
+        if (savedListViewProc) RemoveListViewSubclass(GetDesktopListView());
+        // The program ended inside a bracket: its hook goes with it.
+        if (hookHandle) {
+            ::UnhookWindowsHookEx(hookHandle);
+            hookHandle = nullptr;
+        }
+    }
+    return TRUE;
+}

@@ -1,0 +1,182 @@
+// The fake shell: a desktop hierarchy with a real comctl32 list view, in a
+// process of its own, as the shell has. Command line: "progman" (the list
+// view under Progman) or "workerw" (under a WorkerW top-level window).
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <numeric>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/fake_shell_protocol.h"
+
+namespace {
+
+constexpr LONG_PTR kUserDataMark = 0x5A5A;
+
+HWND defView = nullptr;
+HWND listView = nullptr;
+WNDPROC listViewOwnProc = nullptr;  // the procedure the list view had at creation: ours, counting
+WNDPROC comctlProc = nullptr;
+int textBkSets = 0;
+WPARAM lastMark = 0;
+LONG_PTR lastColumnWidth = -2;
+
+// Wine's list view hands LVM_SORTITEMSEX comparisons indexes that no longer
+// name the items being compared once its merge has moved them. The stand-in
+// shell sorts as the system's list view does: each index names the item at
+// that place before the sort began, and the items are rearranged at the end.
+LRESULT SortItemsByIndex(HWND hwnd, WPARAM sortParam, PFNLVCOMPARE compare) {
+    const auto count = static_cast<int>(::CallWindowProcW(comctlProc, hwnd, LVM_GETITEMCOUNT, 0, 0));
+    std::vector<int> order(static_cast<size_t>(count));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return compare(a, b, static_cast<LPARAM>(sortParam)) < 0;
+    });
+    std::vector<std::wstring> texts;
+    for (int index : order) {
+        wchar_t text[1024] = {};
+        LVITEMW item{};
+        item.pszText = text;
+        item.cchTextMax = 1024;
+        ::CallWindowProcW(comctlProc, hwnd, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(&item));
+        texts.push_back(text);
+    }
+    ::CallWindowProcW(comctlProc, hwnd, LVM_DELETEALLITEMS, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.pszText = texts[static_cast<size_t>(i)].data();
+        ::CallWindowProcW(comctlProc, hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK CountingListViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == LVM_SORTITEMSEX) return SortItemsByIndex(hwnd, wParam, reinterpret_cast<PFNLVCOMPARE>(lParam));
+    if (message == LVM_SETTEXTBKCOLOR) ++textBkSets;
+    if (message == LVM_SETCOLUMNWIDTH) lastColumnWidth = lParam;
+    return ::CallWindowProcW(comctlProc, hwnd, message, wParam, lParam);
+}
+
+void CreateListView() {
+    RECT client;
+    ::GetClientRect(defView, &client);
+    listView = ::CreateWindowExW(0, WC_LISTVIEWW, L"FolderView",
+                                 WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_SHAREIMAGELISTS, 0, 0, client.right,
+                                 client.bottom, defView, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    comctlProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(listView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingListViewProc)));
+    listViewOwnProc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(listView, GWLP_WNDPROC));
+    ::SetWindowLongPtrW(listView, GWLP_USERDATA, kUserDataMark);
+}
+
+void SetItems(const std::string& lines) {
+    ::SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
+    std::istringstream in(lines);
+    std::string line;
+    for (int index = 0; std::getline(in, line); ++index) {
+        std::istringstream fields(line);
+        std::string text, x, y;
+        std::getline(fields, text, '\t');
+        std::getline(fields, x, '\t');
+        std::getline(fields, y, '\t');
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = index;
+        item.pszText = text.data();
+        ::SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        POINT point{std::stoi(x), std::stoi(y)};
+        ::SendMessageA(listView, LVM_SETITEMPOSITION32, index, reinterpret_cast<LPARAM>(&point));
+    }
+}
+
+LRESULT Position(WPARAM index, bool wantY) {
+    POINT point{};
+    if (!::SendMessageA(listView, LVM_GETITEMPOSITION, index, reinterpret_cast<LPARAM>(&point))) return -99999;
+    return wantY ? point.y : point.x;
+}
+
+LRESULT ItemTextAtom(WPARAM index) {
+    char text[1024] = {};
+    LVITEMA item{};
+    item.iSubItem = 0;
+    item.pszText = text;
+    item.cchTextMax = sizeof(text);
+    ::SendMessageA(listView, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
+    return ::GlobalAddAtomA(text);
+}
+
+LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    using namespace fake_shell;
+    switch (message) {
+    case WM_COPYDATA: {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (data->dwData != kSetItems) return FALSE;
+        SetItems(std::string(static_cast<const char*>(data->lpData), data->cbData));
+        return TRUE;
+    }
+    case kItemCount: return ::SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0);
+    case kItemX: return Position(wParam, false);
+    case kItemY: return Position(wParam, true);
+    case kItemText: return ItemTextAtom(wParam);
+    case kStyle: return ::GetWindowLongA(listView, GWL_STYLE);
+    case kOwnProcedure:
+        return reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(listView, GWLP_WNDPROC)) == listViewOwnProc;
+    case kUserData: return ::GetWindowLongPtrW(listView, GWLP_USERDATA);
+    case kTextBkSets: return textBkSets;
+    case kTextBkColor: return ::SendMessageA(listView, LVM_GETTEXTBKCOLOR, 0, 0);
+    case kLastColumnWidth: return lastColumnWidth;
+    case kResetCounters:
+        textBkSets = 0;
+        lastColumnWidth = -2;
+        return 1;
+    case kVisible: return (::GetWindowLongA(listView, GWL_STYLE) & WS_VISIBLE) != 0;
+    case kIconmireLoaded: return ::GetModuleHandleA("Iconmire.dll") != nullptr;
+    case kDestroyListView: return ::DestroyWindow(listView);
+    case kCreateListView:
+        CreateListView();
+        return listView != nullptr;
+    case kMark: lastMark = wParam; return 1;
+    case kLastMark: return static_cast<LRESULT>(lastMark);
+    case kQuit: ::PostQuitMessage(0); return 1;
+    default: return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+HWND Window(const char* className, const char* title, DWORD style, HWND parent, WNDPROC proc = DefWindowProcA) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = className;
+    ::RegisterClassA(&wc);
+    return ::CreateWindowExA(0, className, title, style, 0, 0, 800, 600, parent, nullptr, wc.hInstance, nullptr);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    ::CoInitialize(nullptr);  // the shell's thread runs with COM, as Iconmire's sort expects
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    const bool workerW = std::string(commandLine).find("workerw") != std::string::npos;
+    const HWND progman = Window("Progman", "Program Manager", WS_POPUP, nullptr);
+    const HWND host = workerW ? Window("WorkerW", "", WS_POPUP, nullptr) : progman;
+    if (workerW) Window("WorkerW", "", WS_POPUP, nullptr);  // an empty one first, as the shell has
+    defView = Window("SHELLDLL_DefView", "", WS_CHILD | WS_VISIBLE, host);
+    CreateListView();
+    // The list view lays its items out once after the first pump: the control
+    // window appears only after that, so that positions set later stay.
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    Window(fake_shell::kControlClass, "", WS_POPUP, nullptr, ControlProc);
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return 0;
+}
