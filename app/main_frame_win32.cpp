@@ -9,9 +9,14 @@ constexpr char kFrameClass[] = "VistaloomMainFrame";
 
 }  // namespace
 
-CMainFrame::CMainFrame() = default;
+CMainFrame::CMainFrame() : savedWallpaperStyle_(ReadSavedWallpaperStyle()) {}
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() { RestoreWallpaper(savedWallpaperStyle_); }
+
+void CMainFrame::StartWallpaperWorker(WallpaperJob job) {
+    WallpaperApp& app = WallpaperApp::Current();
+    ::StartWallpaperWorker(std::move(job), {app.ChangeEvent(), app.WallpaperBitmapPath(), &app.Settings()});
+}
 
 bool CMainFrame::Create() {
     return fw::Window::Create(kFrameClass, texts::kAppName, WS_OVERLAPPEDWINDOW | WS_MINIMIZE, 0, 0, 0, 100,

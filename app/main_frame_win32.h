@@ -7,6 +7,8 @@
 #include <span>
 
 #include "framework/window_win32.h"
+#include "wallpaper/desktop_wallpaper_win32.h"
+#include "wallpaper/wallpaper_worker_win32.h"
 
 class CMainFrame : public fw::Window {
 public:
@@ -14,6 +16,9 @@ public:
     ~CMainFrame() override;
 
     bool Create();
+
+    // One wallpaper change on a worker thread of its own.
+    void StartWallpaperWorker(WallpaperJob job);
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -26,4 +31,8 @@ private:
     LRESULT OnDestroy(WPARAM, LPARAM);
     LRESULT OnQueryEndSession(WPARAM, LPARAM);
     LRESULT OnEndSession(WPARAM ending, LPARAM);
+
+    // The user's wallpaper style, read before anything is changed and put
+    // back when this object goes.
+    SavedWallpaperStyle savedWallpaperStyle_;
 };

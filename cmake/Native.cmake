@@ -13,12 +13,15 @@ add_executable(vistaloom_unit_tests
     tests/settings/settings_model_test.cpp
     tests/settings/settings_stream_test.cpp
     tests/support/allocation_meter.cpp
+    tests/wallpaper/bitmap_ops_test.cpp
+    tests/wallpaper/picture_format_test.cpp
+    tests/wallpaper/scale_test.cpp
 )
 target_link_libraries(vistaloom_unit_tests PRIVATE vistaloom_test_fixtures GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(vistaloom_unit_tests DISCOVERY_TIMEOUT 30)
 
-add_executable(vistaloom_bench bench/settings_bench.cpp bench/desktop_sort_bench.cpp)
+add_executable(vistaloom_bench bench/settings_bench.cpp bench/desktop_sort_bench.cpp bench/wallpaper_bench.cpp)
 target_link_libraries(vistaloom_bench PRIVATE vistaloom_test_fixtures benchmark::benchmark_main)
 
 include(cmake/Fuzz.cmake)

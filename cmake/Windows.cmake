@@ -36,10 +36,13 @@ add_library(vistaloom_win32 STATIC
     framework/window_win32.cpp
     hook/desktop_lookup_win32.cpp
     settings/settings_file_win32.cpp
+    wallpaper/bitmap_image_win32.cpp
+    wallpaper/desktop_wallpaper_win32.cpp
+    wallpaper/wallpaper_worker_win32.cpp
 )
 target_compile_options(vistaloom_win32 PUBLIC ${VISTALOOM_CHARSET})
 target_link_libraries(vistaloom_win32 PUBLIC vistaloom_core Iconmire user32 gdi32 kernel32 advapi32 shell32 ole32
-    oleaut32 comctl32 comdlg32)
+    oleaut32 comctl32 comdlg32 uuid windowscodecs)
 
 # The version is written once, in project(); the version resource takes it from here.
 configure_file(resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)

@@ -46,6 +46,9 @@ void BeginSubclassAndWait() {
 
 COLORREF SetDesktopLabelBackground(COLORREF colour) {
     const HWND listView = FindDesktopListView();
+    // Without a list view there is nothing to change; InvalidateRect and
+    // UpdateWindow on a null window would repaint every window there is.
+    if (!listView) return 0;
     const auto before = static_cast<COLORREF>(::SendMessageA(listView, LVM_GETTEXTBKCOLOR, 0, 0));
     if (before != colour) {
         ::SendMessageA(listView, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(colour));

@@ -155,6 +155,8 @@ public:
         return &p_;
     }
     void** PutVoid() { return reinterpret_cast<void**>(Put()); }
+    // Forgets the pointer without releasing it.
+    void Forget() { p_ = nullptr; }
     void Reset() {
         if (p_) std::exchange(p_, nullptr)->Release();
     }

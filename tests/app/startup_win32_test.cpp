@@ -44,11 +44,13 @@ std::string CustomBytes() {
     return SettingsBytes(s);
 }
 
-// A program folder with its own copy of Vistaloom.exe.
+// A program folder with its own copy of the program.
 class ProgramFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(::CopyFileA((BuildFolder() + "\\Vistaloom.exe").c_str(), Exe().c_str(), FALSE));
+        for (const char* file : {"Vistaloom.exe", "Iconmire.dll"}) {
+            ASSERT_TRUE(::CopyFileA((BuildFolder() + "\\" + file).c_str(), (Folder() + "\\" + file).c_str(), FALSE));
+        }
     }
     virtual std::string Folder() const { return folder_.Path(); }
     std::string Exe() const { return Folder() + "\\Vistaloom.exe"; }
@@ -168,6 +170,45 @@ TEST_F(ProgramFolder, FailedSaveIsReportedAndLeavesTheOldFileIntact) {
     }
     EXPECT_EQ(ReadFileBytes(Ini()), CustomBytes());
     EXPECT_FALSE(FileExists(Ini() + ".tmp"));
+}
+
+std::string DesktopStyleValue(const char* name) {
+    char text[16] = {};
+    DWORD size = sizeof(text);
+    return ::RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", name, RRF_RT_REG_SZ, nullptr, text, &size) ==
+                   ERROR_SUCCESS
+               ? text
+               : "";
+}
+
+void SetDesktopStyleValue(const char* name, const char* text) {
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", name, REG_SZ, text,
+                      static_cast<DWORD>(strlen(text) + 1));
+}
+
+TEST_F(ProgramFolder, ExitPutsBackTheWallpaperStyleTheUserHadAtStart) {
+    const std::string tile = DesktopStyleValue("TileWallpaper"), style = DesktopStyleValue("WallpaperStyle");
+    ASSERT_TRUE(WriteFileBytes(Ini(), DefaultBytes()));
+    const struct {
+        const char* tileAtStart;
+        const char* styleAtStart;
+        const char* tileAtExit;
+        const char* styleAtExit;
+    } cases[] = {{"0", "2", "0", "2"}, {"1", "0", "1", "0"}, {"7", "10", "1", "0"}};  // "10" does not fit: read as 0
+    for (const auto& c : cases) {
+        SetDesktopStyleValue("TileWallpaper", c.tileAtStart);
+        SetDesktopStyleValue("WallpaperStyle", c.styleAtStart);
+        ChildProcess program;
+        const HWND frame = StartAndWaitForWindow(program);
+        ASSERT_NE(frame, nullptr);
+        SetDesktopStyleValue("TileWallpaper", "0");  // as an applied wallpaper leaves them
+        SetDesktopStyleValue("WallpaperStyle", "0");
+        CloseAndExpectExit(program, frame);
+        EXPECT_EQ(DesktopStyleValue("TileWallpaper"), c.tileAtExit) << c.tileAtStart;
+        EXPECT_EQ(DesktopStyleValue("WallpaperStyle"), c.styleAtExit) << c.styleAtStart;
+    }
+    SetDesktopStyleValue("TileWallpaper", tile.empty() ? "0" : tile.c_str());
+    SetDesktopStyleValue("WallpaperStyle", style.empty() ? "0" : style.c_str());
 }
 
 // 表 ends in the byte 0x5C: the program folder must not be cut there.

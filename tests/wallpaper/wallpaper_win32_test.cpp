@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <thread>
+
+#include "framework/handles_win32.h"
+#include "settings/settings_model.h"
+#include "tests/support/wine_support_win32.h"
+#include "wallpaper/bitmap_file.h"
+#include "wallpaper/bitmap_image_win32.h"
+#include "wallpaper/bitmap_ops.h"
+#include "wallpaper/compose.h"
+#include "wallpaper/desktop_wallpaper_win32.h"
+#include "wallpaper/wallpaper_worker_win32.h"
+
+using namespace wine_test;
+
+namespace {
+
+std::string Fixture(const std::string& name) { return BuildFolder() + "\\fixtures\\" + name; }
+
+// The top-left-based pixel of a decoded picture, as a colour reference-free RGB.
+std::uint32_t Rgb(const Bitmap& bitmap, int x, int y) { return bitmap.RowFromTop(y)[x] & 0x00FFFFFF; }
+
+bool Near(std::uint32_t a, std::uint32_t b, int tolerance) {
+    for (int shift : {0, 8, 16}) {
+        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST(PictureDecoding, EachFormatGivesItsPixelsAtItsOwnSize) {
+    const struct {
+        const char* file;
+        int tolerance;
+    } cases[] = {{"quad.bmp", 0}, {"quad.gif", 0}, {"quad.png", 0}, {"quad.jpg", 12},
+                 {"quad.tif", 0}};  // TIFF: the OLE loader refuses it, WIC takes it
+    for (const auto& c : cases) {
+        const auto picture = LoadPictureFile(Fixture(c.file));
+        ASSERT_TRUE(picture) << c.file;
+        EXPECT_EQ(picture->Width(), 40) << c.file;
+        EXPECT_EQ(picture->Height(), 30) << c.file;
+        EXPECT_TRUE(Near(Rgb(*picture, 5, 5), 0xFF0000, c.tolerance)) << c.file << " top left";
+        EXPECT_TRUE(Near(Rgb(*picture, 34, 5), 0x00FF00, c.tolerance)) << c.file << " top right";
+        EXPECT_TRUE(Near(Rgb(*picture, 5, 24), 0x0000FF, c.tolerance)) << c.file << " bottom left";
+        EXPECT_TRUE(Near(Rgb(*picture, 34, 24), 0xFFFFFF, c.tolerance)) << c.file << " bottom right";
+    }
+}
+
+TEST(PictureDecoding, TransparentPartsOfAGifStayWhite) {
+    const auto picture = LoadPictureFile(Fixture("alpha.gif"));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(Rgb(*picture, 2, 10), 0xFFFFFFu);
+    EXPECT_EQ(Rgb(*picture, 15, 10), 0u);
+}
+
+TEST(PictureDecoding, EmptyCorruptAndMissingFilesFail) {
+    for (const char* name : {"empty.jpg", "corrupt.jpg", "no-such-file.jpg"}) {
+        EXPECT_FALSE(LoadPictureFile(Fixture(name))) << name;
+    }
+    EXPECT_FALSE(LoadPictureFile(BuildFolder() + "\\fixtures"));  // a folder
+}
+
+TEST(BitmapFileWriting, WritesTheExactImageAndFailsWhereItCannotWrite) {
+    TempFolder folder("bmp");
+    auto one = CreateSolidBitmap({1, 1}, 0x00112233);
+    ASSERT_TRUE(WriteBitmapFile(folder / "one.bmp", &*one));
+    EXPECT_EQ(ReadFileBytes(folder / "one.bmp"), BitmapFileImage(*one));
+    EXPECT_FALSE(WriteBitmapFile(folder / "one.bmp", nullptr));
+    EXPECT_FALSE(WriteBitmapFile(folder / "no-such-folder\\x.bmp", &*one));
+    fw::UniqueHandle held(::CreateFileA((folder / "held.bmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(WriteBitmapFile(folder / "held.bmp", &*one));
+}
+
+// The per-user desktop key, and what the screen shows.
+std::string DesktopValue(const char* name) {
+    char text[MAX_PATH] = {};
+    DWORD size = sizeof(text);
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_READ, &key) != ERROR_SUCCESS) return "?";
+    const LONG result = ::RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+    ::RegCloseKey(key);
+    return result == ERROR_SUCCESS ? std::string(text) : std::string("<none>");
+}
+
+void SetDesktopValue(const char* name, const char* text) {
+    HKEY key = nullptr;
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(strlen(text) + 1));
+    ::RegCloseKey(key);
+}
+
+// Windows re-reads the user's stored wallpaper when asked for none; Wine
+// re-reads the one it was last shown, which it keeps in a volatile value of
+// its own. Removing that value makes Wine answer as Windows does.
+void ForgetShownWallpaper() {
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop",
+                         "Wallpaper");
+}
+
+COLORREF ScreenPixel(int x, int y) {
+    fw::WindowDc screen(nullptr);
+    return ::GetPixel(screen.Get(), x, y);
+}
+
+bool ScreenShows(int x, int y, COLORREF colour) {
+    return WaitFor([&] { return ScreenPixel(x, y) == colour; });
+}
+
+constexpr COLORREF kRed = RGB(0xC8, 0x1E, 0x1E);
+constexpr COLORREF kBlue = RGB(0x1E, 0x3C, 0xC8);
+
+class DesktopWallpaper : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tile_ = DesktopValue("TileWallpaper");
+        style_ = DesktopValue("WallpaperStyle");
+        // The user's own wallpaper: the blue picture, stored by the system.
+        ASSERT_TRUE(::CopyFileA(Fixture("blue.bmp").c_str(), (folder / "own.bmp").c_str(), FALSE));
+        std::string own = folder / "own.bmp";
+        ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, own.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+        ASSERT_TRUE(ScreenShows(512, 384, kBlue));
+        storedPath_ = DesktopValue("Wallpaper");
+        const RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+        centre_ = {screen.right / 2, screen.bottom / 2};
+    }
+    void TearDown() override {
+        ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(""), SPIF_UPDATEINIFILE);
+        SetDesktopValue("TileWallpaper", tile_ == "<none>" ? "0" : tile_.c_str());
+        SetDesktopValue("WallpaperStyle", style_ == "<none>" ? "0" : style_.c_str());
+    }
+    WallpaperTarget Target() { return {nullptr, folder / "Vistaloom.bmp", &live}; }
+    WallpaperJob Job(const char* picture, std::int32_t method = 0) { return {Fixture(picture), method, 100, 0}; }
+
+    TempFolder folder{"wallpaper"};
+    AppSettings live;
+    POINT centre_{};
+    std::string tile_, style_, storedPath_;
+};
+
+TEST_F(DesktopWallpaper, ComposedPictureIsShownCentredOrTiledWithoutBecomingTheUsersOwn) {
+    ComposeWallpaper(Job("red.bmp"), Target());
+    EXPECT_TRUE(ScreenShows(centre_.x, centre_.y, kRed));
+    EXPECT_EQ(ScreenPixel(5, 5), ::GetSysColor(COLOR_BACKGROUND)) << "centred: the corner shows the desktop";
+    EXPECT_EQ(DesktopValue("TileWallpaper"), "0");
+    EXPECT_EQ(DesktopValue("WallpaperStyle"), "0");
+    EXPECT_EQ(DesktopValue("Wallpaper"), storedPath_);
+
+    ComposeWallpaper(Job("red.bmp", 1), Target());
+    EXPECT_TRUE(ScreenShows(5, 5, kRed)) << "tiled: the corner shows the picture";
+    EXPECT_EQ(DesktopValue("TileWallpaper"), "1");
+    EXPECT_EQ(DesktopValue("WallpaperStyle"), "0");
+
+    // Wine shows a stretched wallpaper centred: only the values can be checked.
+    ComposeWallpaper(Job("red.bmp", 2), Target());
+    EXPECT_EQ(DesktopValue("TileWallpaper"), "0");
+    EXPECT_EQ(DesktopValue("WallpaperStyle"), "2");
+    ComposeWallpaper(Job("red.bmp", 7), Target());
+    EXPECT_EQ(DesktopValue("WallpaperStyle"), "0");
+    EXPECT_EQ(DesktopValue("Wallpaper"), storedPath_);
+}
+
+TEST_F(DesktopWallpaper, WallpaperBitmapHoldsTheComposedPicture) {
+    WallpaperJob job = Job("quad.bmp");
+    job.magnification = 50;
+    job.transparency = 40;
+    ComposeWallpaper(job, Target());
+    auto decoded = LoadPictureFile(Fixture("quad.bmp"));
+    const auto expected = ComposeWallpaperBitmap(std::move(*decoded), 50, 40,
+                                                 PixelValueFromColorRef(::GetSysColor(COLOR_BACKGROUND)));
+    EXPECT_EQ(ReadFileBytes(folder / "Vistaloom.bmp"), BitmapFileImage(*expected));
+}
+
+TEST_F(DesktopWallpaper, EraseShowsTheDesktopColourAndRestoreTheUsersWallpaper) {
+    const SavedWallpaperStyle saved = ReadSavedWallpaperStyle();
+    ComposeWallpaper(Job("red.bmp", 1), Target());
+    ASSERT_TRUE(ScreenShows(centre_.x, centre_.y, kRed));
+    EraseWallpaper();
+    EXPECT_TRUE(ScreenShows(centre_.x, centre_.y, ::GetSysColor(COLOR_BACKGROUND)));
+    EXPECT_EQ(DesktopValue("TileWallpaper"), "1") << "erasing leaves the style values";
+    ForgetShownWallpaper();
+    RestoreWallpaper(saved);
+    EXPECT_TRUE(ScreenShows(centre_.x, centre_.y, kBlue));
+    EXPECT_EQ(DesktopValue("TileWallpaper"), saved.tile ? "1" : "0");
+}
+
+TEST_F(DesktopWallpaper, SavedStyleRemembersOnlyWhatFitsTwoBytes) {
+    SetDesktopValue("TileWallpaper", "1");
+    SetDesktopValue("WallpaperStyle", "2");
+    SavedWallpaperStyle saved = ReadSavedWallpaperStyle();
+    EXPECT_TRUE(saved.tile);
+    EXPECT_TRUE(saved.stretch);
+    SetDesktopValue("TileWallpaper", "0");
+    SetDesktopValue("WallpaperStyle", "10");  // too long for the buffer: unread
+    saved = ReadSavedWallpaperStyle();
+    EXPECT_FALSE(saved.tile);
+    EXPECT_FALSE(saved.stretch);
+}
+
+TEST_F(DesktopWallpaper, AMissingPictureOrAnOverlongPathChangesNothing) {
+    ComposeWallpaper(Job("no-such-picture.bmp"), Target());
+    EXPECT_FALSE(FileExists(folder / "Vistaloom.bmp"));
+    SetDesktopValue("TileWallpaper", "1");
+    EXPECT_FALSE(ApplyWallpaper("C:\\" + std::string(300, 'x') + ".bmp", 0, live));
+    EXPECT_EQ(DesktopValue("TileWallpaper"), "1");
+    EXPECT_TRUE(ScreenShows(centre_.x, centre_.y, kBlue));
+}
+
+TEST_F(DesktopWallpaper, ChangeEventHoldsAWorkerBackUntilItIsSet) {
+    fw::UniqueHandle event(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    WallpaperTarget target = Target();
+    target.changeEvent = event.Get();
+    StartWallpaperWorker(Job("red.bmp"), target);
+    EXPECT_FALSE(WaitFor([&] { return FileExists(folder / "Vistaloom.bmp"); }, 1500)) << "composed while held back";
+    ::SetEvent(event.Get());
+    EXPECT_TRUE(ScreenShows(centre_.x, centre_.y, kRed));
+}
+
+TEST_F(DesktopWallpaper, TwoWorkersAtOnceLeaveOneWholePicture) {
+    for (int round = 0; round < 5; ++round) {
+        std::thread first([&] { ComposeWallpaper(Job("red.bmp"), Target()); });
+        std::thread second([&] { ComposeWallpaper(Job("blue.bmp"), Target()); });
+        first.join();
+        second.join();
+        const std::string bytes = ReadFileBytes(folder / "Vistaloom.bmp");
+        auto red = LoadPictureFile(Fixture("red.bmp"));
+        auto blue = LoadPictureFile(Fixture("blue.bmp"));
+        const PixelValue desktop = PixelValueFromColorRef(::GetSysColor(COLOR_BACKGROUND));
+        const std::string redImage = BitmapFileImage(*ComposeWallpaperBitmap(std::move(*red), 100, 0, desktop));
+        const std::string blueImage = BitmapFileImage(*ComposeWallpaperBitmap(std::move(*blue), 100, 0, desktop));
+        ASSERT_TRUE(bytes == redImage || bytes == blueImage) << "round " << round;
+        EXPECT_TRUE(ScreenShows(centre_.x, centre_.y, bytes == redImage ? kRed : kBlue)) << "round " << round;
+    }
+}
+
+}  // namespace

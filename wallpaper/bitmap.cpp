@@ -1,0 +1,44 @@
+#include "wallpaper/bitmap.h"
+
+#include <new>
+#include <utility>
+
+bool IsBitmapSizeAllowed(BitmapSize size) {
+    return size.width > 0 && size.height > 0 && size.width <= kMaxBitmapSide && size.height <= kMaxBitmapSide &&
+           size.width * size.height * 4 <= kMaxBitmapBytes;
+}
+
+std::optional<Bitmap> Bitmap::Allocate(BitmapSize size) {
+    if (!IsBitmapSizeAllowed(size)) return std::nullopt;
+    auto* pixels = new (std::nothrow) std::uint32_t[static_cast<std::size_t>(size.width * size.height)];
+    if (!pixels) return std::nullopt;
+    return Bitmap(pixels, static_cast<int>(size.width), static_cast<int>(size.height), [pixels] { delete[] pixels; });
+}
+
+Bitmap::Bitmap(std::uint32_t* pixels, int width, int height, std::function<void()> release)
+    : pixels_(pixels), width_(width), height_(height), release_(std::move(release)) {}
+
+Bitmap::Bitmap(Bitmap&& other) noexcept
+    : pixels_(std::exchange(other.pixels_, nullptr)),
+      width_(std::exchange(other.width_, 0)),
+      height_(std::exchange(other.height_, 0)),
+      release_(std::exchange(other.release_, nullptr)) {}
+
+Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
+    if (this != &other) {
+        Free();
+        pixels_ = std::exchange(other.pixels_, nullptr);
+        width_ = std::exchange(other.width_, 0);
+        height_ = std::exchange(other.height_, 0);
+        release_ = std::exchange(other.release_, nullptr);
+    }
+    return *this;
+}
+
+Bitmap::~Bitmap() { Free(); }
+
+void Bitmap::Free() {
+    if (release_) release_();
+    release_ = nullptr;
+    pixels_ = nullptr;
+}

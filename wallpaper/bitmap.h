@@ -1,0 +1,58 @@
+// 32-bit bottom-up bitmaps: blue in bits 0-7, green 8-15, red 16-23, the
+// fourth byte in 24-31; the first row in memory is the bottom row of the
+// picture. Portable: no Windows headers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+using PixelValue = std::uint32_t;
+
+struct BitmapSize {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    bool operator==(const BitmapSize&) const = default;
+};
+
+// Sizes beyond these are refused rather than wrapped or allowed to exhaust
+// memory: 32,768 pixels a side and 1 GiB of pixel data.
+inline constexpr std::int64_t kMaxBitmapSide = 32768;
+inline constexpr std::int64_t kMaxBitmapBytes = std::int64_t{1} << 30;
+bool IsBitmapSizeAllowed(BitmapSize size);
+
+class Bitmap {
+public:
+    // Pixels on the heap, not initialised; nothing when the size is refused
+    // or memory runs out.
+    static std::optional<Bitmap> Allocate(BitmapSize size);
+    // Pixels owned elsewhere (a DIB section): `release` frees them.
+    Bitmap(std::uint32_t* pixels, int width, int height, std::function<void()> release);
+
+    Bitmap(Bitmap&& other) noexcept;
+    Bitmap& operator=(Bitmap&& other) noexcept;
+    Bitmap(const Bitmap&) = delete;
+    Bitmap& operator=(const Bitmap&) = delete;
+    ~Bitmap();
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    std::size_t Stride() const { return static_cast<std::size_t>(width_) * 4; }
+    std::size_t PixelCount() const { return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_); }
+    std::uint32_t* Pixels() { return pixels_; }
+    const std::uint32_t* Pixels() const { return pixels_; }
+    // Row `y` counted from the top of the picture, as GDI counts.
+    std::uint32_t* RowFromTop(int y) { return pixels_ + static_cast<std::size_t>(height_ - 1 - y) * width_; }
+    const std::uint32_t* RowFromTop(int y) const {
+        return pixels_ + static_cast<std::size_t>(height_ - 1 - y) * width_;
+    }
+
+private:
+    void Free();
+
+    std::uint32_t* pixels_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+    std::function<void()> release_;
+};

@@ -1,0 +1,16 @@
+// The picture work of one wallpaper change, after decoding and before the
+// file is written. Portable: no Windows headers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "wallpaper/bitmap.h"
+
+// Scales the picture by the magnification and blends it over the desktop
+// colour by the transparency. A picture that shrinks is scaled before the
+// blend and one that grows after it, so the blend always runs at the
+// smaller size. The result has the picture's size scaled by the
+// magnification; nothing on failure.
+std::optional<Bitmap> ComposeWallpaperBitmap(Bitmap picture, std::uint32_t magnification,
+                                             std::int32_t transparency, PixelValue background);

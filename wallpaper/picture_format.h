@@ -1,0 +1,12 @@
+// Which decoder a picture file goes to, by its first bytes.
+// Portable: no Windows headers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// True for the formats the OLE picture loader was made for: BMP, GIF,
+// JPEG, icons and metafiles. Everything else goes to the Windows Imaging
+// Component directly: some loaders misread bytes they do not know instead
+// of refusing them, and a decoder fault would end the whole program.
+bool IsOlePictureFormat(const std::uint8_t* bytes, std::size_t length);

@@ -1,0 +1,19 @@
+// The registry's wallpaper style values for each display method.
+// Portable: no Windows headers.
+#pragma once
+
+#include <cstdint>
+
+struct WallpaperStyleValues {
+    const char* tileWallpaper;
+    const char* wallpaperStyle;
+};
+
+// None (and any unknown value) centred, Tile tiled, Enlarge stretched.
+constexpr WallpaperStyleValues StyleValuesFor(std::int32_t displayMethod) {
+    switch (displayMethod) {
+    case 1: return {"1", "0"};
+    case 2: return {"0", "2"};
+    default: return {"0", "0"};
+    }
+}
