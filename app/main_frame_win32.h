@@ -1,11 +1,14 @@
-// The hidden main window: it is never shown and exists to receive the
-// program's messages.
+// The hidden main window: it owns the tray icon and its menu, and receives
+// the rotation timer, the boss hotkey and the shell's taskbar notices.
 #pragma once
 
 #include <windows.h>
 
 #include <span>
 
+#include "app/rotation.h"
+#include "app/tray_icon_win32.h"
+#include "framework/handles_win32.h"
 #include "framework/window_win32.h"
 #include "wallpaper/desktop_wallpaper_win32.h"
 #include "wallpaper/wallpaper_worker_win32.h"
@@ -19,20 +22,66 @@ public:
 
     // One wallpaper change on a worker thread of its own.
     void StartWallpaperWorker(WallpaperJob job);
+    void ToggleRotation();
+    // Shows the enabled or the disabled icon in the tray.
+    void ShowRotationState(bool enabled);
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnFinalMessage() override;
 
 private:
+    // The rotation timer is window timer 1 of this window.
+    class WindowTimer : public RotationTimer {
+    public:
+        explicit WindowTimer(const CMainFrame& frame) : frame_(frame) {}
+        void Arm(std::uint32_t periodMs) override;
+        void Stop() override;
+
+    private:
+        const CMainFrame& frame_;
+    };
+
     static std::span<const fw::MessageEntry<CMainFrame>> Messages();
 
     LRESULT OnCreate(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
     LRESULT OnQueryEndSession(WPARAM, LPARAM);
     LRESULT OnEndSession(WPARAM ending, LPARAM);
+    LRESULT OnTrayNotify(WPARAM id, LPARAM mouseMessage);
+    LRESULT OnTaskbarCreated(WPARAM, LPARAM);
+    LRESULT OnTimer(WPARAM, LPARAM);
+    LRESULT OnBossKey(WPARAM, LPARAM);
 
+    void OnShowSettings();
+    void OnEraseWallpaper();
+    void OnRestoreWallpaper();
+    void OnNextPicture();
+    void OnPreviousPicture();
+    void OnSaveIconLayout();
+    void OnRestoreIconLayout();
+    void OnSortByName();
+    void OnSortByType();
+    void OnSortBySize();
+    void OnSortByDate();
+    void OnStandardIcons();
+    void OnSmallIcons();
+    void OnHideIcons();
+    void OnShowHelp();
+    void OnShowAbout();
+    void OnAppExit();
+    void OnToggleRotation() { ToggleRotation(); }
+
+    void RotationTick();
+    void ShowTrayMenu();
+
+    TrayIcon tray_;
+    fw::UniqueMenu popupMenu_;
     // The user's wallpaper style, read before anything is changed and put
     // back when this object goes.
     SavedWallpaperStyle savedWallpaperStyle_;
+    fw::UniqueIcon enabledIcon_;
+    fw::UniqueIcon disabledIcon_;
+    WindowTimer timer_{*this};
+    RotationScheduler rotation_{timer_};
 };

@@ -1,26 +1,14 @@
 #include "app/wallpaper_app_win32.h"
 
-#include <vector>
-
 #include "app/main_frame_win32.h"
 #include "app/program_paths.h"
+#include "framework/module_path_win32.h"
 #include "resources/texts.h"
 #include "settings/settings_file_win32.h"
 
 namespace {
 
 WallpaperApp* current = nullptr;
-
-// The full path of the program file. The buffer grows until the path fits,
-// so that a long path never yields a cut-off folder.
-std::string ModulePath() {
-    std::vector<char> buffer(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length < buffer.size()) return std::string(buffer.data(), length);
-        buffer.assign(buffer.size() * 2, '\0');
-    }
-}
 
 }  // namespace
 

@@ -26,15 +26,19 @@ target_link_libraries(Iconmire PRIVATE vistaloom_core user32 kernel32 shell32 ol
 # Everything of the program but its entry point, so that the Wine tests can
 # drive the real code in-process as well as through Vistaloom.exe.
 add_library(vistaloom_win32 STATIC
+    app/boss_key_win32.cpp
     app/main_frame_win32.cpp
+    app/tray_icon_win32.cpp
     app/wallpaper_app_win32.cpp
     desktop/desktop_icons_win32.cpp
     desktop/icon_layout_win32.cpp
     framework/cp932_win32.cpp
     framework/dialog_win32.cpp
     framework/message_box_win32.cpp
+    framework/module_path_win32.cpp
     framework/window_win32.cpp
     hook/desktop_lookup_win32.cpp
+    settings/image_list_win32.cpp
     settings/settings_file_win32.cpp
     wallpaper/bitmap_image_win32.cpp
     wallpaper/desktop_wallpaper_win32.cpp

@@ -14,5 +14,12 @@ inline constexpr char kSettingsFileDamaged[] =
     "Vistaloom.iniファイルが壊れています\n初期状態でプログラムを開始します";
 inline constexpr char kSettingsFileKeptAs[] = "\n壊れたファイルはVistaloom.ini.badとして残しました";
 inline constexpr char kFileOpenFailed[] = "ファイルが開けませんでした";
+inline constexpr char kHotkeyFailed[] = "ホットキーの登録に失敗しました\n他のアプリケーションで使用されています";
+
+// Registered window messages.
+inline constexpr char kTrayMessage[] = "WM_NOTIFY_TRAYICON";
+inline constexpr char kTaskbarCreated[] = "TaskbarCreated";
+
+inline constexpr char kHelpFile[] = "Vistaloom.chm";
 
 }  // namespace texts

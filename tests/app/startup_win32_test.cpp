@@ -6,24 +6,17 @@
 
 #include "framework/handles_win32.h"
 #include "settings/settings_stream.h"
-#include "tests/support/wine_support_win32.h"
+#include "tests/support/program_folder_win32.h"
 
 using namespace wine_test;
 
 namespace {
 
-constexpr char kFrameClass[] = "VistaloomMainFrame";
 constexpr char kMissingText[] = "Vistaloom.iniファイルがありませんでした\n初期状態でプログラムを開始します";
 constexpr char kDamagedText[] =
     "Vistaloom.iniファイルが壊れています\n初期状態でプログラムを開始します\n"
     "壊れたファイルはVistaloom.ini.badとして残しました";
 constexpr char kSaveFailedText[] = "ファイルが開けませんでした";
-
-std::string SettingsBytes(AppSettings& settings) {
-    MemorySink sink;
-    WriteSettings(settings, sink);
-    return sink.Bytes();
-}
 
 std::string DefaultBytes() {
     AppSettings defaults;
@@ -44,43 +37,6 @@ std::string CustomBytes() {
     return SettingsBytes(s);
 }
 
-// A program folder with its own copy of the program.
-class ProgramFolder : public ::testing::Test {
-protected:
-    void SetUp() override {
-        for (const char* file : {"Vistaloom.exe", "Iconmire.dll"}) {
-            ASSERT_TRUE(::CopyFileA((BuildFolder() + "\\" + file).c_str(), (Folder() + "\\" + file).c_str(), FALSE));
-        }
-    }
-    virtual std::string Folder() const { return folder_.Path(); }
-    std::string Exe() const { return Folder() + "\\Vistaloom.exe"; }
-    std::string Ini() const { return Folder() + "\\Vistaloom.ini"; }
-
-    // Starts the program and waits for its hidden main window.
-    HWND StartAndWaitForWindow(ChildProcess& program, const std::string& currentDirectory = "") {
-        if (!program.Start(Exe(), currentDirectory.empty() ? Folder() : currentDirectory)) return nullptr;
-        return WaitForProcessWindow(program.Id(), kFrameClass, "Vistaloom");
-    }
-
-    // Answers the start-up message box with OK after checking its text.
-    void ExpectMessageAndPressOk(ChildProcess& program, const char* text) {
-        const HWND box = WaitForMessageBox(program.Id());
-        ASSERT_NE(box, nullptr) << "no message box";
-        EXPECT_EQ(WindowText(box), "Vistaloom");
-        EXPECT_EQ(MessageBoxText(box), text);
-        PressButton(box, IDOK);
-    }
-
-    void CloseAndExpectExit(ChildProcess& program, HWND frame) {
-        ::PostMessageA(frame, WM_CLOSE, 0, 0);
-        const auto code = program.WaitForExit();
-        ASSERT_TRUE(code.has_value()) << "the program did not end after WM_CLOSE";
-        EXPECT_EQ(*code, 0u);
-    }
-
-    TempFolder folder_{"program"};
-};
-
 TEST_F(ProgramFolder, FirstStartReportsTheMissingFileAndWritesTheDefaultsAtExit) {
     ChildProcess program;
     ASSERT_TRUE(program.Start(Exe(), Folder()));
@@ -88,7 +44,8 @@ TEST_F(ProgramFolder, FirstStartReportsTheMissingFileAndWritesTheDefaultsAtExit)
     const HWND frame = WaitForProcessWindow(program.Id(), kFrameClass, "Vistaloom");
     ASSERT_NE(frame, nullptr);
     EXPECT_FALSE(::IsWindowVisible(frame));
-    EXPECT_TRUE(::GetWindowLongPtrA(frame, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    // Set while the window is being created, which the test may overtake.
+    EXPECT_TRUE(WaitFor([&] { return (::GetWindowLongPtrA(frame, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0; }));
     EXPECT_FALSE(FileExists(Ini())) << "the file is written at exit, not before";
 
     CloseAndExpectExit(program, frame);

@@ -167,4 +167,48 @@ void PressButton(HWND dialog, int id) {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
+std::vector<COLORREF> ScreenPixels(const RECT& area) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    const HDC screen = ::GetDC(nullptr);
+    const HDC memory = ::CreateCompatibleDC(screen);
+    const HBITMAP section = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ previous = ::SelectObject(memory, section);
+    ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    ::GdiFlush();
+    std::vector<COLORREF> pixels(static_cast<size_t>(width) * height);
+    const auto* p = static_cast<const DWORD*>(bits);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = RGB(p[i] >> 16 & 0xFF, p[i] >> 8 & 0xFF, p[i] & 0xFF);
+    ::SelectObject(memory, previous);
+    ::DeleteObject(section);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+TrayState ReadTrayState() {
+    RECT area{};
+    if (!::GetWindowRect(::FindWindowA("Shell_TrayWnd", nullptr), &area)) return TrayState::None;
+    // The notification area at the right end, inside the taskbar's frame.
+    area.left = area.right - (area.right - area.left) / 4;
+    area.top += 2;
+    area.bottom -= 2;
+    int sky = 0, greyFrame = 0, greySky = 0;
+    for (const COLORREF c : ScreenPixels(area)) {
+        const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+        sky += b > 200 && g > 150 && r < 160;
+        const bool grey = r == g && g == b;
+        greyFrame += grey && r >= 30 && r <= 80;
+        greySky += grey && r >= 170 && r <= 205;
+    }
+    if (sky > 5) return TrayState::Enabled;
+    return greyFrame > 5 && greySky > 5 ? TrayState::Disabled : TrayState::None;
+}
+
 }  // namespace wine_test

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace wine_test {
 
@@ -69,5 +70,13 @@ std::string WindowText(HWND window);
 std::string MessageBoxText(HWND messageBox);
 // Clicks a button of a dialog of another process, as a user would.
 void PressButton(HWND dialog, int id);
+
+// What the screen shows in a rectangle, as colour references by row.
+std::vector<COLORREF> ScreenPixels(const RECT& area);
+
+// The taskbar's notification area as the program's tray icons draw it: the
+// enabled icon has sky-blue pixels, the disabled one only greys.
+enum class TrayState { Enabled, Disabled, None };
+TrayState ReadTrayState();
 
 }  // namespace wine_test

@@ -1,0 +1,13 @@
+// The boss hotkey: one system-wide key combination of the main window.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+inline constexpr int kBossHotkeyId = 256;
+
+// Registers the stored word (low byte virtual key, high byte MOD_* flags)
+// when it is not 0; a combination another program holds is reported with
+// the fixed message. False when registration failed.
+bool RegisterBossHotkey(HWND window, std::uint16_t hotkey);

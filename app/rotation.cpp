@@ -1,0 +1,59 @@
+#include "app/rotation.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "settings/settings_model.h"
+
+std::uint32_t RotationPeriodMs(std::int32_t unit, std::int32_t value) {
+    std::int32_t low = 10, high = 60, seconds = 1;
+    if (unit == 0) {
+        low = 1, high = 24, seconds = 3600;
+    } else if (unit == 1) {
+        low = 1, high = 60, seconds = 60;
+    }
+    return static_cast<std::uint32_t>(std::clamp(value, low, high) * seconds) * 1000u;
+}
+
+std::optional<std::size_t> RotationScheduler::Tick(AppSettings& live) {
+    timer_.Stop();
+    if (!live.rotationEnabled) return std::nullopt;
+    const std::uint32_t period = RotationPeriodMs(live.intervalUnit, live.intervalValue);
+    if (live.imageList.empty()) {
+        timer_.Arm(period);
+        return std::nullopt;
+    }
+    // The position is compared unsigned: a negative one from a damaged file
+    // is past the end like any other, not an index before the start.
+    if (order_.empty() || static_cast<std::uint32_t>(live.rotationPosition) >= order_.size() ||
+        order_.size() != live.imageList.size()) {
+        Rebuild(live);
+    }
+    const auto position = static_cast<std::size_t>(live.rotationPosition);
+    const std::size_t index = order_[position];
+    live.rotationPosition = static_cast<std::int32_t>(position + 1);
+    timer_.Arm(period);
+    return index;
+}
+
+void RotationScheduler::Rebuild(AppSettings& live) {
+    const auto n = static_cast<std::uint32_t>(live.imageList.size());
+    std::vector<std::uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    if (live.randomOrder) {
+        for (std::uint32_t i = 0; i < n; ++i) std::swap(order[i], order[random_.Next() % n]);
+    }
+    order_ = std::move(order);
+    live.rotationPosition = 0;
+}
+
+void RotationScheduler::Next() {
+    timer_.Stop();
+    timer_.Arm(0);
+}
+
+void RotationScheduler::Previous(AppSettings& live) {
+    timer_.Stop();
+    live.rotationPosition = live.rotationPosition <= 1 ? 0 : live.rotationPosition - 2;
+    timer_.Arm(0);
+}

@@ -1,0 +1,60 @@
+// The rotation scheduler's decisions: the timer period, the order in which
+// the pictures come, and which one the next tick shows. The window timer is
+// behind an interface, so the decisions run natively against a fake one.
+// Portable: no Windows headers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class AppSettings;
+
+// The C runtime's classic generator, written out so that every platform
+// draws the same sequence: state 1 at start, never reseeded.
+class ClassicRandom {
+public:
+    std::uint32_t Next() {
+        state_ = state_ * 214013u + 2531011u;
+        return (state_ >> 16) & 0x7FFF;
+    }
+
+private:
+    std::uint32_t state_ = 1;
+};
+
+// Seconds per unit: 3600 for hours (0), 60 for minutes (1), 1 otherwise.
+// A value outside its unit's range (1-24 hours, 1-60 minutes, 10-60
+// seconds), as a damaged or hand-edited file can hold, is held to that
+// range as the interval page does, so the wallpaper is never rewritten
+// continuously nor the period wrapped around.
+std::uint32_t RotationPeriodMs(std::int32_t unit, std::int32_t value);
+
+class RotationTimer {
+public:
+    virtual ~RotationTimer() = default;
+    virtual void Arm(std::uint32_t periodMs) = 0;
+    virtual void Stop() = 0;
+};
+
+class RotationScheduler {
+public:
+    explicit RotationScheduler(RotationTimer& timer) : timer_(timer) {}
+
+    // A tick: stops the timer; when rotation is enabled, re-arms it and
+    // returns the image list index to show next, if the list has any.
+    std::optional<std::size_t> Tick(AppSettings& live);
+    // A tick as soon as possible, showing the picture at the position.
+    void Next();
+    // Steps back so that the next tick shows the picture before the current one.
+    void Previous(AppSettings& live);
+
+    const std::vector<std::uint32_t>& Order() const { return order_; }
+
+private:
+    void Rebuild(AppSettings& live);
+
+    RotationTimer& timer_;
+    ClassicRandom random_;
+    std::vector<std::uint32_t> order_;
+};

@@ -1,0 +1,141 @@
+#include "app/rotation.h"
+
+#include <gtest/gtest.h>
+
+#include "settings/image_list.h"
+#include "settings/settings_model.h"
+
+namespace {
+
+class FakeTimer : public RotationTimer {
+public:
+    void Arm(std::uint32_t periodMs) override {
+        armed = true;
+        period = periodMs;
+    }
+    void Stop() override { armed = false; }
+    bool armed = false;
+    std::uint32_t period = 0;
+};
+
+AppSettings WithPictures(int count, bool random) {
+    AppSettings s;
+    for (int i = 0; i < count; ++i) AppendPicture(s.imageList, std::to_string(i));
+    s.randomOrder = random;
+    s.intervalUnit = 2;
+    s.intervalValue = 10;
+    return s;
+}
+
+std::vector<std::size_t> Ticks(RotationScheduler& scheduler, AppSettings& live, int count) {
+    std::vector<std::size_t> shown;
+    for (int i = 0; i < count; ++i) shown.push_back(*scheduler.Tick(live));
+    return shown;
+}
+
+// The shuffle as the design defines it, from a fresh generator.
+std::vector<std::vector<std::size_t>> ExpectedShuffles(std::size_t n, int cycles) {
+    ClassicRandom random;
+    std::vector<std::vector<std::size_t>> all;
+    for (int c = 0; c < cycles; ++c) {
+        std::vector<std::size_t> order(n);
+        for (std::size_t i = 0; i < n; ++i) order[i] = i;
+        for (std::size_t i = 0; i < n; ++i) std::swap(order[i], order[random.Next() % n]);
+        all.push_back(order);
+    }
+    return all;
+}
+
+TEST(ClassicRandom, DrawsTheRuntimeSequence) {
+    ClassicRandom random;
+    // The first draws of the classic runtime generator seeded with 1.
+    EXPECT_EQ(random.Next(), 41u);
+    EXPECT_EQ(random.Next(), 18467u);
+    EXPECT_EQ(random.Next(), 6334u);
+    EXPECT_EQ(random.Next(), 26500u);
+}
+
+TEST(RotationPeriod, FollowsTheUnitAndHoldsValuesToItsRange) {
+    const struct {
+        std::int32_t unit, value;
+        std::uint32_t ms;
+    } cases[] = {
+        {0, 24, 86400000}, {1, 10, 600000}, {2, 45, 45000}, {7, 30, 30000},  // any other unit counts seconds
+        {2, 0, 10000},     {2, -5, 10000},  {1, 0, 60000},  {0, 100000, 86400000}, {1, 2147483647, 3600000},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RotationPeriodMs(c.unit, c.value), c.ms) << c.unit << " " << c.value;
+}
+
+TEST(Rotation, ListOrderCyclesAndReArmsWithThePeriod) {
+    FakeTimer timer;
+    RotationScheduler scheduler(timer);
+    AppSettings live = WithPictures(3, false);
+    live.rotationPosition = 2;  // from the file: does not decide the first picture
+    EXPECT_EQ(Ticks(scheduler, live, 7), (std::vector<std::size_t>{0, 1, 2, 0, 1, 2, 0}));
+    EXPECT_TRUE(timer.armed);
+    EXPECT_EQ(timer.period, 10000u);
+    EXPECT_EQ(live.rotationPosition, 1);
+}
+
+TEST(Rotation, RandomOrderShowsEachPictureOncePerCycleAsTheGeneratorPredicts) {
+    FakeTimer timer;
+    RotationScheduler scheduler(timer);
+    AppSettings live = WithPictures(5, true);
+    const auto expected = ExpectedShuffles(5, 3);
+    for (const auto& cycle : expected) EXPECT_EQ(Ticks(scheduler, live, 5), cycle);
+
+    RotationScheduler again(timer);  // a second run of the program
+    AppSettings second = WithPictures(5, true);
+    EXPECT_EQ(Ticks(again, second, 5), expected[0]);
+
+    AppSettings one = WithPictures(1, true);
+    RotationScheduler single(timer);
+    EXPECT_EQ(Ticks(single, one, 4), (std::vector<std::size_t>{0, 0, 0, 0}));
+}
+
+TEST(Rotation, PreviousAndNext) {
+    FakeTimer timer;
+    RotationScheduler scheduler(timer);
+    AppSettings live = WithPictures(4, false);
+    ASSERT_EQ(*scheduler.Tick(live), 0u);  // right after start
+    scheduler.Previous(live);
+    EXPECT_EQ(timer.period, 0u);
+    EXPECT_EQ(*scheduler.Tick(live), 0u);  // the first picture again
+    Ticks(scheduler, live, 2);             // 1, 2: the third picture is on screen
+    scheduler.Previous(live);
+    EXPECT_EQ(*scheduler.Tick(live), 1u);
+    scheduler.Next();
+    EXPECT_TRUE(timer.armed);
+    EXPECT_EQ(timer.period, 0u);
+    EXPECT_EQ(*scheduler.Tick(live), 2u);
+    live.rotationPosition = -7;
+    scheduler.Previous(live);
+    EXPECT_EQ(live.rotationPosition, 0);
+}
+
+TEST(Rotation, DisabledStopsAndAnEmptyListKeepsTicking) {
+    FakeTimer timer;
+    RotationScheduler scheduler(timer);
+    AppSettings live = WithPictures(0, false);
+    EXPECT_FALSE(scheduler.Tick(live));
+    EXPECT_TRUE(timer.armed);
+    EXPECT_EQ(timer.period, 10000u);
+    live.rotationEnabled = 0;
+    EXPECT_FALSE(scheduler.Tick(live));
+    EXPECT_FALSE(timer.armed);
+}
+
+TEST(Rotation, AChangedListRestartsTheOrderAndADamagedPositionIsNoIndex) {
+    FakeTimer timer;
+    RotationScheduler scheduler(timer);
+    AppSettings live = WithPictures(5, false);
+    Ticks(scheduler, live, 3);
+    RemovePictures(live.imageList, {4});
+    EXPECT_EQ(*scheduler.Tick(live), 0u);
+    live.rotationPosition = -1;
+    EXPECT_EQ(*scheduler.Tick(live), 0u);
+    live.rotationPosition = 2147483647;
+    EXPECT_EQ(*scheduler.Tick(live), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/rotation.h"
+#include "app/tray_icon_win32.h"
+#include "framework/handles_win32.h"
+#include "resources/resource_ids.h"
+#include "settings/image_list.h"
+#include "settings/settings_model.h"
+#include "tests/support/fake_shell_win32.h"
+#include "tests/support/program_folder_win32.h"
+#include "wallpaper/bitmap_image_win32.h"
+#include "wallpaper/bitmap_ops.h"
+
+using namespace wine_test;
+
+namespace {
+
+constexpr PixelValue kColours[] = {0x00C81E1E, 0x001EC83C, 0x001E3CC8, 0x00C8C81E, 0x0096289B};
+constexpr PixelValue kBossColour = 0x00F0E0A0;
+constexpr std::uint16_t kBossHotkey = (MOD_CONTROL | MOD_SHIFT) << 8 | 'B';
+
+UINT Registered(const char* name) { return ::RegisterWindowMessageA(name); }
+
+class RunningProgram : public ProgramFolder {
+protected:
+    std::string Picture(const std::string& name, PixelValue colour) {
+        const std::string path = Folder() + "\\" + name;
+        auto bitmap = CreateSolidBitmap({64, 48}, colour);
+        EXPECT_TRUE(WriteBitmapFile(path, &*bitmap));
+        return path;
+    }
+
+    // Settings with `count` pictures, changing every minute so that only
+    // the test's own commands make ticks.
+    AppSettings WithPictures(int count, bool random = false) {
+        AppSettings s;
+        s.intervalUnit = 1;
+        s.intervalValue = 1;
+        s.randomOrder = random;
+        for (int i = 0; i < count; ++i) {
+            const char name[] = {'p', static_cast<char>('0' + i), '.', 'b', 'm', 'p', '\0'};
+            AppendPicture(s.imageList, Picture(name, kColours[i]));
+        }
+        return s;
+    }
+
+    HWND Start(AppSettings& settings) {
+        WriteSettingsFile(settings);
+        frame = StartAndWaitForWindow(program);
+        return frame;
+    }
+
+    // The colour of the wallpaper bitmap, or nothing while it is not whole.
+    std::optional<PixelValue> Shown() const {
+        const std::string bytes = ReadFileBytes(Bitmap());
+        if (bytes.size() != 54 + 64 * 48 * 4) return std::nullopt;
+        PixelValue p;
+        std::memcpy(&p, bytes.data() + 54, 4);
+        return p;
+    }
+    bool Shows(PixelValue colour, DWORD timeoutMs = kTimeoutMs) const {
+        return WaitFor([&] { return Shown() == std::optional<PixelValue>(colour); }, timeoutMs);
+    }
+    // Waits a while to be sure that nothing changes.
+    bool KeepsShowing(PixelValue colour) const {
+        return !WaitFor([&] { return Shown() != std::optional<PixelValue>(colour); }, 1500);
+    }
+
+    void Command(UINT id) const { ::PostMessageA(frame, WM_COMMAND, id, 0); }
+    void TrayClick(UINT mouseMessage) const { ::PostMessageA(frame, Registered("WM_NOTIFY_TRAYICON"), 1, mouseMessage); }
+    bool TrayShows(TrayState state) const { return WaitFor([&] { return ReadTrayState() == state; }); }
+
+    void TearDown() override {
+        if (program.Running()) CloseAndExpectExit(program, frame);
+    }
+
+    ChildProcess program;
+    HWND frame = nullptr;
+};
+
+TEST_F(RunningProgram, ListOrderShowsEachPictureInTurnAndPreviousStepsBack) {
+    AppSettings s = WithPictures(3);
+    ASSERT_NE(Start(s), nullptr);
+    ASSERT_TRUE(Shows(kColours[0])) << "the first picture at once";
+    for (int expected : {1, 2, 0}) {
+        Command(ID_NEXT_PICTURE);
+        ASSERT_TRUE(Shows(kColours[expected])) << expected;
+    }
+    Command(ID_NEXT_PICTURE);
+    ASSERT_TRUE(Shows(kColours[1]));
+    Command(ID_NEXT_PICTURE);
+    ASSERT_TRUE(Shows(kColours[2]));
+    Command(ID_PREVIOUS_PICTURE);  // the picture before the third: the second
+    EXPECT_TRUE(Shows(kColours[1]));
+}
+
+TEST_F(RunningProgram, RandomOrderShowsTheShuffleTheGeneratorPredictsInEveryRun) {
+    ClassicRandom random;
+    std::vector<int> order = {0, 1, 2, 3, 4};
+    for (int i = 0; i < 5; ++i) std::swap(order[i], order[random.Next() % 5]);
+    for (int run = 0; run < 2; ++run) {
+        AppSettings s = WithPictures(5, true);
+        ASSERT_NE(Start(s), nullptr);
+        for (int i = 0; i < 5; ++i) {
+            if (i > 0) Command(ID_NEXT_PICTURE);
+            ASSERT_TRUE(Shows(kColours[order[i]])) << "run " << run << ", picture " << i;
+        }
+        CloseAndExpectExit(program, frame);
+        ::DeleteFileA(Bitmap().c_str());
+    }
+}
+
+TEST_F(RunningProgram, LeftClicksToggleTheRotationAndItsTrayIcon) {
+    AppSettings s = WithPictures(2);
+    ASSERT_NE(Start(s), nullptr);
+    ASSERT_TRUE(Shows(kColours[0]));
+    EXPECT_TRUE(TrayShows(TrayState::Enabled));
+    TrayClick(WM_LBUTTONDOWN);
+    EXPECT_TRUE(TrayShows(TrayState::Disabled));
+    Command(ID_NEXT_PICTURE);  // a tick that finds rotation disabled does nothing
+    EXPECT_TRUE(KeepsShowing(kColours[0]));
+    TrayClick(WM_RBUTTONUP);  // other mouse messages are ignored
+    TrayClick(WM_LBUTTONDOWN);
+    EXPECT_TRUE(TrayShows(TrayState::Enabled));
+    EXPECT_TRUE(Shows(kColours[1])) << "enabling changes the wallpaper at once";
+    Command(ID_SMALL_ICONS);
+    CloseAndExpectExit(program, frame);
+    const AppSettings saved = ReadSettingsFile();
+    EXPECT_EQ(saved.rotationEnabled, 1);
+    EXPECT_EQ(saved.smallIcons, 1) << "the icon-size command writes the live settings";
+    EXPECT_EQ(saved.rotationPosition, 2);
+}
+
+TEST_F(RunningProgram, EmptyListChangesNothing) {
+    AppSettings s = WithPictures(0);
+    ASSERT_NE(Start(s), nullptr);
+    Command(ID_NEXT_PICTURE);
+    EXPECT_FALSE(WaitFor([&] { return FileExists(Bitmap()); }, 1500));
+}
+
+TEST_F(RunningProgram, ExitShowsHiddenDesktopIconsAndTheTaskbarComingBackKeepsThemHidden) {
+    FakeShell shell;
+    ASSERT_TRUE(shell.Ready());
+    AppSettings s = WithPictures(1);
+    ASSERT_NE(Start(s), nullptr);
+    Command(ID_HIDE_ICONS);
+    ASSERT_TRUE(WaitFor([&] { return shell.Ask(fake_shell::kVisible) == 0; }));
+
+    // The shell restarts its taskbar: the icon is gone until the program adds it again.
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    icon.hWnd = frame;
+    icon.uID = 1;
+    ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &icon));
+    ASSERT_TRUE(TrayShows(TrayState::None));
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutA(frame, Registered("TaskbarCreated"), 0, 0, SMTO_NORMAL, kTimeoutMs, &answer);
+    EXPECT_TRUE(TrayShows(TrayState::Enabled));
+    EXPECT_EQ(shell.Ask(fake_shell::kVisible), 0);
+
+    CloseAndExpectExit(program, frame);
+    EXPECT_EQ(shell.Ask(fake_shell::kVisible), 1);
+    EXPECT_TRUE(TrayShows(TrayState::None));
+}
+
+TEST_F(RunningProgram, BossKeyShowsTheBossPictureCentredAndPausesTheRotation) {
+    AppSettings s = WithPictures(2);
+    s.bossHotkey = kBossHotkey;
+    s.bossPicturePath = Picture("boss.bmp", kBossColour);
+    ASSERT_NE(Start(s), nullptr);
+    ASSERT_TRUE(Shows(kColours[0]));
+    // The keys pressed for real: Ctrl+Shift+B.
+    std::vector<INPUT> keys;
+    for (WORD vk : {WORD(VK_CONTROL), WORD(VK_SHIFT), WORD('B')}) keys.push_back({INPUT_KEYBOARD, {.ki = {vk, 0, 0, 0, 0}}});
+    for (WORD vk : {WORD('B'), WORD(VK_SHIFT), WORD(VK_CONTROL)}) {
+        keys.push_back({INPUT_KEYBOARD, {.ki = {vk, 0, KEYEVENTF_KEYUP, 0, 0}}});
+    }
+    ASSERT_EQ(::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)), keys.size());
+    EXPECT_TRUE(Shows(kBossColour));
+    EXPECT_TRUE(TrayShows(TrayState::Disabled));
+    Command(ID_NEXT_PICTURE);
+    EXPECT_TRUE(KeepsShowing(kBossColour)) << "no rotation after the boss key";
+    CloseAndExpectExit(program, frame);
+    EXPECT_EQ(ReadSettingsFile().rotationEnabled, 0);
+}
+
+TEST_F(RunningProgram, BossKeyWithoutItsPictureErasesTheWallpaper) {
+    AppSettings s = WithPictures(1);
+    s.bossHotkey = kBossHotkey;
+    s.bossPicturePath = Folder() + "\\missing.bmp";
+    s.pauseAfterBossKey = 0;
+    ASSERT_NE(Start(s), nullptr);
+    ASSERT_TRUE(Shows(kColours[0]));
+    const POINT centre{::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2};
+    const RECT dot{centre.x, centre.y, centre.x + 1, centre.y + 1};
+    ASSERT_TRUE(WaitFor([&] { return ScreenPixels(dot)[0] == RGB(0xC8, 0x1E, 0x1E); }));
+    ::PostMessageA(frame, WM_HOTKEY, 256, 0);  // as the system sends it
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixels(dot)[0] == ::GetSysColor(COLOR_BACKGROUND); }));
+    EXPECT_TRUE(TrayShows(TrayState::Enabled)) << "pause off: the rotation stays enabled";
+}
+
+TEST_F(RunningProgram, AHotkeyHeldByAnotherProgramIsReportedOnceAtStart) {
+    ASSERT_TRUE(::RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, 'B'));
+    AppSettings s = WithPictures(0);
+    s.bossHotkey = kBossHotkey;
+    WriteSettingsFile(s);
+    ASSERT_TRUE(program.Start(Exe(), Folder()));
+    ExpectMessageAndPressOk(program, "ホットキーの登録に失敗しました\n他のアプリケーションで使用されています");
+    frame = WaitForProcessWindow(program.Id(), kFrameClass, "Vistaloom");
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return !FindProcessWindow(program.Id(), "#32770"); }));
+    EXPECT_FALSE(WaitFor([&] { return FindProcessWindow(program.Id(), "#32770") != nullptr; }, 1000)) << "once";
+    ::UnregisterHotKey(nullptr, 1);
+}
+
+TEST_F(RunningProgram, HelpCommandLeavesTheProgramAnswering) {
+    AppSettings s = WithPictures(0);
+    ASSERT_NE(Start(s), nullptr);
+    Command(ID_SHOW_HELP);
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(::SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &answer));
+    for (HWND help; (help = FindProcessWindow(program.Id(), "HH Parent"));) ::SendMessageA(help, WM_CLOSE, 0, 0);
+}
+
+// The menu resource and its states, in this process.
+TEST(TrayMenu, HoldsEveryCommandAndShowsTheRotationState) {
+    fw::UniqueMenu menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU)));
+    ASSERT_TRUE(menu);
+    char text[64] = {};
+    ::GetMenuStringA(menu.Get(), 0, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_STREQ(text, "ポップアップ用");
+    const HMENU popup = ::GetSubMenu(menu.Get(), 0);
+    const struct {
+        UINT id;
+        const char* text;
+    } items[] = {
+        {ID_SHOW_SETTINGS, "ﾀﾞｲｱﾛｸﾞの表示(&C)"}, {ID_ERASE_WALLPAPER, "壁紙を消す(&E)"},
+        {ID_RESTORE_WALLPAPER, "壁紙を元に戻す(&B)"}, {ID_TOGGLE_ROTATION, "無効にする(&D)"},
+        {ID_NEXT_PICTURE, "次の画像へ(&N)"}, {ID_PREVIOUS_PICTURE, "前の画像へ(&P)"},
+        {ID_SAVE_ICON_LAYOUT, "ｱｲｺﾝの配置を保存(&W)"}, {ID_RESTORE_ICON_LAYOUT, "ｱｲｺﾝの配置を復元(&K)"},
+        {ID_SORT_BY_NAME, "名前順(&N)"}, {ID_SORT_BY_TYPE, "種類順(&T)"}, {ID_SORT_BY_SIZE, "サイズ順(&Z)"},
+        {ID_SORT_BY_DATE, "日付順(&D)"}, {ID_STANDARD_ICONS, "標準(&B)"}, {ID_SMALL_ICONS, "小(&S)"},
+        {ID_HIDE_ICONS, "ｱｲｺﾝ非表示(&V)"}, {ID_SHOW_HELP, "ﾍﾙﾌﾟを表示(&H)"},
+        {ID_SHOW_ABOUT, "ﾊﾞｰｼﾞｮﾝ情報表示(&A)"}, {ID_APP_EXIT, "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"},
+    };
+    for (const auto& item : items) {
+        ASSERT_GT(::GetMenuStringA(popup, item.id, text, sizeof(text), MF_BYCOMMAND), 0) << item.text;
+        EXPECT_STREQ(text, item.text);
+    }
+    for (const char* submenu : {"ｱｲｺﾝの整列(&S)", "ｱｲｺﾝのｻｲｽﾞ変更(&R)", "ﾍﾙﾌﾟ(&H)"}) {
+        bool found = false;
+        for (int i = 0; i < ::GetMenuItemCount(popup); ++i) {
+            ::GetMenuStringA(popup, i, text, sizeof(text), MF_BYPOSITION);
+            found = found || (std::string(text) == submenu && ::GetSubMenu(popup, i));
+        }
+        EXPECT_TRUE(found) << submenu;
+    }
+
+    AppSettings live;
+    live.rotationEnabled = 0;
+    live.iconsHidden = 1;
+    UpdateTrayMenu(popup, live);
+    EXPECT_TRUE(::GetMenuState(popup, ID_TOGGLE_ROTATION, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(::GetMenuState(popup, ID_NEXT_PICTURE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(::GetMenuState(popup, ID_PREVIOUS_PICTURE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(::GetMenuState(popup, ID_HIDE_ICONS, MF_BYCOMMAND) & MF_CHECKED);
+    live.rotationEnabled = 1;
+    live.iconsHidden = 0;
+    UpdateTrayMenu(popup, live);
+    EXPECT_FALSE(::GetMenuState(popup, ID_TOGGLE_ROTATION, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(::GetMenuState(popup, ID_NEXT_PICTURE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(::GetMenuState(popup, ID_HIDE_ICONS, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(::GetMenuState(popup, ID_ERASE_WALLPAPER, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED));
+}
+
+}  // namespace
