@@ -55,4 +55,12 @@ add_executable(Vistaloom WIN32 app/main_win32.cpp resources/vistaloom.rc)
 target_link_libraries(Vistaloom PRIVATE vistaloom_win32)
 target_include_directories(Vistaloom PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
 
+# The help file beside the program, built from the pages in resources/help.
+file(GLOB help_pages ${CMAKE_SOURCE_DIR}/resources/help/*)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/Vistaloom.chm
+    COMMAND ${CMAKE_SOURCE_DIR}/resources/help/build-help ${CMAKE_BINARY_DIR}/bin
+    DEPENDS ${help_pages}
+    COMMENT "Building the help file")
+add_custom_target(help_file ALL DEPENDS ${CMAKE_BINARY_DIR}/bin/Vistaloom.chm)
+
 add_subdirectory(tests/wine)

@@ -57,26 +57,33 @@ protected:
         return frame;
     }
 
-    // The colour of the wallpaper bitmap, or nothing while it is not whole.
-    std::optional<PixelValue> Shown() const {
-        const std::string bytes = ReadFileBytes(Bitmap());
-        if (bytes.size() != 54 + 64 * 48 * 4) return std::nullopt;
-        PixelValue p;
-        std::memcpy(&p, bytes.data() + 54, 4);
-        return p;
+    // The colour the desktop shows at its centre, where the centred picture
+    // lies. (Reading Vistaloom.bmp instead would hold the file open and make
+    // the program's next write of it fail.)
+    static COLORREF Centre() {
+        const POINT centre{::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2};
+        return ScreenPixels({centre.x, centre.y, centre.x + 1, centre.y + 1})[0];
     }
-    bool Shows(PixelValue colour, DWORD timeoutMs = kTimeoutMs) const {
-        return WaitFor([&] { return Shown() == std::optional<PixelValue>(colour); }, timeoutMs);
+    static COLORREF AsColorRef(PixelValue p) { return RGB(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF); }
+    bool Shows(PixelValue colour) const {
+        return WaitFor([&] { return Centre() == AsColorRef(colour); });
     }
     // Waits a while to be sure that nothing changes.
     bool KeepsShowing(PixelValue colour) const {
-        return !WaitFor([&] { return Shown() != std::optional<PixelValue>(colour); }, 1500);
+        return !WaitFor([&] { return Centre() != AsColorRef(colour); }, 1500);
     }
 
     void Command(UINT id) const { ::PostMessageA(frame, WM_COMMAND, id, 0); }
     void TrayClick(UINT mouseMessage) const { ::PostMessageA(frame, Registered("WM_NOTIFY_TRAYICON"), 1, mouseMessage); }
     bool TrayShows(TrayState state) const { return WaitFor([&] { return ReadTrayState() == state; }); }
 
+    // Every test starts from a desktop without wallpaper, so that a
+    // picture left by the one before cannot pass for its own.
+    void SetUp() override {
+        ProgramFolder::SetUp();
+        ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(""), SPIF_SENDWININICHANGE);
+        ASSERT_TRUE(WaitFor([] { return Centre() == ::GetSysColor(COLOR_BACKGROUND); }));
+    }
     void TearDown() override {
         if (program.Running()) CloseAndExpectExit(program, frame);
     }
@@ -198,11 +205,8 @@ TEST_F(RunningProgram, BossKeyWithoutItsPictureErasesTheWallpaper) {
     s.pauseAfterBossKey = 0;
     ASSERT_NE(Start(s), nullptr);
     ASSERT_TRUE(Shows(kColours[0]));
-    const POINT centre{::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2};
-    const RECT dot{centre.x, centre.y, centre.x + 1, centre.y + 1};
-    ASSERT_TRUE(WaitFor([&] { return ScreenPixels(dot)[0] == RGB(0xC8, 0x1E, 0x1E); }));
     ::PostMessageA(frame, WM_HOTKEY, 256, 0);  // as the system sends it
-    EXPECT_TRUE(WaitFor([&] { return ScreenPixels(dot)[0] == ::GetSysColor(COLOR_BACKGROUND); }));
+    EXPECT_TRUE(WaitFor([&] { return Centre() == ::GetSysColor(COLOR_BACKGROUND); }));
     EXPECT_TRUE(TrayShows(TrayState::Enabled)) << "pause off: the rotation stays enabled";
 }
 
