@@ -4,6 +4,8 @@
 #include "app/program_paths.h"
 #include "app/wallpaper_app_win32.h"
 #include "desktop/desktop_icons_win32.h"
+#include "dialogs/about_box_win32.h"
+#include "dialogs/settings_dialog_win32.h"
 #include "desktop/icon_layout_win32.h"
 #include "framework/module_path_win32.h"
 #include "resources/resource_ids.h"
@@ -103,7 +105,7 @@ LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
     tray_.Add(Handle(), TrayMessage(), live.rotationEnabled ? enabledIcon_.Get() : disabledIcon_.Get());
     // A tool window never gets a taskbar button.
     ::SetWindowLongPtrA(Handle(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
-    RegisterBossHotkey(Handle(), live.bossHotkey);
+    RegisterBossHotkey(Handle(), live.bossHotkey, Handle());
     ApplyLabelBackgroundSetting(live);
     ApplyIconSize(live);
     if (live.restoreIconLayoutAtStart) RestoreIconLayout(live.iconLayout);
@@ -214,9 +216,26 @@ LRESULT CMainFrame::OnBossKey(WPARAM, LPARAM) {
     return 0;
 }
 
-void CMainFrame::OnShowSettings() {}
+// One process-wide flag per dialog: a second request while one is open is dropped.
+void CMainFrame::OnShowSettings() {
+    static bool open = false;
+    if (open) return;
+    open = true;
+    WallpaperApp& app = WallpaperApp::Current();
+    DialogContext context{app.Settings(), app.WorkingCopy(), app.ChangeEvent(), Handle(), app.ProgramFolder()};
+    SettingsDialog dialog(context);
+    dialog.Run();
+    open = false;
+}
 
-void CMainFrame::OnShowAbout() {}
+void CMainFrame::OnShowAbout() {
+    static bool open = false;
+    if (open) return;
+    open = true;
+    AboutBox box;
+    box.RunModal(Handle());
+    open = false;
+}
 
 void CMainFrame::OnEraseWallpaper() { EraseWallpaper(); }
 

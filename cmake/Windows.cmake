@@ -30,15 +30,25 @@ add_library(vistaloom_win32 STATIC
     app/main_frame_win32.cpp
     app/tray_icon_win32.cpp
     app/wallpaper_app_win32.cpp
+    controls/image_button_win32.cpp
     desktop/desktop_icons_win32.cpp
     desktop/icon_layout_win32.cpp
+    dialogs/about_box_win32.cpp
+    dialogs/boss_key_page_win32.cpp
+    dialogs/interval_page_win32.cpp
+    dialogs/open_file_win32.cpp
+    dialogs/other_settings_page_win32.cpp
+    dialogs/settings_dialog_win32.cpp
+    dialogs/settings_page_win32.cpp
     framework/cp932_win32.cpp
     framework/dialog_win32.cpp
     framework/message_box_win32.cpp
     framework/module_path_win32.cpp
     framework/window_win32.cpp
     hook/desktop_lookup_win32.cpp
+    settings/image_list_page_win32.cpp
     settings/image_list_win32.cpp
+    settings/picture_properties_dialog_win32.cpp
     settings/settings_file_win32.cpp
     wallpaper/bitmap_image_win32.cpp
     wallpaper/desktop_wallpaper_win32.cpp
@@ -46,7 +56,7 @@ add_library(vistaloom_win32 STATIC
 )
 target_compile_options(vistaloom_win32 PUBLIC ${VISTALOOM_CHARSET})
 target_link_libraries(vistaloom_win32 PUBLIC vistaloom_core Iconmire user32 gdi32 kernel32 advapi32 shell32 ole32
-    oleaut32 comctl32 comdlg32 uuid windowscodecs)
+    oleaut32 comctl32 comdlg32 uuid windowscodecs version)
 
 # The version is written once, in project(); the version resource takes it from here.
 configure_file(resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
@@ -62,5 +72,14 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/Vistaloom.chm
     DEPENDS ${help_pages}
     COMMENT "Building the help file")
 add_custom_target(help_file ALL DEPENDS ${CMAKE_BINARY_DIR}/bin/Vistaloom.chm)
+
+# The release package.
+set(release_zip ${CMAKE_BINARY_DIR}/Vistaloom-${PROJECT_VERSION}.zip)
+add_custom_command(OUTPUT ${release_zip}
+    COMMAND ${CMAKE_SOURCE_DIR}/resources/make-release ${CMAKE_BINARY_DIR}/bin ${PROJECT_VERSION} ${release_zip}
+    DEPENDS Vistaloom Iconmire ${CMAKE_BINARY_DIR}/bin/Vistaloom.chm ${CMAKE_SOURCE_DIR}/resources/readme-ja.txt
+            ${CMAKE_SOURCE_DIR}/resources/make-release
+    COMMENT "Packing the release")
+add_custom_target(release_zip ALL DEPENDS ${release_zip})
 
 add_subdirectory(tests/wine)

@@ -55,6 +55,16 @@ bool Dialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 INT_PTR Dialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
+    // Owner-drawn controls of our own draw and answer for themselves.
+    if (message == WM_DRAWITEM || message == WM_CTLCOLORBTN || message == WM_COMMAND) {
+        const HWND control = message == WM_DRAWITEM ? reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem
+                                                    : reinterpret_cast<HWND>(lParam);
+        if (IsTakenOver(control)) {
+            result = ::SendMessageA(control, kReflectBase + message, wParam, lParam);
+            if (message == WM_DRAWITEM) return TRUE;
+            if (message == WM_CTLCOLORBTN) return static_cast<INT_PTR>(result);
+        }
+    }
     if (OnMessage(message, wParam, lParam, result)) {
         if (ReturnsResultDirectly(message)) return static_cast<INT_PTR>(result);
         ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);

@@ -7,4 +7,8 @@ namespace fw {
 
 int ShowMessage(HWND owner, const char* text, UINT type);
 
+// An edit that holds no integer: the message, then the focus on the edit
+// with its text selected.
+void RejectInteger(HWND dialog, int editId);
+
 }  // namespace fw

@@ -18,6 +18,8 @@ HINSTANCE ModuleInstance() {
     return module;
 }
 
+bool IsTakenOver(HWND control) { return control && ::GetPropA(control, kObjectProperty) != nullptr; }
+
 Window::~Window() {
     if (hwnd_ && controlProc_) {
         ::SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc_));

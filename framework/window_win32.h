@@ -10,6 +10,13 @@ namespace fw {
 
 HINSTANCE ModuleInstance();
 
+// A dialog sends a control that a Window object has taken over these
+// messages, numbered kReflectBase + the original message, so that an
+// owner-drawn control draws and answers for itself.
+inline constexpr UINT kReflectBase = WM_USER + 0x1C00;
+// True when a Window object has taken over the control.
+bool IsTakenOver(HWND control);
+
 class Window {
 public:
     Window() = default;

@@ -16,9 +16,38 @@ inline constexpr char kSettingsFileKeptAs[] = "\n壊れたファイルはVistalo
 inline constexpr char kFileOpenFailed[] = "ファイルが開けませんでした";
 inline constexpr char kHotkeyFailed[] = "ホットキーの登録に失敗しました\n他のアプリケーションで使用されています";
 
+inline constexpr char kEnterInteger[] = "整数を入力してください。";
+
+// Interval units, as the interval page labels them.
+inline constexpr char kUnitHours[] = "時間";
+inline constexpr char kUnitMinutes[] = "分";
+inline constexpr char kUnitSeconds[] = "秒";
+
+// Display methods in the image list and the properties dialog. The list
+// writes the short tile text into a row it has just changed.
+inline constexpr char kMethodNone[] = "なし";
+inline constexpr char kMethodTile[] = "タイル表示";
+inline constexpr char kMethodTileShort[] = "タイル";
+inline constexpr char kMethodEnlarge[] = "拡大表示";
+
+// Settings dialog tabs and the image list's columns.
+inline constexpr const char* kTabTexts[] = {"画像登録", "更新設定", "上司が来たぞ！", "その他設定"};
+inline constexpr const char* kColumnTexts[] = {"画像ファイル名", "表示方法", "表示倍率", "透過率", "画像パス"};
+inline constexpr char kBrowseTip[] = "参照";
+inline constexpr char kPictureFilter[] =
+    "Image(*.jpg;*.jpeg;*.bmp;*.gif)|*.jpg;*.jpeg;*.bmp;*.gif|Jpeg Image(*.jpg;*.jpeg)|*.jpg;*.jpeg|"
+    "Bitmap Image(*.bmp)|*.bmp|GIF Image(*.gif)|*.gif|All Files(*.*)|*.*||";
+inline constexpr char kVersionSeparator[] = " Ver. ";
+
+// File names in the program folder and the Startup folder.
+inline constexpr char kProgramFile[] = "\\Vistaloom.exe";
+inline constexpr char kStartupShortcut[] = "\\Vistaloom.lnk";
+
 // Registered window messages.
 inline constexpr char kTrayMessage[] = "WM_NOTIFY_TRAYICON";
 inline constexpr char kTaskbarCreated[] = "TaskbarCreated";
+inline constexpr char kChangedParameter[] = "WM_CHANGED_PARAMETER";
+inline constexpr char kDropListFile[] = "WM_DROP_LIST_FILE";
 
 inline constexpr char kHelpFile[] = "Vistaloom.chm";
 

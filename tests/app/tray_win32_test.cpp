@@ -233,6 +233,52 @@ TEST_F(RunningProgram, HelpCommandLeavesTheProgramAnswering) {
     for (HWND help; (help = FindProcessWindow(program.Id(), "HH Parent"));) ::SendMessageA(help, WM_CLOSE, 0, 0);
 }
 
+int DialogsOf(DWORD processId) {
+    struct Count {
+        DWORD pid;
+        int n;
+    } count{processId, 0};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* c = reinterpret_cast<Count*>(param);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            char name[16] = {};
+            ::GetClassNameA(window, name, sizeof(name));
+            c->n += owner == c->pid && std::string(name) == "#32770" && ::IsWindowVisible(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count.n;
+}
+
+TEST_F(RunningProgram, SettingsDialogAndAboutBoxOpenOnceEach) {
+    AppSettings s = WithPictures(0);
+    ASSERT_NE(Start(s), nullptr);
+    Command(ID_SHOW_SETTINGS);
+    Command(ID_SHOW_SETTINGS);
+    HWND settings = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        settings = FindProcessWindow(program.Id(), "#32770", "Vistaloom");
+        return settings && ::GetDlgItem(settings, IDC_SETTINGS_TABS) && ::IsWindowVisible(settings);
+    }));
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, &answer);  // the second request is taken
+    EXPECT_EQ(DialogsOf(program.Id()), 1);
+    ::PostMessageA(settings, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return DialogsOf(program.Id()) == 0; }));
+
+    Command(ID_SHOW_ABOUT);
+    HWND about = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        about = FindProcessWindow(program.Id(), "#32770");
+        return about && ::IsWindowVisible(about) && !WindowText(::GetDlgItem(about, IDOK)).empty();
+    }));
+    EXPECT_EQ(WindowText(::GetDlgItem(about, IDOK)).substr(0, 20), "Vistaloom Ver. 1.0.3");
+    PressButton(about, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return DialogsOf(program.Id()) == 0; }));
+}
+
 // The menu resource and its states, in this process.
 TEST(TrayMenu, HoldsEveryCommandAndShowsTheRotationState) {
     fw::UniqueMenu menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU)));

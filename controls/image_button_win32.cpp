@@ -1,0 +1,260 @@
+#include "controls/image_button_win32.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/button_colours.h"
+
+namespace {
+
+constexpr POINT kImageOrigin{3, 3};
+constexpr POINT kPressedOffset{1, 1};
+
+// An icon's size is twice its hot spot.
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info)) return {};
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    return {static_cast<LONG>(info.xHotspot * 2), static_cast<LONG>(info.yHotspot * 2)};
+}
+
+// A grey copy of the icon: its colour bitmap turned grey, its mask as it is.
+HICON GreyCopy(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info)) return nullptr;
+    fw::UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
+    BITMAP bitmap{};
+    if (!colour || !::GetObjectA(colour.Get(), sizeof(bitmap), &bitmap)) return nullptr;
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof(BITMAPINFOHEADER), bitmap.bmWidth, bitmap.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<std::uint32_t> pixels(static_cast<size_t>(bitmap.bmWidth) * bitmap.bmHeight);
+    fw::WindowDc screen(nullptr);
+    if (!::GetDIBits(screen.Get(), colour.Get(), 0, bitmap.bmHeight, pixels.data(), &format, DIB_RGB_COLORS)) {
+        return nullptr;
+    }
+    for (auto& pixel : pixels) pixel = GreyPixel(pixel);
+    fw::UniqueBitmap grey(::CreateCompatibleBitmap(screen.Get(), bitmap.bmWidth, bitmap.bmHeight));
+    ::SetDIBits(screen.Get(), grey.Get(), 0, bitmap.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
+    ICONINFO greyInfo{TRUE, info.xHotspot, info.yHotspot, mask.Get(), grey.Get()};
+    return ::CreateIconIndirect(&greyInfo);
+}
+
+}  // namespace
+
+ImageButton::ImageButton() { ResetColours(); }
+
+ImageButton::~ImageButton() {
+    if (tooltip_) ::DestroyWindow(tooltip_);
+}
+
+void ImageButton::ResetColours() {
+    for (int i = 0; i < kColours; ++i) {
+        colours_[i] = ::GetSysColor(i % 2 == 0 ? COLOR_BTNFACE : COLOR_BTNTEXT);
+    }
+}
+
+bool ImageButton::Bind(HWND dialog, int id) {
+    const HWND button = ::GetDlgItem(dialog, id);
+    if (!Subclass(button)) return false;
+    const LONG style = ::GetWindowLongA(button, GWL_STYLE);
+    defaultButton_ = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    ::SetWindowLongA(button, GWL_STYLE, (style & ~BS_TYPEMASK) | BS_OWNERDRAW);
+    ::SetWindowPos(button, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    return true;
+}
+
+void ImageButton::SetBorder(bool on, bool repaint) {
+    border_ = on;
+    if (repaint) ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void ImageButton::SetIcons(int inIcon, int outIcon) {
+    const auto load = [](int id) {
+        return static_cast<HICON>(::LoadImageA(fw::ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
+    };
+    inIcon_.Reset(load(inIcon));
+    inSize_ = IconSize(inIcon_.Get());
+    outIcon_.Reset(outIcon == kGreyOutIcon ? GreyCopy(inIcon_.Get()) : outIcon ? load(outIcon) : nullptr);
+    outSize_ = IconSize(outIcon_.Get());
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+int ImageButton::OffsetColour(int index, int offset, bool repaint) {
+    if (index < 0 || index >= kColours) return 3;
+    if (offset < -255 || offset > 255) return 5;
+    colours_[index] = ::OffsetColour(colours_[index], offset);
+    if (repaint) ::InvalidateRect(Handle(), nullptr, TRUE);
+    return 0;
+}
+
+void ImageButton::CreateTooltip() {
+    if (tooltip_ || !Handle()) return;
+    tooltip_ = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, fw::ModuleInstance(), nullptr);
+    ::SendMessageA(tooltip_, TTM_ACTIVATE, FALSE, 0);
+    ::SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+}
+
+void ImageButton::SetTooltipText(const char* text, bool activate) {
+    if (!text) return;
+    CreateTooltip();
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = Handle();
+    tool.uId = 1;
+    tool.lpszText = const_cast<char*>(text);
+    if (!::SendMessageA(tooltip_, TTM_GETTOOLCOUNT, 0, 0)) {
+        ::GetClientRect(Handle(), &tool.rect);
+        ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    ::SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(tooltip_, TTM_ACTIVATE, activate, 0);
+}
+
+void ImageButton::StopHovering() {
+    if (!hovered_) return;
+    hovered_ = false;
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+bool ImageButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    CreateTooltip();
+    if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
+        MSG relayed{Handle(), message, wParam, lParam, 0, {}};
+        ::SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    }
+    switch (message) {
+    case WM_LBUTTONDBLCLK:  // a double click is two presses, not one press and a double click
+        result = DefaultProc(WM_LBUTTONDOWN, wParam, lParam);
+        return true;
+    case WM_GETDLGCODE:
+        result = DefaultProc(message, wParam, lParam) | (defaultButton_ ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+        return true;
+    case BM_SETSTYLE:
+        if ((wParam & BS_TYPEMASK) == BS_DEFPUSHBUTTON || (wParam & BS_TYPEMASK) == BS_PUSHBUTTON) {
+            defaultButton_ = (wParam & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        }
+        result = DefaultProc(message, (wParam & ~BS_TYPEMASK) | BS_OWNERDRAW, lParam);
+        return true;
+    case fw::kReflectBase + WM_CTLCOLORBTN:
+        result = reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+        return true;
+    case fw::kReflectBase + WM_DRAWITEM:
+        Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        result = TRUE;
+        return true;
+    case fw::kReflectBase + WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED) ::SetFocus(Handle());
+        result = 0;
+        return true;
+    case WM_SYSCOLORCHANGE:
+        result = DefaultProc(message, wParam, lParam);
+        ResetColours();
+        ::InvalidateRect(Handle(), nullptr, TRUE);
+        return true;
+    case WM_MOUSEMOVE: {
+        // Held down elsewhere and dragged over, the button does not light up.
+        if ((wParam & MK_LBUTTON) && !hovered_) break;
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        if (::WindowFromPoint(cursor) == Handle()) {
+            if (!hovered_) {
+                hovered_ = true;
+                ::InvalidateRect(Handle(), nullptr, TRUE);
+                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
+                ::_TrackMouseEvent(&track);
+            }
+        } else {
+            StopHovering();
+        }
+        break;
+    }
+    case WM_MOUSELEAVE:
+    case WM_KILLFOCUS:
+    case WM_CANCELMODE:
+        StopHovering();
+        break;
+    case WM_ENABLE:
+        if (!wParam) {
+            StopHovering();
+            // A button greyed while it has the focus hands it on.
+            if (::GetFocus() == Handle()) {
+                const HWND parent = ::GetParent(Handle());
+                const HWND next = ::GetNextDlgTabItem(parent, Handle(), FALSE);
+                ::SetFocus(next && next != Handle() ? next : parent);
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void ImageButton::Draw(const DRAWITEMSTRUCT& item) {
+    const HDC dc = item.hDC;
+    RECT area = item.rcItem;
+    const bool pressed = item.itemState & ODS_SELECTED;
+    const bool focused = item.itemState & ODS_FOCUS;
+    const bool disabled = item.itemState & ODS_DISABLED;
+    const bool lit = (hovered_ && !disabled) || pressed;
+    ::SetBkMode(dc, TRANSPARENT);
+
+    const COLORREF background = lit ? colours_[HoverBackground] : focused ? colours_[FocusBackground] : colours_[RestBackground];
+    fw::UniqueBrush brush(::CreateSolidBrush(background));
+    ::FillRect(dc, &area, brush.Get());
+    if (border_ && (pressed || lit)) {
+        const COLORREF topLeft = ::GetSysColor(pressed ? COLOR_BTNSHADOW : COLOR_BTNHIGHLIGHT);
+        const COLORREF bottomRight = ::GetSysColor(pressed ? COLOR_BTNHIGHLIGHT : COLOR_BTNSHADOW);
+        fw::UniqueBrush first(::CreateSolidBrush(topLeft)), second(::CreateSolidBrush(bottomRight));
+        RECT edge = {area.left, area.top, area.right, area.top + 1};
+        ::FillRect(dc, &edge, first.Get());
+        edge = {area.left, area.top, area.left + 1, area.bottom};
+        ::FillRect(dc, &edge, first.Get());
+        edge = {area.left, area.bottom - 1, area.right, area.bottom};
+        ::FillRect(dc, &edge, second.Get());
+        edge = {area.right - 1, area.top, area.right, area.bottom};
+        ::FillRect(dc, &edge, second.Get());
+    }
+
+    const int length = ::GetWindowTextLengthA(Handle());
+    std::string caption(static_cast<size_t>(length) + 1, '\0');
+    ::GetWindowTextA(Handle(), caption.data(), length + 1);
+    caption.resize(static_cast<size_t>(length));
+    const int shift = pressed ? 1 : 0;
+
+    const bool useIn = lit || !outIcon_;
+    const HICON icon = useIn ? inIcon_.Get() : outIcon_.Get();
+    const SIZE size = useIn ? inSize_ : outSize_;
+    RECT text = area;
+    if (icon) {
+        const int height = area.bottom - area.top, width = area.right - area.left;
+        int x = caption.empty() ? (width - size.cx) / 2 : kImageOrigin.x;
+        int y = (height - size.cy) / 2;
+        x += shift * kPressedOffset.x;
+        y += shift * kPressedOffset.y;
+        ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, area.left + x, area.top + y, size.cx,
+                     size.cy, DST_ICON | (disabled ? DSS_DISABLED : DSS_NORMAL));
+        text.left += kImageOrigin.x + size.cx + 3;
+    }
+    if (caption.empty()) return;
+    RECT measured = text;
+    ::DrawTextA(dc, caption.c_str(), -1, &measured, DT_WORDBREAK | DT_CENTER | DT_CALCRECT);
+    const int offsetY = ((text.bottom - text.top) - (measured.bottom - measured.top)) / 2;
+    text.top += offsetY + shift;
+    text.bottom = text.top + (measured.bottom - measured.top);
+    ::OffsetRect(&text, shift, 0);
+    if (disabled) {
+        RECT raised = text;
+        ::OffsetRect(&raised, 1, 1);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNHIGHLIGHT));
+        ::DrawTextA(dc, caption.c_str(), -1, &raised, DT_WORDBREAK | DT_CENTER);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNSHADOW));
+    } else {
+        ::SetTextColor(dc, lit ? colours_[HoverText] : colours_[RestText]);
+    }
+    ::DrawTextA(dc, caption.c_str(), -1, &text, DT_WORDBREAK | DT_CENTER);
+}

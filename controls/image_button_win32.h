@@ -1,0 +1,47 @@
+// The flat push button of the dialogs: an icon beside its caption, a raised
+// border while the mouse is over it, a sunken one while it is pressed, a
+// lighter background then, and a greyed icon at rest when it has one.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/handles_win32.h"
+#include "framework/window_win32.h"
+
+class ImageButton : public fw::Window {
+public:
+    // The out-icon value that makes a grey copy of the in-icon.
+    static constexpr int kGreyOutIcon = -2;
+    enum Colour { HoverBackground, HoverText, RestBackground, RestText, FocusBackground, FocusText, kColours };
+
+    ImageButton();
+    ~ImageButton() override;
+
+    // Takes over the dialog's push button and makes it owner-drawn.
+    bool Bind(HWND dialog, int id);
+    void SetBorder(bool on, bool repaint);
+    // In-icon and out-icon resource ids; 0 for no out-icon.
+    void SetIcons(int inIcon, int outIcon);
+    // 0 on success, 3 for an index above 5, 5 for an offset outside -255..255.
+    int OffsetColour(int index, int offset, bool repaint);
+    void SetTooltipText(const char* text, bool activate);
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void ResetColours();
+    void Draw(const DRAWITEMSTRUCT& item);
+    void StopHovering();
+    void CreateTooltip();
+
+    bool border_ = true;
+    bool hovered_ = false;
+    bool defaultButton_ = false;
+    COLORREF colours_[kColours];
+    fw::UniqueIcon inIcon_;
+    fw::UniqueIcon outIcon_;
+    SIZE inSize_{};
+    SIZE outSize_{};
+    HWND tooltip_ = nullptr;
+};

@@ -1,0 +1,82 @@
+#include "dialogs/boss_key_page_win32.h"
+
+#include <commctrl.h>
+
+#include "dialogs/dialog_rules.h"
+#include "dialogs/open_file_win32.h"
+#include "resources/resource_ids.h"
+#include "resources/texts.h"
+#include "settings/settings_model.h"
+
+bool HotKeyField::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN) return false;
+    result = DefaultProc(message, wParam, lParam);
+    ::SendMessageA(::GetParent(Handle()), ChangedParameterMessage(), 0, 0);
+    return true;
+}
+
+BossKeyPage::BossKeyPage(DialogContext& context) : SettingsPage(IDD_BOSS_KEY_PAGE, context) {}
+
+BOOL BossKeyPage::OnInitDialog() {
+    hotkey_.Subclass(Item(IDC_BOSS_HOTKEY));
+    browse_.Bind(Handle(), IDC_BOSS_BROWSE);
+    initialising_ = true;
+    browse_.SetBorder(true, false);
+    browse_.SetIcons(IDI_BROWSE, 0);
+    browse_.OffsetColour(ImageButton::HoverBackground, 30, false);
+    browse_.SetTooltipText(texts::kBrowseTip, true);
+    ::SendMessageA(Item(IDC_BOSS_HOTKEY), HKM_SETHOTKEY, ControlWordFromStored(context_.working.bossHotkey), 0);
+    Fill();
+    initialising_ = false;
+    return TRUE;
+}
+
+bool BossKeyPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    static const fw::MessageEntry<BossKeyPage> map[] = {
+        fw::OnMessage(ChangedParameterMessage(), &BossKeyPage::OnHotkeyChanged),
+        fw::OnCommand(IDC_BOSS_BROWSE, &BossKeyPage::OnBrowse),
+        fw::OnNotification(IDC_BOSS_PICTURE, EN_CHANGE, &BossKeyPage::OnPathChanged),
+        fw::OnCommand(IDC_BOSS_PAUSE, &BossKeyPage::OnPauseClicked),
+    };
+    return fw::Dispatch(map, this, message, wParam, lParam, result);
+}
+
+LRESULT BossKeyPage::OnHotkeyChanged(WPARAM, LPARAM) {
+    const auto word = static_cast<std::uint16_t>(::SendMessageA(Item(IDC_BOSS_HOTKEY), HKM_GETHOTKEY, 0, 0));
+    context_.working.bossHotkey = StoredHotkeyFromControl(word);
+    NotifyChange();
+    return 0;
+}
+
+void BossKeyPage::OnBrowse() {
+    const auto chosen = ChooseFiles(Handle(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_FILEMUSTEXIST);
+    if (chosen.empty()) return;
+    context_.working.bossPicturePath = chosen.front();
+    Fill();
+    NotifyChange();
+}
+
+void BossKeyPage::OnPathChanged() {
+    Read();
+    NotifyChange();
+}
+
+void BossKeyPage::OnPauseClicked() {
+    Read();
+    NotifyChange();
+}
+
+void BossKeyPage::Read() {
+    context_.working.pauseAfterBossKey = ::IsDlgButtonChecked(Handle(), IDC_BOSS_PAUSE) == BST_CHECKED;
+    context_.working.bossPicturePath = ItemText(IDC_BOSS_PICTURE);
+}
+
+void BossKeyPage::Fill() {
+    // Filling the edit changes its text, whose notice would read the page
+    // half filled: the flag keeps the reading out until both are set.
+    const bool wasInitialising = initialising_;
+    initialising_ = true;
+    ::CheckDlgButton(Handle(), IDC_BOSS_PAUSE, context_.working.pauseAfterBossKey ? BST_CHECKED : BST_UNCHECKED);
+    SetItemText(IDC_BOSS_PICTURE, context_.working.bossPicturePath);
+    initialising_ = wasInitialising;
+}

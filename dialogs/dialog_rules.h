@@ -1,0 +1,35 @@
+// The decisions of the settings dialog and its pages.
+// Portable: no Windows headers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+class AppSettings;
+
+// An optional sign and decimal digits that fit 32 bits; nothing else.
+std::optional<std::int32_t> ParseInteger(std::string_view text);
+
+struct UnitRange {
+    std::int32_t minimum;
+    std::int32_t maximum;
+    const char* label;  // "時間", "分", "秒"; empty for a unit outside 0..2
+};
+UnitRange RangeOfUnit(std::int32_t unit);
+// The value raised to the minimum, then lowered to the maximum.
+std::int32_t HoldToUnit(std::int32_t unit, std::int32_t value);
+
+// Apply and OK post a rotation tick unless the interval is unchanged and
+// the live list was not empty before the commit.
+bool CommitRestartsRotation(const AppSettings& live, const AppSettings& working);
+
+// Between the stored boss hotkey (low byte virtual key, high byte MOD_*:
+// Alt 1, Control 2, Shift 4, Windows 8) and the hotkey control's word (low
+// byte virtual key, high byte HOTKEYF_*: Shift 1, Control 2, Alt 4,
+// Extended 8). The extended-key flag never reaches the stored word, where
+// bit 8 would register the Windows key; it is set again for an extended key
+// shown in the control, so that it shows as typed.
+std::uint16_t StoredHotkeyFromControl(std::uint16_t controlWord);
+std::uint16_t ControlWordFromStored(std::uint16_t stored);
+bool IsExtendedKey(std::uint8_t virtualKey);

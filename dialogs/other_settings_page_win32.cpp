@@ -1,0 +1,86 @@
+#include "dialogs/other_settings_page_win32.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "framework/cp932_win32.h"
+#include "framework/handles_win32.h"
+#include "resources/resource_ids.h"
+#include "resources/texts.h"
+#include "settings/settings_model.h"
+
+namespace {
+
+struct Option {
+    int id;
+    std::int32_t AppSettings::*field;
+};
+constexpr Option kOptions[] = {
+    {IDC_SMALL_ICONS, &AppSettings::smallIcons},
+    {IDC_TRANSPARENT_LABELS, &AppSettings::transparentLabelBackground},
+    {IDC_RESTORE_LAYOUT, &AppSettings::restoreIconLayoutAtStart},
+    {IDC_SAVE_LAYOUT, &AppSettings::saveIconLayoutAtExit},
+};
+
+}  // namespace
+
+OtherSettingsPage::OtherSettingsPage(DialogContext& context) : SettingsPage(IDD_OTHER_SETTINGS_PAGE, context) {}
+
+BOOL OtherSettingsPage::OnInitDialog() {
+    initialising_ = true;
+    for (const Option& option : kOptions) {
+        ::CheckDlgButton(Handle(), option.id, context_.working.*option.field ? BST_CHECKED : BST_UNCHECKED);
+    }
+    initialising_ = false;
+    return TRUE;
+}
+
+bool OtherSettingsPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    static const fw::MessageEntry<OtherSettingsPage> map[] = {
+        fw::OnCommand(IDC_TRANSPARENT_LABELS, &OtherSettingsPage::OnOptionClicked),
+        fw::OnCommand(IDC_SMALL_ICONS, &OtherSettingsPage::OnOptionClicked),
+        fw::OnCommand(IDC_RESTORE_LAYOUT, &OtherSettingsPage::OnOptionClicked),
+        fw::OnCommand(IDC_SAVE_LAYOUT, &OtherSettingsPage::OnOptionClicked),
+        fw::OnCommand(IDC_STARTUP_SHORTCUT, &OtherSettingsPage::OnStartupShortcut),
+    };
+    return fw::Dispatch(map, this, message, wParam, lParam, result);
+}
+
+void OtherSettingsPage::OnOptionClicked() {
+    for (const Option& option : kOptions) {
+        context_.working.*option.field = ::IsDlgButtonChecked(Handle(), option.id) == BST_CHECKED;
+    }
+    NotifyChange();
+}
+
+void OtherSettingsPage::OnStartupShortcut() { CreateStartupShortcut(context_.programFolder); }
+
+bool CreateStartupShortcut(const std::string& programFolder) {
+    const std::string program = programFolder + texts::kProgramFile;
+    LPITEMIDLIST folder = nullptr;
+    char startup[MAX_PATH] = {};
+    if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP, &folder))) return false;
+    const bool found = ::SHGetPathFromIDListA(folder, startup);
+    ::CoTaskMemFree(folder);
+    if (!found) return false;
+    const std::string shortcut = std::string(startup) + texts::kStartupShortcut;
+    WIN32_FIND_DATAA existing;
+    if (fw::UniqueFind(::FindFirstFileA(shortcut.c_str(), &existing))) return false;  // never replaced
+
+    // COM may already be up on this thread (the file dialogs start it):
+    // that is no reason to give up, only a failure is.
+    const HRESULT com = ::CoInitialize(nullptr);
+    if (FAILED(com)) return false;
+    bool saved = false;
+    {
+        fw::ComPtr<IShellLinkA> link;
+        fw::ComPtr<IPersistFile> file;
+        saved = SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                             link.PutVoid())) &&
+                SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.PutVoid())) &&
+                SUCCEEDED(link->SetPath(program.c_str())) &&
+                SUCCEEDED(file->Save(fw::AnsiToUtf16(shortcut).c_str(), TRUE));
+    }
+    ::CoUninitialize();
+    return saved;
+}

@@ -1,0 +1,131 @@
+#include "dialogs/settings_dialog_win32.h"
+
+#include <commctrl.h>
+
+#include "app/boss_key_win32.h"
+#include "desktop/desktop_icons_win32.h"
+#include "dialogs/boss_key_page_win32.h"
+#include "dialogs/dialog_rules.h"
+#include "dialogs/interval_page_win32.h"
+#include "dialogs/other_settings_page_win32.h"
+#include "resources/resource_ids.h"
+#include "resources/texts.h"
+#include "settings/image_list_page_win32.h"
+#include "settings/settings_model.h"
+
+void SettingsTabControl::CreatePages(DialogContext& context) {
+    pages_.push_back(std::make_unique<ImageListPage>(context));
+    pages_.push_back(std::make_unique<IntervalPage>(context));
+    pages_.push_back(std::make_unique<BossKeyPage>(context));
+    pages_.push_back(std::make_unique<OtherSettingsPage>(context));
+    shown_ = 0;
+    RECT client{}, item{};
+    ::GetClientRect(Handle(), &client);
+    ::SendMessageA(Handle(), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        pages_[i]->CreateChild(Handle());
+        ::SetWindowPos(pages_[i]->Handle(), HWND_TOP, item.left, item.bottom + 1, client.right - item.left - 1,
+                       client.bottom - item.bottom - 2, i == 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
+    }
+}
+
+bool SettingsTabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == ChangedParameterMessage()) {
+        ::SendMessageA(::GetParent(Handle()), ChangedParameterMessage(), 0, 0);
+        result = 0;
+        return true;
+    }
+    if (message != WM_LBUTTONDOWN) return false;
+    // The tab control selects the clicked tab first; the pages follow its focus.
+    result = DefaultProc(message, wParam, lParam);
+    const int focus = static_cast<int>(::SendMessageA(Handle(), TCM_GETCURFOCUS, 0, 0));
+    if (focus >= 0 && focus < static_cast<int>(pages_.size()) && focus != shown_) {
+        ::ShowWindow(pages_[static_cast<std::size_t>(shown_)]->Handle(), SW_HIDE);
+        shown_ = focus;
+        ::ShowWindow(pages_[static_cast<std::size_t>(shown_)]->Handle(), SW_SHOW);
+        ::SetFocus(pages_[static_cast<std::size_t>(shown_)]->Handle());
+    }
+    return true;
+}
+
+SettingsDialog::SettingsDialog(DialogContext& context) : fw::Dialog(IDD_SETTINGS), context_(context) {}
+
+BOOL SettingsDialog::OnInitDialog() {
+    tabs_.Subclass(Item(IDC_SETTINGS_TABS));
+    const int ids[] = {IDC_SETTINGS_OK, IDC_SETTINGS_APPLY, IDC_SETTINGS_CANCEL};
+    const int icons[] = {IDI_OK, IDI_APPLY, IDI_CANCEL};
+    for (std::size_t i = 0; i < buttons_.size(); ++i) {
+        buttons_[i].Bind(Handle(), ids[i]);
+        buttons_[i].SetBorder(true, false);
+        buttons_[i].SetIcons(icons[i], ImageButton::kGreyOutIcon);
+        buttons_[i].OffsetColour(ImageButton::HoverBackground, 30, false);
+    }
+    ::EnableWindow(Item(IDC_SETTINGS_APPLY), FALSE);
+    for (int i = 0; i < 4; ++i) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<char*>(texts::kTabTexts[i]);
+        ::SendMessageA(tabs_.Handle(), TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    }
+    tabs_.CreatePages(context_);
+    return TRUE;
+}
+
+bool SettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    static const fw::MessageEntry<SettingsDialog> map[] = {
+        fw::OnMessage(ChangedParameterMessage(), &SettingsDialog::OnChanged),
+        fw::OnCommand(IDC_SETTINGS_OK, &SettingsDialog::OnCommitAndClose),
+        fw::OnCommand(IDC_SETTINGS_APPLY, &SettingsDialog::OnApply),
+        fw::OnCommand(IDC_SETTINGS_CANCEL, &SettingsDialog::OnCancel),
+    };
+    return fw::Dispatch(map, this, message, wParam, lParam, result);
+}
+
+LRESULT SettingsDialog::OnChanged(WPARAM, LPARAM) {
+    ::EnableWindow(Item(IDC_SETTINGS_APPLY), TRUE);
+    return 0;
+}
+
+void SettingsDialog::Commit() {
+    AppSettings& live = context_.live;
+    ::ResetEvent(context_.changeEvent);
+    const bool restart = CommitRestartsRotation(live, context_.working);
+    ::UnregisterHotKey(context_.mainWindow, kBossHotkeyId);
+    live.CopyFrom(context_.working);
+    RegisterBossHotkey(context_.mainWindow, live.bossHotkey, Handle());
+    ApplyLabelBackgroundSetting(live);
+    if (live.smallIcons) {
+        UseSmallDesktopIcons();
+    } else {
+        UseStandardDesktopIcons();
+    }
+    tickPending_ = tickPending_ || restart;
+    ::SetEvent(context_.changeEvent);
+}
+
+void SettingsDialog::PostPendingTick() {
+    if (tickPending_) ::PostMessageA(context_.mainWindow, WM_TIMER, 1, 0);
+    tickPending_ = false;
+}
+
+INT_PTR SettingsDialog::Run() {
+    const INT_PTR result = RunModal(context_.mainWindow);
+    PostPendingTick();
+    return result;
+}
+
+void SettingsDialog::OnApply() {
+    Commit();
+    PostPendingTick();
+    ::EnableWindow(Item(IDC_SETTINGS_APPLY), FALSE);
+}
+
+void SettingsDialog::OnCommitAndClose() {
+    Commit();
+    End(IDOK);
+}
+
+void SettingsDialog::OnCancel() {
+    context_.working.CopyFrom(context_.live);
+    End(IDCANCEL);
+}

@@ -1,0 +1,57 @@
+// The settings dialog: four pages in a tab control over the working copy,
+// and OK, 更新 and ｷｬﾝｾﾙ, which commit it into the live settings or throw it away.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "controls/image_button_win32.h"
+#include "dialogs/dialog_context_win32.h"
+#include "dialogs/settings_page_win32.h"
+#include "framework/dialog_win32.h"
+#include "framework/window_win32.h"
+
+class SettingsTabControl : public fw::Window {
+public:
+    // Creates the four pages as its children and shows the first.
+    void CreatePages(DialogContext& context);
+    int ShownPage() const { return shown_; }
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    std::vector<std::unique_ptr<SettingsPage>> pages_;
+    int shown_ = 0;
+};
+
+class SettingsDialog : public fw::Dialog {
+public:
+    explicit SettingsDialog(DialogContext& context);
+
+    // Runs the dialog modally, owned by the main window.
+    INT_PTR Run();
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // Enter commits as OK does; Escape and the close box cancel.
+    void OnOK() override { OnCommitAndClose(); }
+    void OnCancel() override;
+
+private:
+    LRESULT OnChanged(WPARAM, LPARAM);
+    void OnCommitAndClose();
+    void OnApply();
+    // Apply's steps up to setting the change event again. The rotation tick
+    // it decides on is posted once the dialog's loop can no longer swallow
+    // it: a modal loop that has been told to end drops what it takes next.
+    void Commit();
+    void PostPendingTick();
+
+    DialogContext& context_;
+    SettingsTabControl tabs_;
+    std::array<ImageButton, 3> buttons_;  // OK, 更新, ｷｬﾝｾﾙ
+    bool tickPending_ = false;
+};

@@ -1,0 +1,176 @@
+#include "settings/image_list_page_win32.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "dialogs/open_file_win32.h"
+#include "framework/cp932.h"
+#include "resources/resource_ids.h"
+#include "resources/texts.h"
+#include "settings/image_list.h"
+#include "settings/image_list_win32.h"
+#include "settings/picture_properties_dialog_win32.h"
+#include "settings/picture_texts.h"
+
+UINT DropListFileMessage() {
+    static const UINT message = ::RegisterWindowMessageA(texts::kDropListFile);
+    return message;
+}
+
+bool DropFileListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message != WM_DROPFILES) return false;
+    ::SendMessageA(::GetParent(Handle()), DropListFileMessage(), wParam, 0);
+    result = DefaultProc(message, wParam, lParam);
+    ::DragFinish(reinterpret_cast<HDROP>(wParam));
+    return true;
+}
+
+ImageListPage::ImageListPage(DialogContext& context) : SettingsPage(IDD_IMAGE_LIST_PAGE, context) {}
+
+BOOL ImageListPage::OnInitDialog() {
+    const struct {
+        int id, icon;
+    } buttons[] = {{IDC_PICTURE_ADD_FOLDER, IDI_ADD_FOLDER}, {IDC_PICTURE_PROPERTIES, IDI_PROPERTIES},
+                   {IDC_PICTURE_DELETE, IDI_DELETE}, {IDC_PICTURE_ADD, IDI_ADD}};
+    for (std::size_t i = 0; i < buttons_.size(); ++i) buttons_[i].Bind(Handle(), buttons[i].id);
+    list_.Subclass(Item(IDC_PICTURE_LIST));
+    initialising_ = true;
+    const HWND list = list_.Handle();
+    ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    const int widths[] = {150, 60, 60, 60, 500};
+    const int formats[] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_RIGHT, LVCFMT_LEFT};
+    for (int column = 0; column < 5; ++column) {
+        LVCOLUMNA header{};
+        header.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        header.fmt = formats[column];
+        header.cx = widths[column];
+        header.pszText = const_cast<char*>(texts::kColumnTexts[column]);
+        ::SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&header));
+    }
+    for (std::size_t i = 0; i < buttons_.size(); ++i) {
+        buttons_[i].SetBorder(true, false);
+        buttons_[i].SetIcons(buttons[i].icon, ImageButton::kGreyOutIcon);
+        buttons_[i].OffsetColour(ImageButton::HoverBackground, 30, false);
+    }
+    Refresh();
+    initialising_ = false;
+    return TRUE;
+}
+
+bool ImageListPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    static const fw::MessageEntry<ImageListPage> map[] = {
+        fw::OnCommand(IDC_PICTURE_ADD, &ImageListPage::OnAddFiles),
+        fw::OnCommand(IDC_PICTURE_ADD_FOLDER, &ImageListPage::OnAddFolder),
+        fw::OnCommand(IDC_PICTURE_PROPERTIES, &ImageListPage::OnProperties),
+        fw::OnCommand(IDC_PICTURE_DELETE, &ImageListPage::OnDelete),
+        fw::OnMessage(DropListFileMessage(), &ImageListPage::OnDrop),
+    };
+    return fw::Dispatch(map, this, message, wParam, lParam, result);
+}
+
+void ImageListPage::SetCell(int row, int column, const std::string& text) const {
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text.c_str());
+    ::SendMessageA(list_.Handle(), LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void ImageListPage::Refresh() {
+    const HWND list = list_.Handle();
+    ::SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    const auto& pictures = context_.working.imageList;
+    for (int row = 0; row < static_cast<int>(pictures.size()); ++row) {
+        const WallpaperEntry& entry = pictures[static_cast<std::size_t>(row)];
+        const std::string name = FileNameOf(entry.path);
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = row;
+        item.pszText = const_cast<char*>(name.c_str());
+        ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        SetCell(row, 1, DisplayMethodText(entry.displayMethod));
+        SetCell(row, 2, PercentText(entry.magnification));
+        SetCell(row, 3, PercentText(entry.transparency));
+        SetCell(row, 4, FolderOf(entry.path));
+    }
+}
+
+std::vector<int> ImageListPage::SelectedRows() const {
+    std::vector<int> rows;
+    for (int row = -1;;) {
+        row = static_cast<int>(::SendMessageA(list_.Handle(), LVM_GETNEXTITEM, row, LVNI_SELECTED));
+        if (row < 0) return rows;
+        rows.push_back(row);
+    }
+}
+
+void ImageListPage::OnAddFiles() {
+    const auto paths =
+        ChooseFiles(Handle(), OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
+    if (paths.empty()) return;
+    for (const auto& path : paths) {
+        AppendPicture(context_.working.imageList, path);
+        NotifyChange();
+    }
+    Refresh();
+}
+
+void ImageListPage::OnAddFolder() {
+    BROWSEINFOA browse{};
+    browse.hwndOwner = Handle();
+    const LPITEMIDLIST item = ::SHBrowseForFolderA(&browse);
+    if (!item) return;
+    char path[MAX_PATH] = {};
+    if (::SHGetPathFromIDListA(item, path)) {
+        std::string folder = path;
+        if (cp932::FindLastBackslash(folder) + 1 != folder.size()) folder += "\\";
+        ScanFolder(context_.working.imageList, folder);
+        Refresh();
+        NotifyChange();
+    }
+    ::CoTaskMemFree(item);
+}
+
+void ImageListPage::OnProperties() {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) return;
+    auto& pictures = context_.working.imageList;
+    const WallpaperEntry& first = pictures[static_cast<std::size_t>(rows.front())];
+    PicturePropertiesDialog dialog;
+    dialog.displayMethod = first.displayMethod;
+    dialog.magnification = first.magnification;
+    dialog.transparency = first.transparency;
+    if (dialog.RunModal(Handle()) != IDOK) return;
+    for (const int row : rows) {
+        SetPictureProperties(pictures, static_cast<std::size_t>(row), dialog.displayMethod, dialog.magnification,
+                             dialog.transparency);
+        // A changed row shows the short tile text until the next refresh.
+        const int method = dialog.displayMethod;
+        SetCell(row, 1, method == 0 ? texts::kMethodNone : method == 1 ? texts::kMethodTileShort
+                        : method == 2 ? texts::kMethodEnlarge : "");
+        SetCell(row, 2, PercentText(dialog.magnification));
+        SetCell(row, 3, PercentText(dialog.transparency));
+    }
+    NotifyChange();
+}
+
+void ImageListPage::OnDelete() {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) return;
+    RemovePictures(context_.working.imageList, std::vector<std::size_t>(rows.begin(), rows.end()));
+    Refresh();
+    NotifyChange();
+}
+
+LRESULT ImageListPage::OnDrop(WPARAM drop, LPARAM) {
+    const auto handle = reinterpret_cast<HDROP>(drop);
+    const UINT count = ::DragQueryFileA(handle, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        char path[MAX_PATH] = {};
+        ::DragQueryFileA(handle, i, path, sizeof(path));
+        AddDroppedPath(context_.working.imageList, path);
+        Refresh();
+        NotifyChange();
+    }
+    return 0;
+}

@@ -1,0 +1,38 @@
+#include "settings/picture_properties_dialog_win32.h"
+
+#include <commctrl.h>
+
+#include "dialogs/dialog_rules.h"
+#include "framework/message_box_win32.h"
+#include "resources/resource_ids.h"
+#include "resources/texts.h"
+
+PicturePropertiesDialog::PicturePropertiesDialog() : fw::Dialog(IDD_PICTURE_PROPERTIES) {}
+
+BOOL PicturePropertiesDialog::OnInitDialog() {
+    for (const char* text : {texts::kMethodNone, texts::kMethodTile, texts::kMethodEnlarge}) {
+        ::SendMessageA(Item(IDC_DISPLAY_METHOD), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    ::SendMessageA(Item(IDC_TRANSPARENCY_SPIN), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Item(IDC_TRANSPARENCY)), 0);
+    ::SendMessageA(Item(IDC_MAGNIFICATION_SPIN), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Item(IDC_MAGNIFICATION)), 0);
+    ::SendMessageA(Item(IDC_TRANSPARENCY_SPIN), UDM_SETRANGE32, 0, 99);
+    ::SendMessageA(Item(IDC_MAGNIFICATION_SPIN), UDM_SETRANGE32, 25, 400);
+    ::SendMessageA(Item(IDC_DISPLAY_METHOD), CB_SETCURSEL, displayMethod >= 0 && displayMethod <= 2 ? displayMethod : -1, 0);
+    ::SetDlgItemInt(Handle(), IDC_TRANSPARENCY, static_cast<UINT>(transparency), TRUE);
+    ::SetDlgItemInt(Handle(), IDC_MAGNIFICATION, static_cast<UINT>(magnification), TRUE);
+    return TRUE;
+}
+
+// The arrows keep to their ranges; a typed number is taken as it is.
+void PicturePropertiesDialog::OnOK() {
+    displayMethod = static_cast<std::int32_t>(::SendMessageA(Item(IDC_DISPLAY_METHOD), CB_GETCURSEL, 0, 0));
+    for (const auto& [id, value] : {std::pair{IDC_TRANSPARENCY, &transparency}, std::pair{IDC_MAGNIFICATION, &magnification}}) {
+        const auto number = ParseInteger(ItemText(id));
+        if (!number) {
+            fw::RejectInteger(Handle(), id);
+            return;
+        }
+        *value = *number;
+    }
+    End(IDOK);
+}

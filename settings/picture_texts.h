@@ -1,0 +1,14 @@
+// The texts the image list shows for an entry. Portable: no Windows headers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// "なし", "タイル表示" or "拡大表示"; any unknown method reads as none.
+const char* DisplayMethodText(std::int32_t method);
+// The part after the last backslash, and the part before it.
+std::string FileNameOf(std::string_view path);
+std::string FolderOf(std::string_view path);
+// "150%".
+std::string PercentText(std::int32_t value);

@@ -1,0 +1,74 @@
+#include "dialogs/dialog_rules.h"
+
+#include <gtest/gtest.h>
+
+#include "controls/button_colours.h"
+#include "settings/image_list.h"
+#include "settings/picture_texts.h"
+#include "settings/settings_model.h"
+
+namespace {
+
+TEST(ParseInteger, AcceptsAnOptionalSignAndDigitsOnly) {
+    const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
+        {"150", 150}, {"-3", -3}, {"+7", 7}, {"0", 0}, {"2147483647", 2147483647}, {"", std::nullopt},
+        {"abc", std::nullopt}, {"1.5", std::nullopt}, {" 1", std::nullopt}, {"-", std::nullopt},
+        {"+-1", std::nullopt}, {"2147483648", std::nullopt}, {"12a", std::nullopt}};
+    for (const auto& [text, value] : cases) EXPECT_EQ(ParseInteger(text), value) << text;
+}
+
+TEST(UnitRange, HoldsTheValueToItsUnit) {
+    const struct {
+        std::int32_t unit, value, held;
+    } cases[] = {{0, 30, 24}, {1, 5, 5}, {2, 5, 10}, {0, 45, 24}, {1, 24, 24}, {2, 99, 60}, {0, 0, 1}, {9, 5, 0}};
+    for (const auto& c : cases) EXPECT_EQ(HoldToUnit(c.unit, c.value), c.held) << c.unit << " " << c.value;
+}
+
+TEST(Commit, RestartsTheRotationOnlyForANewIntervalOrAnEmptyList) {
+    AppSettings live, working;
+    EXPECT_TRUE(CommitRestartsRotation(live, working)) << "empty live list";
+    AppendPicture(live.imageList, "a.jpg");
+    EXPECT_FALSE(CommitRestartsRotation(live, working));
+    working.randomOrder = 1;
+    working.bossHotkey = 0x0341;
+    EXPECT_FALSE(CommitRestartsRotation(live, working));
+    working.intervalUnit = 2;
+    EXPECT_TRUE(CommitRestartsRotation(live, working));
+    working.intervalUnit = live.intervalUnit;
+    working.intervalValue = 11;
+    EXPECT_TRUE(CommitRestartsRotation(live, working));
+}
+
+TEST(HotkeyWord, ConvertsModifiersBothWaysAndKeepsTheExtendedFlagOutOfTheStoredWord) {
+    EXPECT_EQ(ControlWordFromStored(0x0341), 0x0641) << "Ctrl + Alt + A";
+    EXPECT_EQ(StoredHotkeyFromControl(0x0641), 0x0341);
+    EXPECT_EQ(StoredHotkeyFromControl(0x017B), 0x047B) << "Shift + F12";
+    EXPECT_EQ(StoredHotkeyFromControl(0), 0);
+    // Ctrl + the right arrow key: the control says extended; registration must not see the Windows key.
+    EXPECT_EQ(StoredHotkeyFromControl(0x0A27), 0x0227);
+    EXPECT_EQ(ControlWordFromStored(0x0227), 0x0A27);
+    EXPECT_EQ(ControlWordFromStored(0x042D), 0x092D) << "Shift + Insert";
+    EXPECT_EQ(ControlWordFromStored(0x0841), 0x0041) << "a stored Windows key has no control flag";
+}
+
+TEST(ButtonColours, OffsetKeepsTheHueAndGreyKeepsBlack) {
+    EXPECT_EQ(OffsetColour(0x00C8D0D4, 30), 0x00E6EEF2u);  // 212,208,200 -> 242,238,230
+    EXPECT_EQ(OffsetColour(0x00F0F0F0, 30), 0x00FFFFFFu);  // held to 15
+    EXPECT_EQ(OffsetColour(0x00102030, -40), 0x00001020u);  // held to -16
+    EXPECT_EQ(GreyPixel(0xFF000000), 0xFF000000u);
+    EXPECT_EQ(GreyPixel(0xFFFF0000), 0xFF4C4C4Cu);  // red: 0.299 * 255 = 76
+    EXPECT_EQ(GreyPixel(0x80FFFFFF), 0x80FFFFFFu);
+}
+
+TEST(PictureTexts, CellsOfAnEntry) {
+    EXPECT_EQ(FileNameOf("C:\\pics\\sky.jpg"), "sky.jpg");
+    EXPECT_EQ(FolderOf("C:\\pics\\sky.jpg"), "C:\\pics");
+    EXPECT_EQ(FolderOf("C:\\\x95\x5C\\a.jpg"), "C:\\\x95\x5C");
+    EXPECT_EQ(FileNameOf("nofolder.jpg"), "nofolder.jpg");
+    EXPECT_EQ(PercentText(100), "100%");
+    EXPECT_EQ(PercentText(-5), "-5%");
+    EXPECT_STREQ(DisplayMethodText(7), DisplayMethodText(0));
+    EXPECT_STRNE(DisplayMethodText(1), DisplayMethodText(2));
+}
+
+}  // namespace

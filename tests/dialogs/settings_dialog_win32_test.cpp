@@ -1,0 +1,443 @@
+// The settings dialog, its pages, the properties dialog and the about box,
+// run in this process and driven through their controls from a second
+// thread, as a user's input would reach them.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <thread>
+
+#include "dialogs/about_box_win32.h"
+#include "dialogs/dialog_context_win32.h"
+#include "dialogs/other_settings_page_win32.h"
+#include "dialogs/settings_dialog_win32.h"
+#include "framework/cp932_win32.h"
+#include "framework/window_win32.h"
+#include "resources/resource_ids.h"
+#include "settings/image_list.h"
+#include "settings/picture_properties_dialog_win32.h"
+#include "settings/settings_model.h"
+#include "tests/support/screenshot_win32.h"
+#include "tests/support/wine_support_win32.h"
+
+using namespace wine_test;
+
+namespace {
+
+// Stands in for the main window: it owns the hotkey and counts the
+// rotation ticks the dialog posts.
+class StandInMainWindow : public fw::Window {
+public:
+    StandInMainWindow() { Create("VistaloomTestMainWindow", "main", WS_POPUP, 0, 0, 0, 10, 10); }
+    int ticks = 0;
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
+        if (message != WM_TIMER || wParam != 1) return false;
+        ++ticks;
+        result = 0;
+        return true;
+    }
+};
+
+// Runs the dialog here (`run` runs it modally) while `steps` drive it from
+// another thread; the dialog is closed at the end whatever the steps did.
+INT_PTR RunDriven(fw::Dialog& dialog, const std::function<INT_PTR()>& run, const std::function<void(HWND)>& steps) {
+    std::thread driver([&] {
+        HWND window = nullptr;
+        if (WaitFor([&] { return (window = dialog.Handle()) && ::IsWindowVisible(window); })) steps(window);
+        if (::IsWindow(window)) ::PostMessageA(window, WM_CLOSE, 0, 0);
+    });
+    const INT_PTR result = run();
+    driver.join();
+    return result;
+}
+
+INT_PTR RunDriven(fw::Dialog& dialog, const std::function<void(HWND)>& steps) {
+    return RunDriven(dialog, [&] { return dialog.RunModal(nullptr); }, steps);
+}
+
+std::string TextOf(HWND window) { return WindowText(window); }
+
+// The page of the tab control that holds a control of the given id and class.
+HWND Page(HWND dialog, int id, const char* className) {
+    const HWND tabs = ::GetDlgItem(dialog, IDC_SETTINGS_TABS);
+    for (HWND page = ::GetWindow(tabs, GW_CHILD); page; page = ::GetWindow(page, GW_HWNDNEXT)) {
+        char name[64] = {};
+        ::GetClassNameA(::GetDlgItem(page, id), name, sizeof(name));
+        if (lstrcmpiA(name, className) == 0) return page;
+    }
+    return nullptr;
+}
+HWND ImagePage(HWND d) { return Page(d, IDC_PICTURE_LIST, "SysListView32"); }
+HWND IntervalPageOf(HWND d) { return Page(d, IDC_INTERVAL_SPIN, "msctls_updown32"); }
+HWND BossPage(HWND d) { return Page(d, IDC_BOSS_HOTKEY, "msctls_hotkey32"); }
+HWND OtherPage(HWND d) { return Page(d, IDC_STARTUP_SHORTCUT, "Button"); }
+
+bool ApplyEnabled(HWND dialog) { return ::IsWindowEnabled(::GetDlgItem(dialog, IDC_SETTINGS_APPLY)); }
+
+// A click as the mouse gives it: the dialog reacts as to a user.
+void Click(HWND dialog, int id) { ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+// The same for a button that opens a modal window: do not wait for it.
+void ClickLater(HWND dialog, int id) { ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void ShowTab(HWND dialog, int index) {
+    const HWND tabs = ::GetDlgItem(dialog, IDC_SETTINGS_TABS);
+    RECT item{};
+    ::SendMessageA(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    ::SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageA(tabs, WM_LBUTTONUP, 0, at);
+}
+
+HWND OwnedDialog(HWND owner) {
+    HWND found = nullptr;
+    WaitFor([&] {
+        found = nullptr;
+        for (HWND w = ::GetTopWindow(nullptr); w && !found; w = ::GetWindow(w, GW_HWNDNEXT)) {
+            if (::GetWindow(w, GW_OWNER) == owner && ::IsWindowVisible(w)) found = w;
+        }
+        return found != nullptr;
+    });
+    return found;
+}
+
+class SettingsDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        live.intervalUnit = 2;
+        live.intervalValue = 30;
+        AppendPicture(live.imageList, "C:\\pics\\sky.jpg");
+        working.CopyFrom(live);
+    }
+    INT_PTR Run(const std::function<void(HWND)>& steps) {
+        SettingsDialog dialog(context);
+        return RunDriven(dialog, [&] { return dialog.Run(); }, steps);
+    }
+    AppSettings live, working;
+    fw::UniqueHandle event{::CreateEventA(nullptr, TRUE, TRUE, nullptr)};
+    StandInMainWindow main;
+    TempFolder program{"dialog"};
+    DialogContext context{live, working, event.Get(), main.Handle(), program.Path()};
+};
+
+TEST_F(SettingsDialogTest, ApplyCommitsAndIsEnabledOnlyByAChange) {
+    Run([&](HWND d) {
+        EXPECT_EQ(TextOf(d), "Vistaloom");
+        EXPECT_FALSE(ApplyEnabled(d));
+        ShowTab(d, 1);
+        EXPECT_TRUE(::IsWindowVisible(IntervalPageOf(d)));
+        EXPECT_FALSE(::IsWindowVisible(ImagePage(d)));
+        Click(IntervalPageOf(d), IDC_ORDER_RANDOM);
+        EXPECT_TRUE(ApplyEnabled(d));
+        EXPECT_EQ(live.randomOrder, 0) << "only the working copy until Apply";
+        Click(d, IDC_SETTINGS_APPLY);
+        EXPECT_FALSE(ApplyEnabled(d));
+        EXPECT_EQ(live.randomOrder, 1);
+        Click(d, IDC_SETTINGS_CANCEL);
+    });
+    EXPECT_EQ(live.randomOrder, 1) << "Cancel after Apply keeps what was applied";
+    EXPECT_EQ(main.ticks, 0) << "the order alone does not restart the rotation";
+    EXPECT_EQ(::WaitForSingleObject(event.Get(), 0), WAIT_OBJECT_0) << "the change event is set again";
+}
+
+TEST_F(SettingsDialogTest, CancelAndTheCloseBoxDiscardTheEdits) {
+    for (const bool closeBox : {false, true}) {
+        EXPECT_EQ(Run([&](HWND d) {
+                      Click(OtherPage(d), IDC_SMALL_ICONS);
+                      EXPECT_EQ(working.smallIcons, 1);
+                      if (closeBox) {
+                          ::SendMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+                      } else {
+                          Click(d, IDC_SETTINGS_CANCEL);
+                      }
+                  }),
+                  IDCANCEL);
+        EXPECT_EQ(live.smallIcons, 0);
+        EXPECT_EQ(working.smallIcons, 0) << "the next opening shows the live values";
+    }
+}
+
+TEST_F(SettingsDialogTest, OkCommitsAndPostsATickOnlyForANewInterval) {
+    EXPECT_EQ(Run([&](HWND d) { Click(d, IDC_SETTINGS_OK); }), IDOK);
+    EXPECT_EQ(main.ticks, 0);
+    EXPECT_EQ(Run([&](HWND d) {
+                  const HWND page = IntervalPageOf(d);
+                  ::SetDlgItemTextA(page, IDC_INTERVAL_VALUE, "45");
+                  Click(d, IDC_SETTINGS_OK);
+              }),
+              IDOK);
+    EXPECT_EQ(live.intervalValue, 45);
+    EXPECT_TRUE(WaitFor([&] {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        return main.ticks == 1;
+    })) << main.ticks;
+}
+
+TEST_F(SettingsDialogTest, AHotkeyHeldElsewhereIsReportedAfterTheCopy) {
+    ASSERT_TRUE(::RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_ALT, 'A'));
+    working.bossHotkey = 0x0341;
+    Run([&](HWND d) {
+        ::EnableWindow(::GetDlgItem(d, IDC_SETTINGS_APPLY), TRUE);
+        ClickLater(d, IDC_SETTINGS_APPLY);
+        const HWND box = OwnedDialog(d);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(MessageBoxText(box), "ホットキーの登録に失敗しました\n他のアプリケーションで使用されています");
+        EXPECT_EQ(live.bossHotkey, 0x0341);
+        PressButton(box, IDOK);
+        EXPECT_TRUE(WaitFor([&] { return !ApplyEnabled(d); }));
+    });
+    ::UnregisterHotKey(nullptr, 7);
+}
+
+TEST_F(SettingsDialogTest, IntervalPageHoldsTheValueToItsUnit) {
+    working.intervalUnit = 0;
+    working.intervalValue = 30;
+    Run([&](HWND d) {
+        const HWND page = IntervalPageOf(d);
+        EXPECT_EQ(TextOf(::GetDlgItem(page, IDC_INTERVAL_VALUE)), "24");
+        EXPECT_EQ(working.intervalValue, 24);
+        EXPECT_FALSE(ApplyEnabled(d)) << "no notice while the page fills itself";
+        Click(page, IDC_UNIT_MINUTES);
+        EXPECT_EQ(working.intervalValue, 24);
+        ::SetDlgItemTextA(page, IDC_INTERVAL_VALUE, "5");
+        Click(page, IDC_UNIT_SECONDS);
+        EXPECT_EQ(working.intervalUnit, 2);
+        EXPECT_EQ(working.intervalValue, 10);
+        EXPECT_EQ(TextOf(::GetDlgItem(page, IDC_INTERVAL_UNIT_LABEL)), "秒");
+        int low = 0, high = 0;
+        ::SendMessageA(::GetDlgItem(page, IDC_INTERVAL_SPIN), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                       reinterpret_cast<LPARAM>(&high));
+        EXPECT_EQ(low, 10);
+        EXPECT_EQ(high, 60);
+        EXPECT_TRUE(ApplyEnabled(d));
+
+        ::SetDlgItemTextA(page, IDC_INTERVAL_VALUE, "");
+        ClickLater(page, IDC_UNIT_HOURS);
+        const HWND box = OwnedDialog(d);  // a child's message box belongs to its top-level window
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(MessageBoxText(box), "整数を入力してください。");
+        PressButton(box, IDOK);
+        EXPECT_TRUE(WaitFor([&] { return !::IsWindow(box); }));
+        EXPECT_EQ(working.intervalUnit, 2) << "the unit is not taken";
+    });
+}
+
+TEST_F(SettingsDialogTest, BossKeyPageTakesTheKeyThePathAndThePause) {
+    working.bossHotkey = 0x0341;
+    Run([&](HWND d) {
+        const HWND page = BossPage(d);
+        const HWND hotkey = ::GetDlgItem(page, IDC_BOSS_HOTKEY);
+        EXPECT_EQ(::SendMessageA(hotkey, HKM_GETHOTKEY, 0, 0), 0x0641) << "shown as Ctrl + Alt + A";
+        ::SendMessageA(hotkey, WM_KEYDOWN, VK_F12, 0x00580001);
+        EXPECT_EQ(working.bossHotkey & 0xFF, VK_F12) << "the key the control took";
+        EXPECT_TRUE(ApplyEnabled(d));
+        ::SetDlgItemTextA(page, IDC_BOSS_PICTURE, "C:\\boss.jpg");
+        EXPECT_EQ(working.bossPicturePath, "C:\\boss.jpg");
+        Click(page, IDC_BOSS_PAUSE);
+        EXPECT_EQ(working.pauseAfterBossKey, 0);
+        EXPECT_EQ(TextOf(::GetDlgItem(page, IDC_BOSS_BROWSE)), "");
+    });
+}
+
+TEST_F(SettingsDialogTest, ImageListPageShowsAndChangesTheWorkingList) {
+    AppendPicture(working.imageList, "C:\\pics\\tree.bmp");
+    Run([&](HWND d) {
+        const HWND page = ImagePage(d);
+        const HWND list = ::GetDlgItem(page, IDC_PICTURE_LIST);
+        const auto cell = [&](int row, int column) {
+            char text[260] = {};
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = sizeof(text);
+            ::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+            return std::string(text);
+        };
+        const char* expected[] = {"sky.jpg", "なし", "100%", "0%", "C:\\pics"};
+        for (int column = 0; column < 5; ++column) EXPECT_EQ(cell(0, column), expected[column]) << column;
+
+        Click(page, IDC_PICTURE_DELETE);
+        EXPECT_EQ(working.imageList.size(), 2u);
+        EXPECT_FALSE(ApplyEnabled(d)) << "delete with nothing selected";
+
+        // Properties on the first row: the tiled row shows the short text until the next refresh.
+        LVITEMA select{};
+        select.stateMask = LVIS_SELECTED;
+        select.state = LVIS_SELECTED;
+        ::SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+        ClickLater(page, IDC_PICTURE_PROPERTIES);
+        const HWND properties = OwnedDialog(d);
+        ASSERT_NE(properties, nullptr);
+        EXPECT_EQ(TextOf(properties), "ﾀﾞｲｱﾛｸﾞ");
+        ::SendMessageA(::GetDlgItem(properties, IDC_DISPLAY_METHOD), CB_SETCURSEL, 1, 0);
+        ::SetDlgItemTextA(properties, IDC_MAGNIFICATION, "1000");
+        PressButton(properties, IDOK);
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(properties); }));
+        EXPECT_EQ(cell(0, 1), "タイル");
+        EXPECT_EQ(cell(0, 2), "1000%");
+        EXPECT_EQ(working.imageList[0].displayMethod, 1);
+        EXPECT_EQ(working.imageList[0].magnification, 1000);
+        EXPECT_TRUE(ApplyEnabled(d));
+
+        select.state = 0;
+        ::SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+        select.state = LVIS_SELECTED;
+        ::SendMessageA(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
+        Click(page, IDC_PICTURE_DELETE);
+        ASSERT_EQ(working.imageList.size(), 1u);
+        EXPECT_EQ(cell(0, 1), "タイル表示") << "after a refresh";
+    });
+}
+
+// A drop handle as the shell makes one: DROPFILES and the paths, each ended by a zero.
+HGLOBAL DropHandle(const std::vector<std::string>& paths) {
+    std::string names;
+    for (const auto& path : paths) names += path + '\0';
+    names += '\0';
+    const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+    ::GlobalUnlock(block);
+    return block;
+}
+
+TEST_F(SettingsDialogTest, DroppedFilesAndFoldersAreRegistered) {
+    TempFolder pictures("drop");
+    for (const char* name : {"a.jpg", "b.gif"}) WriteFileBytes(pictures / name, "x");
+    ::CreateDirectoryA((pictures / "more").c_str(), nullptr);
+    WriteFileBytes(pictures / "more\\c.bmp", "x");
+    Run([&](HWND d) {
+        const HWND list = ::GetDlgItem(ImagePage(d), IDC_PICTURE_LIST);
+        const HGLOBAL drop = DropHandle({pictures / "a.jpg", pictures / "b.gif", pictures / "more"});
+        ::SendMessageA(list, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+        EXPECT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4);
+        EXPECT_TRUE(ApplyEnabled(d));
+        ASSERT_EQ(working.imageList.size(), 4u);
+        EXPECT_EQ(working.imageList[1].path, pictures / "a.jpg");
+        EXPECT_EQ(working.imageList[3].path, pictures / "more\\c.bmp");
+    });
+}
+
+TEST_F(SettingsDialogTest, OtherPageOptionsAndTheStartupShortcut) {
+    char startup[MAX_PATH] = {};
+    ASSERT_TRUE(::SHGetSpecialFolderPathA(nullptr, startup, CSIDL_STARTUP, TRUE));
+    const std::string shortcut = std::string(startup) + "\\Vistaloom.lnk";
+    ::DeleteFileA(shortcut.c_str());
+    Run([&](HWND d) {
+        const HWND page = OtherPage(d);
+        Click(page, IDC_TRANSPARENT_LABELS);
+        EXPECT_EQ(working.transparentLabelBackground, 1);
+        Click(page, IDC_STARTUP_SHORTCUT);
+        EXPECT_TRUE(FileExists(shortcut));
+        Click(d, IDC_SETTINGS_CANCEL);
+    });
+    EXPECT_TRUE(FileExists(shortcut)) << "the shortcut stays whatever the dialog's outcome";
+    ::CoInitialize(nullptr);
+    fw::ComPtr<IShellLinkA> link;
+    fw::ComPtr<IPersistFile> file;
+    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                             link.PutVoid())));
+    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.PutVoid())));
+    ASSERT_TRUE(SUCCEEDED(file->Load(fw::AnsiToUtf16(shortcut).c_str(), STGM_READ)));
+    char target[MAX_PATH] = {};
+    link->GetPath(target, MAX_PATH, nullptr, 0);
+    EXPECT_EQ(lstrcmpiA(target, (program.Path() + "\\Vistaloom.exe").c_str()), 0) << target;
+    EXPECT_FALSE(CreateStartupShortcut(program.Path())) << "an existing shortcut is never replaced";
+    file.Reset();
+    link.Reset();
+    ::CoUninitialize();
+    ::DeleteFileA(shortcut.c_str());
+}
+
+TEST(PicturePropertiesDialogTest, ShowsTheValuesAndTakesOnlyIntegers) {
+    PicturePropertiesDialog dialog;
+    dialog.displayMethod = 1;
+    dialog.magnification = 150;
+    dialog.transparency = 20;
+    EXPECT_EQ(RunDriven(dialog,
+                        [&](HWND d) {
+                            EXPECT_EQ(TextOf(::GetDlgItem(d, IDC_DISPLAY_METHOD)), "タイル表示");
+                            EXPECT_EQ(TextOf(::GetDlgItem(d, IDC_MAGNIFICATION)), "150");
+                            EXPECT_EQ(TextOf(::GetDlgItem(d, IDC_TRANSPARENCY)), "20");
+                            ::SetDlgItemTextA(d, IDC_TRANSPARENCY, "abc");
+                            PressButton(d, IDOK);
+                            const HWND box = OwnedDialog(d);
+                            ASSERT_NE(box, nullptr);
+                            EXPECT_EQ(MessageBoxText(box), "整数を入力してください。");
+                            PressButton(box, IDOK);
+                            ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }));
+                            EXPECT_TRUE(::IsWindow(d)) << "the dialog stays open";
+                            ::SetDlgItemTextA(d, IDC_TRANSPARENCY, "-5");
+                            PressButton(d, IDOK);
+                        }),
+              IDOK);
+    EXPECT_EQ(dialog.transparency, -5);
+    EXPECT_EQ(dialog.magnification, 150);
+
+    PicturePropertiesDialog unknown;
+    unknown.displayMethod = 7;
+    EXPECT_EQ(RunDriven(unknown,
+                        [&](HWND d) {
+                            EXPECT_EQ(TextOf(::GetDlgItem(d, IDC_DISPLAY_METHOD)), "");
+                            PressButton(d, IDOK);
+                        }),
+              IDOK);
+    EXPECT_EQ(unknown.displayMethod, -1);
+}
+
+TEST(AboutBoxTest, ShowsTheVersionFromTheVersionResourceAndClosesOnAClick) {
+    AboutBox box;
+    EXPECT_EQ(RunDriven(box,
+                        [&](HWND d) {
+                            const std::string text = TextOf(::GetDlgItem(d, IDOK));
+                            EXPECT_EQ(text.substr(0, text.find("\r\n")), "Vistaloom Ver. 1.0.3");
+                            EXPECT_NE(text.find("Merrowind"), std::string::npos);
+                            Click(d, IDOK);
+                        }),
+              IDOK);
+}
+
+// For people to look at: every tab, the properties dialog and the about box,
+// in build/mingw/screenshots. Each must show drawn text, and the tabs differ.
+TEST_F(SettingsDialogTest, ScreenshotsOfEveryWindow) {
+    std::vector<Screenshot> tabs;
+    Run([&](HWND d) {
+        const char* names[] = {"settings-images", "settings-interval", "settings-boss-key", "settings-other"};
+        for (int tab = 0; tab < 4; ++tab) {
+            ShowTab(d, tab);
+            ::RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            Screenshot shot;
+            WaitFor([&] {
+                shot = CaptureWindow(d);
+                return shot.Colours() > 20 && (tabs.empty() || !(shot == tabs.back()));
+            });
+            EXPECT_GT(shot.Colours(), 20u) << names[tab];
+            EXPECT_TRUE(SaveScreenshot(shot, names[tab]));
+            tabs.push_back(shot);
+        }
+        ShowTab(d, 0);
+    });
+    for (std::size_t i = 1; i < tabs.size(); ++i) EXPECT_FALSE(tabs[i] == tabs[i - 1]) << i;
+
+    for (const bool about : {false, true}) {
+        PicturePropertiesDialog properties;
+        AboutBox box;
+        fw::Dialog& dialog = about ? static_cast<fw::Dialog&>(box) : properties;
+        RunDriven(dialog, [&](HWND d) {
+            Screenshot shot;
+            WaitFor([&] { return (shot = CaptureWindow(d)).Colours() > 10; });
+            EXPECT_GT(shot.Colours(), 10u);
+            EXPECT_TRUE(SaveScreenshot(shot, about ? "about-box" : "picture-properties"));
+        });
+    }
+}
+
+}  // namespace

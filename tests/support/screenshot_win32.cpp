@@ -1,0 +1,49 @@
+#include "tests/support/screenshot_win32.h"
+
+#include <wincodec.h>
+
+#include <set>
+
+#include "framework/cp932_win32.h"
+#include "framework/handles_win32.h"
+#include "tests/support/wine_support_win32.h"
+
+namespace wine_test {
+
+std::size_t Screenshot::Colours() const { return std::set<COLORREF>(pixels.begin(), pixels.end()).size(); }
+
+Screenshot CaptureWindow(HWND window) {
+    RECT area{};
+    ::GetWindowRect(window, &area);
+    return {area.right - area.left, area.bottom - area.top, ScreenPixels(area)};
+}
+
+bool SaveScreenshot(const Screenshot& shot, const std::string& name) {
+    const std::string folder = BuildFolder() + "\\..\\screenshots";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::wstring path = fw::AnsiToUtf16(folder + "\\" + name + ".png");
+    std::vector<BYTE> bgr;
+    for (const COLORREF c : shot.pixels) {
+        bgr.insert(bgr.end(), {GetBValue(c), GetGValue(c), GetRValue(c)});
+    }
+    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    fw::ComPtr<IWICImagingFactory> factory;
+    fw::ComPtr<IWICStream> stream;
+    fw::ComPtr<IWICBitmapEncoder> encoder;
+    fw::ComPtr<IWICBitmapFrameEncode> frame;
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    return SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                        IID_IWICImagingFactory, factory.PutVoid())) &&
+           SUCCEEDED(factory->CreateStream(stream.Put())) &&
+           SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+           SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Put())) &&
+           SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
+           SUCCEEDED(encoder->CreateNewFrame(frame.Put(), nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
+           SUCCEEDED(frame->SetSize(static_cast<UINT>(shot.width), static_cast<UINT>(shot.height))) &&
+           SUCCEEDED(frame->SetPixelFormat(&format)) &&
+           SUCCEEDED(frame->WritePixels(static_cast<UINT>(shot.height), static_cast<UINT>(shot.width) * 3,
+                                        static_cast<UINT>(bgr.size()), bgr.data())) &&
+           SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+}
+
+}  // namespace wine_test
