@@ -35,8 +35,8 @@ bool BossKeyPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     static const fw::MessageEntry<BossKeyPage> map[] = {
         fw::OnMessage(ChangedParameterMessage(), &BossKeyPage::OnHotkeyChanged),
         fw::OnCommand(IDC_BOSS_BROWSE, &BossKeyPage::OnBrowse),
-        fw::OnNotification(IDC_BOSS_PICTURE, EN_CHANGE, &BossKeyPage::OnPathChanged),
-        fw::OnCommand(IDC_BOSS_PAUSE, &BossKeyPage::OnPauseClicked),
+        fw::OnNotification(IDC_BOSS_PICTURE, EN_CHANGE, &BossKeyPage::OnFieldChanged),
+        fw::OnCommand(IDC_BOSS_PAUSE, &BossKeyPage::OnFieldChanged),
     };
     return fw::Dispatch(map, this, message, wParam, lParam, result);
 }
@@ -56,12 +56,8 @@ void BossKeyPage::OnBrowse() {
     NotifyChange();
 }
 
-void BossKeyPage::OnPathChanged() {
-    Read();
-    NotifyChange();
-}
-
-void BossKeyPage::OnPauseClicked() {
+// The path typed or the pause clicked.
+void BossKeyPage::OnFieldChanged() {
     Read();
     NotifyChange();
 }

@@ -22,8 +22,7 @@ protected:
 private:
     LRESULT OnHotkeyChanged(WPARAM, LPARAM);
     void OnBrowse();
-    void OnPathChanged();
-    void OnPauseClicked();
+    void OnFieldChanged();
     void Read();
     void Fill();
 
