@@ -2,10 +2,12 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <ole2.h>
 #include <shlobj.h>
 
 #include "dialogs/open_file_win32.h"
 #include "framework/cp932.h"
+#include "framework/handles_win32.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 #include "settings/image_list.h"
@@ -116,6 +118,11 @@ void ImageListPage::OnAddFiles() {
 }
 
 void ImageListPage::OnAddFolder() {
+    // The folder browser needs COM on this thread, which nothing else here starts.
+    const HRESULT com = ::OleInitialize(nullptr);
+    const fw::ScopeExit uninitialize([com] {
+        if (SUCCEEDED(com)) ::OleUninitialize();
+    });
     BROWSEINFOA browse{};
     browse.hwndOwner = Handle();
     const LPITEMIDLIST item = ::SHBrowseForFolderA(&browse);
