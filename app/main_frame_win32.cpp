@@ -53,7 +53,11 @@ CMainFrame::CMainFrame()
 
 CMainFrame::~CMainFrame() {
     popupMenu_.Reset();
-    RestoreWallpaper(savedWallpaperStyle_);
+    RestoreWallpaperForGood();
+}
+
+void CMainFrame::RestoreWallpaperForGood() {
+    wallpaperChanges_->Finish([this] { RestoreWallpaper(savedWallpaperStyle_); });
 }
 
 bool CMainFrame::Create() {
@@ -106,7 +110,7 @@ LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
     // A tool window never gets a taskbar button.
     ::SetWindowLongPtrA(Handle(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     RegisterBossHotkey(Handle(), live.bossHotkey, Handle());
-    ApplyLabelBackgroundSetting(live);
+    ApplyLabelBackgroundSetting(live.transparentLabelBackground != 0);
     ApplyIconSize(live);
     if (live.restoreIconLayoutAtStart) RestoreIconLayout(live.iconLayout);
     if (live.rotationEnabled) RotationTick();
@@ -126,18 +130,25 @@ LRESULT CMainFrame::OnDestroy(WPARAM, LPARAM) {
 
 LRESULT CMainFrame::OnQueryEndSession(WPARAM, LPARAM) { return TRUE; }
 
-// At log-off only the exit sequence runs: the window is not destroyed, so
-// nothing on the desktop is undone.
+// At log-off the window is not destroyed, so the desktop icons and the tray
+// are left as they are. The user's wallpaper style is put back all the
+// same: left in the registry, the program's values would tile or stretch
+// the user's own wallpaper at the next logon, and be read back as the
+// user's own at the next start.
 LRESULT CMainFrame::OnEndSession(WPARAM ending, LPARAM) {
-    if (ending) WallpaperApp::Current().ExitInstance(0);
+    if (!ending) return 0;
+    RestoreWallpaperForGood();
+    WallpaperApp::Current().ExitInstance(0);
     return 0;
 }
 
 void CMainFrame::OnFinalMessage() { WallpaperApp::Current().OnMainFrameDestroyed(); }
 
-void CMainFrame::StartWallpaperWorker(WallpaperJob job) {
+void CMainFrame::StartWallpaperWorker(WallpaperJob job, ChangeOrder::Change change) {
     WallpaperApp& app = WallpaperApp::Current();
-    ::StartWallpaperWorker(std::move(job), {app.ChangeEvent(), app.WallpaperBitmapPath(), &app.Settings()});
+    job.change = change;
+    job.transparentLabels = app.Settings().transparentLabelBackground != 0;
+    ::StartWallpaperWorker(std::move(job), {app.ChangeEvent(), app.WallpaperBitmapPath(), wallpaperChanges_});
 }
 
 void CMainFrame::ShowRotationState(bool enabled) {
@@ -159,7 +170,9 @@ void CMainFrame::ToggleRotation() {
 
 void CMainFrame::RotationTick() {
     AppSettings& live = WallpaperApp::Current().Settings();
-    if (const auto index = rotation_.Tick(live)) StartWallpaperWorker(JobFromEntry(live.imageList[*index]));
+    if (const auto index = rotation_.Tick(live)) {
+        StartWallpaperWorker(JobFromEntry(live.imageList[*index]), wallpaperChanges_->Order().Request());
+    }
 }
 
 LRESULT CMainFrame::OnTimer(WPARAM, LPARAM) {
@@ -203,10 +216,14 @@ LRESULT CMainFrame::OnBossKey(WPARAM, LPARAM) {
     const std::string path = app.Settings().bossPicturePath;
     WIN32_FIND_DATAA found;
     const fw::UniqueFind exists(path.empty() ? INVALID_HANDLE_VALUE : ::FindFirstFileA(path.c_str(), &found));
+    // Whatever was asked for before the boss key must not replace its picture.
+    const ChangeOrder::Change change = wallpaperChanges_->Order().RequestOverriding();
     if (exists) {
-        StartWallpaperWorker({path, 0, 100, 0});  // centred, at its own size, unblended
+        WallpaperJob job;  // centred, at its own size, unblended
+        job.path = path;
+        StartWallpaperWorker(std::move(job), change);
     } else {
-        EraseWallpaper();
+        wallpaperChanges_->ShowNow(change, [] { EraseWallpaper(); });
     }
     // The timer runs on: paused, its next tick finds rotation disabled and stops.
     const bool enable = !app.Settings().pauseAfterBossKey;
@@ -237,9 +254,14 @@ void CMainFrame::OnShowAbout() {
     open = false;
 }
 
-void CMainFrame::OnEraseWallpaper() { EraseWallpaper(); }
+void CMainFrame::OnEraseWallpaper() {
+    wallpaperChanges_->ShowNow(wallpaperChanges_->Order().Request(), [] { EraseWallpaper(); });
+}
 
-void CMainFrame::OnRestoreWallpaper() { RestoreWallpaper(savedWallpaperStyle_); }
+void CMainFrame::OnRestoreWallpaper() {
+    wallpaperChanges_->ShowNow(wallpaperChanges_->Order().Request(),
+                               [this] { RestoreWallpaper(savedWallpaperStyle_); });
+}
 
 void CMainFrame::OnNextPicture() { rotation_.Next(); }
 

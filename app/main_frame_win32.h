@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <span>
 
 #include "app/rotation.h"
@@ -11,6 +12,7 @@
 #include "framework/handles_win32.h"
 #include "framework/window_win32.h"
 #include "wallpaper/desktop_wallpaper_win32.h"
+#include "wallpaper/wallpaper_changes_win32.h"
 #include "wallpaper/wallpaper_worker_win32.h"
 
 class CMainFrame : public fw::Window {
@@ -20,8 +22,9 @@ public:
 
     bool Create();
 
-    // One wallpaper change on a worker thread of its own.
-    void StartWallpaperWorker(WallpaperJob job);
+    // One wallpaper change on a worker thread of its own, in its place
+    // among the changes asked for.
+    void StartWallpaperWorker(WallpaperJob job, ChangeOrder::Change change);
     void ToggleRotation();
     // Shows the enabled or the disabled icon in the tray.
     void ShowRotationState(bool enabled);
@@ -74,12 +77,16 @@ private:
 
     void RotationTick();
     void ShowTrayMenu();
+    // The user's wallpaper style and wallpaper back, for good.
+    void RestoreWallpaperForGood();
 
     TrayIcon tray_;
     fw::UniqueMenu popupMenu_;
     // The user's wallpaper style, read before anything is changed and put
     // back when this object goes.
     SavedWallpaperStyle savedWallpaperStyle_;
+    // Shared with the workers, which may outlive this window.
+    std::shared_ptr<WallpaperChanges> wallpaperChanges_ = std::make_shared<WallpaperChanges>();
     fw::UniqueIcon enabledIcon_;
     fw::UniqueIcon disabledIcon_;
     WindowTimer timer_{*this};

@@ -17,6 +17,7 @@ add_executable(vistaloom_unit_tests
     tests/settings/settings_stream_test.cpp
     tests/support/allocation_meter.cpp
     tests/wallpaper/bitmap_ops_test.cpp
+    tests/wallpaper/change_order_test.cpp
     tests/wallpaper/picture_format_test.cpp
     tests/wallpaper/scale_test.cpp
 )

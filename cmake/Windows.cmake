@@ -52,6 +52,7 @@ add_library(vistaloom_win32 STATIC
     settings/settings_file_win32.cpp
     wallpaper/bitmap_image_win32.cpp
     wallpaper/desktop_wallpaper_win32.cpp
+    wallpaper/wallpaper_changes_win32.cpp
     wallpaper/wallpaper_worker_win32.cpp
 )
 target_compile_options(vistaloom_win32 PUBLIC ${VISTALOOM_CHARSET})

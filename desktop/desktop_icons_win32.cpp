@@ -8,7 +8,6 @@
 #include "hook/desktop_lookup_win32.h"
 #include "hook/iconmire_win32.h"
 #include "hook/list_view_protocol.h"
-#include "settings/settings_model.h"
 
 namespace {
 
@@ -58,8 +57,8 @@ COLORREF SetDesktopLabelBackground(COLORREF colour) {
     return before;
 }
 
-void ApplyLabelBackgroundSetting(const AppSettings& live) {
-    SetDesktopLabelBackground(live.transparentLabelBackground ? CLR_NONE : ::GetSysColor(COLOR_BACKGROUND));
+void ApplyLabelBackgroundSetting(bool transparent) {
+    SetDesktopLabelBackground(transparent ? CLR_NONE : ::GetSysColor(COLOR_BACKGROUND));
 }
 
 void UseSmallDesktopIcons() {

@@ -11,8 +11,6 @@
 
 #include "hook/desktop_item_order.h"
 
-class AppSettings;
-
 HWND FindDesktopListView();
 // BeginSubclassDesktopListView, then the 100 ms the shell needs to take
 // the posted request before any registered message may follow.
@@ -20,8 +18,9 @@ void BeginSubclassAndWait();
 // The colour before; the list view is changed and repainted only when the
 // colour differs.
 COLORREF SetDesktopLabelBackground(COLORREF colour);
-// No label background when the settings ask for it, else the desktop colour.
-void ApplyLabelBackgroundSetting(const AppSettings& live);
+// No label background when asked for (the transparentLabelBackground
+// setting), else the desktop colour.
+void ApplyLabelBackgroundSetting(bool transparent);
 void UseSmallDesktopIcons();
 void UseStandardDesktopIcons();
 void FitDesktopIconColumn();

@@ -93,7 +93,7 @@ void SettingsDialog::Commit() {
     ::UnregisterHotKey(context_.mainWindow, kBossHotkeyId);
     live.CopyFrom(context_.working);
     RegisterBossHotkey(context_.mainWindow, live.bossHotkey, Handle());
-    ApplyLabelBackgroundSetting(live);
+    ApplyLabelBackgroundSetting(live.transparentLabelBackground != 0);
     if (live.smallIcons) {
         UseSmallDesktopIcons();
     } else {

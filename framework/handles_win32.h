@@ -123,6 +123,8 @@ public:
     }
     SelectGuard(const SelectGuard&) = delete;
     SelectGuard& operator=(const SelectGuard&) = delete;
+    // False when the object could not be selected.
+    explicit operator bool() const { return previous_ && previous_ != HGDI_ERROR; }
 
 private:
     HDC dc_;

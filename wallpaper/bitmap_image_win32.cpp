@@ -28,6 +28,8 @@ private:
     HRESULT result_;
 };
 
+}  // namespace
+
 std::optional<Bitmap> RenderOlePicture(IPicture* picture) {
     OLE_XSIZE_HIMETRIC himetricWidth = 0;
     OLE_YSIZE_HIMETRIC himetricHeight = 0;
@@ -42,14 +44,21 @@ std::optional<Bitmap> RenderOlePicture(IPicture* picture) {
     fw::UniqueMemoryDc memory(::CreateCompatibleDC(screen.Get()));
     if (!memory) return std::nullopt;
     {
+        // A picture that does not render would leave the blank bitmap, and a
+        // white wallpaper would be shown for it.
         fw::SelectGuard selected(memory.Get(), image->handle);
+        if (!selected) return std::nullopt;
         // Upright: the source rectangle starts at the top, with a negative height.
-        picture->Render(memory.Get(), 0, 0, width, height, 0, himetricHeight, himetricWidth, -himetricHeight,
-                        nullptr);
+        if (FAILED(picture->Render(memory.Get(), 0, 0, width, height, 0, himetricHeight, himetricWidth,
+                                   -himetricHeight, nullptr))) {
+            return std::nullopt;
+        }
     }
     ::GdiFlush();
     return std::move(image->bitmap);
 }
+
+namespace {
 
 // What the OLE loader rejects (PNG on some systems, TIFF, and whatever
 // codecs the system has) goes through WIC. Transparent parts come out

@@ -9,6 +9,8 @@
 
 #include "wallpaper/bitmap.h"
 
+struct IPicture;
+
 // A 32-bit bottom-up DIB section (header size 40, one plane, BI_RGB). Its
 // pixels are the bitmap's, which deletes the section; the handle can be
 // selected into a device context for as long as the bitmap lives.
@@ -26,6 +28,10 @@ std::optional<Bitmap> LoadPictureFile(const std::string& path);
 // bytes, which it takes over in every case: the OLE picture loader first
 // (JPEG, GIF, BMP), then the Windows Imaging Component for what it rejects.
 std::optional<Bitmap> DecodePicture(HGLOBAL block, SIZE_T length);
+
+// The whole OLE picture, upright, at its size in screen pixels; nothing when
+// it does not render.
+std::optional<Bitmap> RenderOlePicture(IPicture* picture);
 
 // Writes the 54-byte header and the rows; true only when all was written.
 bool WriteBitmapFile(const std::string& path, const Bitmap* bitmap);

@@ -51,7 +51,7 @@ SavedWallpaperStyle ReadSavedWallpaperStyle() {
     return saved;
 }
 
-bool ApplyWallpaper(const std::string& bitmapPath, std::int32_t displayMethod, const AppSettings& live) {
+bool ApplyWallpaper(const std::string& bitmapPath, std::int32_t displayMethod, bool transparentLabels) {
     char buffer[MAX_PATH] = {};
     if (bitmapPath.size() >= sizeof(buffer)) return false;
     {
@@ -65,7 +65,7 @@ bool ApplyWallpaper(const std::string& bitmapPath, std::int32_t displayMethod, c
     }
     std::memcpy(buffer, bitmapPath.data(), bitmapPath.size());
     SetDeskWallpaper(buffer);
-    ApplyLabelBackgroundSetting(live);
+    ApplyLabelBackgroundSetting(transparentLabels);
     return true;
 }
 

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <string>
 
-class AppSettings;
-
 // Whether the user's wallpaper was tiled or stretched, as read when the
 // main window object is made.
 struct SavedWallpaperStyle {
@@ -20,9 +18,10 @@ SavedWallpaperStyle ReadSavedWallpaperStyle();
 
 // Writes the style values of the display method and shows the bitmap
 // without storing it as the user's wallpaper, then resets the icon labels'
-// background. False when the desktop key cannot be written, or when the
-// path does not fit the system's 260-byte buffer.
-bool ApplyWallpaper(const std::string& bitmapPath, std::int32_t displayMethod, const AppSettings& live);
+// background (none when `transparentLabels`). False when the desktop key
+// cannot be written, or when the path does not fit the system's 260-byte
+// buffer.
+bool ApplyWallpaper(const std::string& bitmapPath, std::int32_t displayMethod, bool transparentLabels);
 // The desktop shows its background colour only.
 void EraseWallpaper();
 // The system shows the wallpaper stored in its own settings again.

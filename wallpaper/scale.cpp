@@ -1,8 +1,11 @@
 #include "wallpaper/scale.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <new>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "wallpaper/bitmap_ops.h"
@@ -89,22 +92,42 @@ AxisFilter FilterFor(std::int64_t source, std::int64_t output) {
     return output < source ? ShrinkFilter(source, output) : GrowFilter(source, output);
 }
 
-// Runs body(begin, end) over [0, count) on up to two threads: the picture
-// work of a wallpaper change is large and the worker has the machine to itself.
+// Runs body(begin, end) over [0, count) in bands on up to four threads: the
+// picture work of a wallpaper change is large and the worker has the machine
+// to itself. Nothing may leave a thread, where it would end the program: a
+// band that throws (memory runs out) fails the whole run, and a band whose
+// thread cannot start runs on the calling thread. False when a band failed.
 template <class Body>
-void ParallelRows(int count, Body body) {
+bool ParallelRows(int count, Body body) {
+    std::atomic<bool> failed{false};
+    const auto band = [&](int begin, int end) noexcept {
+        try {
+            body(begin, end);
+        } catch (...) {
+            failed = true;
+        }
+    };
     const unsigned cores = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
-    if (cores == 1 || count < 64) {
-        body(0, count);
-        return;
-    }
+    const int chunk = cores == 1 || count < 64 ? count : (count + static_cast<int>(cores) - 1) / static_cast<int>(cores);
     std::vector<std::thread> threads;
-    const int chunk = (count + static_cast<int>(cores) - 1) / static_cast<int>(cores);
-    for (int begin = chunk; begin < count; begin += chunk) {
-        threads.emplace_back(body, begin, std::min(count, begin + chunk));
+    std::vector<std::pair<int, int>> here{{0, std::min(count, chunk)}};
+    try {
+        threads.reserve(cores);
+        here.reserve(cores);
+    } catch (...) {
+        return false;
     }
-    body(0, std::min(count, chunk));
+    for (int begin = chunk; begin < count; begin += chunk) {
+        const int end = std::min(count, begin + chunk);
+        try {
+            threads.emplace_back(band, begin, end);
+        } catch (...) {
+            here.emplace_back(begin, end);  // reserved: cannot throw
+        }
+    }
+    for (const auto& [begin, end] : here) band(begin, end);
     for (auto& t : threads) t.join();
+    return !failed;
 }
 
 // One source row resampled to the output width: four 16-bit channels per
@@ -135,14 +158,14 @@ std::uint32_t LongestTap(const AxisFilter& filter) {
     return longest;
 }
 
-}  // namespace
-
-void ResamplePixels(const Bitmap& source, Bitmap& destination) {
+// Resamples the whole source onto the whole destination, whatever the sizes.
+// False when memory ran out on the way; the destination is then incomplete.
+bool ResamplePixels(const Bitmap& source, Bitmap& destination) {
     const int sw = source.Width(), sh = source.Height();
     const int dw = destination.Width(), dh = destination.Height();
     if (sw == dw && sh == dh) {
         std::memcpy(destination.Pixels(), source.Pixels(), source.PixelCount() * 4);
-        return;
+        return true;
     }
     const AxisFilter horizontal = FilterFor(sw, dw);
     const AxisFilter vertical = FilterFor(sh, dh);
@@ -152,7 +175,7 @@ void ResamplePixels(const Bitmap& source, Bitmap& destination) {
     // Output rows in memory order. The source rows an output row needs are
     // resampled to the new width once and kept in a ring as long as later
     // rows need them, so no full-size intermediate is ever held.
-    ParallelRows(dh, [&](int begin, int end) {
+    return ParallelRows(dh, [&](int begin, int end) {
         std::vector<std::uint16_t> ring(slots * rowValues);
         std::vector<std::int64_t> held(slots, -1);
         std::vector<std::uint32_t> sums(rowValues);
@@ -176,8 +199,13 @@ void ResamplePixels(const Bitmap& source, Bitmap& destination) {
     });
 }
 
+}  // namespace
+
 std::optional<Bitmap> ScaleBitmap(const Bitmap& source, std::uint32_t percentage) {
     auto scaled = Bitmap::Allocate(ScaledSize(source.Width(), source.Height(), percentage));
-    if (scaled) ResamplePixels(source, *scaled);
-    return scaled;
+    try {
+        if (scaled && ResamplePixels(source, *scaled)) return scaled;
+    } catch (const std::bad_alloc&) {  // the filters of a large picture
+    }
+    return std::nullopt;
 }

@@ -12,6 +12,3 @@
 // A new bitmap of ScaledSize of the source; nothing when that size is
 // refused or memory runs out. The source is left to the caller.
 std::optional<Bitmap> ScaleBitmap(const Bitmap& source, std::uint32_t percentage);
-
-// Resamples the whole source onto the whole destination, whatever the sizes.
-void ResamplePixels(const Bitmap& source, Bitmap& destination);

@@ -1,21 +1,14 @@
 #include "wallpaper/wallpaper_worker_win32.h"
 
-#include <memory>
-#include <mutex>
-
 #include "framework/handles_win32.h"
 #include "settings/settings_model.h"
 #include "wallpaper/bitmap_image_win32.h"
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/compose.h"
 #include "wallpaper/desktop_wallpaper_win32.h"
+#include "wallpaper/wallpaper_changes_win32.h"
 
 namespace {
-
-// Held from the start of the file write to the end of ApplyWallpaper: two
-// workers that both got this far can otherwise rewrite the bitmap while the
-// system reads it for the other's apply, and show a torn picture.
-std::mutex wallpaperFileLock;
 
 struct WorkerStart {
     WallpaperJob job;
@@ -23,17 +16,26 @@ struct WorkerStart {
     fw::UniqueHandle event;  // the worker's own handle: the program may close its handle at exit
 };
 
-DWORD WINAPI WorkerThread(LPVOID parameter) {
+DWORD WINAPI WorkerThread(LPVOID parameter) noexcept {
     const std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
-    start->target.changeEvent = start->event.Get();
-    ComposeWallpaper(start->job, start->target);
+    // Nothing may leave the thread: an exception here would end the program.
+    try {
+        start->target.changeEvent = start->event.Get();
+        ComposeWallpaper(start->job, start->target);
+    } catch (...) {
+    }
     return 0;
 }
 
 }  // namespace
 
 WallpaperJob JobFromEntry(const WallpaperEntry& entry) {
-    return {entry.path, entry.displayMethod, static_cast<std::uint32_t>(entry.magnification), entry.transparency};
+    WallpaperJob job;
+    job.path = entry.path;
+    job.displayMethod = entry.displayMethod;
+    job.magnification = static_cast<std::uint32_t>(entry.magnification);
+    job.transparency = entry.transparency;
+    return job;
 }
 
 void StartWallpaperWorker(WallpaperJob job, const WallpaperTarget& target) {
@@ -52,11 +54,15 @@ void StartWallpaperWorker(WallpaperJob job, const WallpaperTarget& target) {
 void ComposeWallpaper(const WallpaperJob& job, const WallpaperTarget& target) {
     // A failed wait (no event) counts as signalled.
     ::WaitForSingleObject(target.changeEvent, INFINITE);
+    ChangeOrder& order = target.changes->Order();
+    // A change that a newer one has overtaken is dropped as early as that is known.
+    if (order.IsStale(job.change)) return;
     auto picture = LoadPictureFile(job.path);
-    if (!picture) return;
+    if (!picture || order.IsStale(job.change)) return;
     const PixelValue background = PixelValueFromColorRef(::GetSysColor(COLOR_BACKGROUND));
     const auto wallpaper = ComposeWallpaperBitmap(std::move(*picture), job.magnification, job.transparency, background);
     if (!wallpaper) return;
-    const std::lock_guard<std::mutex> lock(wallpaperFileLock);
-    if (WriteBitmapFile(target.bitmapPath, &*wallpaper)) ApplyWallpaper(target.bitmapPath, job.displayMethod, *target.live);
+    target.changes->WriteAndShow(
+        job.change, [&] { return WriteBitmapFile(target.bitmapPath, &*wallpaper); },
+        [&] { ApplyWallpaper(target.bitmapPath, job.displayMethod, job.transparentLabels); });
 }

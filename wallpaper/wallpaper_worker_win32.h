@@ -5,31 +5,38 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
-class AppSettings;
+#include "wallpaper/change_order.h"
+
+class WallpaperChanges;
 class WallpaperEntry;
 
-// The worker's private copy of what to show.
+// The worker's private copy of what to show, taken when the change is
+// asked for: the worker reads nothing of the settings, which may be gone
+// by the time it shows.
 struct WallpaperJob {
     std::string path;
     std::int32_t displayMethod = 0;
     std::uint32_t magnification = 100;  // percent, compared as unsigned
     std::int32_t transparency = 0;      // percent, clamped by the blend
+    ChangeOrder::Change change = 0;     // its place in the order of changes
+    bool transparentLabels = false;     // the icon labels' background after the show
 };
 
 WallpaperJob JobFromEntry(const WallpaperEntry& entry);
 
-// Where a worker writes and what it waits for.
+// Where a worker writes, what it waits for and the order it shows in.
 struct WallpaperTarget {
     HANDLE changeEvent;      // held back while the settings dialog commits
     std::string bitmapPath;  // Vistaloom.bmp in the program folder
-    const AppSettings* live; // read for the icon labels' background only
+    std::shared_ptr<WallpaperChanges> changes;
 };
 
 // Starts a thread for the job and returns at once; nothing is kept of it.
 void StartWallpaperWorker(WallpaperJob job, const WallpaperTarget& target);
 
 // The thread's work. Every failure ends it silently with the current
-// wallpaper left as it is.
+// wallpaper left as it is; so does a change that has gone stale.
 void ComposeWallpaper(const WallpaperJob& job, const WallpaperTarget& target);

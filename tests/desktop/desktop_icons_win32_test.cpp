@@ -44,14 +44,11 @@ TEST_F(DesktopIcons, StandardIconsClearBothViewBitsAndLeaveTheColumnAlone) {
 }
 
 TEST_F(DesktopIcons, LabelBackgroundIsSetOnlyWhenItChanges) {
-    AppSettings live;
-    live.transparentLabelBackground = 1;
-    ApplyLabelBackgroundSetting(live);
+    ApplyLabelBackgroundSetting(true);
     EXPECT_EQ(static_cast<COLORREF>(shell.Ask(fake_shell::kTextBkColor)), CLR_NONE);
-    ApplyLabelBackgroundSetting(live);
+    ApplyLabelBackgroundSetting(true);
     EXPECT_EQ(shell.Ask(fake_shell::kTextBkSets), 1);
-    live.transparentLabelBackground = 0;
-    ApplyLabelBackgroundSetting(live);
+    ApplyLabelBackgroundSetting(false);
     EXPECT_EQ(static_cast<COLORREF>(shell.Ask(fake_shell::kTextBkColor)), ::GetSysColor(COLOR_BACKGROUND));
     EXPECT_EQ(shell.Ask(fake_shell::kTextBkSets), 2);
 }

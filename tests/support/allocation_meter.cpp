@@ -1,7 +1,9 @@
 #include "tests/support/allocation_meter.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <new>
+#include <thread>
 
 namespace {
 
@@ -10,8 +12,13 @@ constexpr std::size_t kHeader = alignof(std::max_align_t);
 bool metering = false;
 std::size_t current = 0;
 std::size_t peak = 0;
+std::atomic<bool> failOthers{false};
+std::thread::id failOwner;
 
 void* Allocate(std::size_t size) {
+    if (failOthers.load(std::memory_order_acquire) && std::this_thread::get_id() != failOwner) {
+        throw std::bad_alloc();
+    }
     auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
     if (!block) throw std::bad_alloc();
     *reinterpret_cast<std::size_t*>(block) = size;
@@ -50,5 +57,12 @@ Scope::Scope() {
 Scope::~Scope() { metering = false; }
 
 std::size_t Scope::PeakBytes() const { return peak; }
+
+FailOnOtherThreads::FailOnOtherThreads() {
+    failOwner = std::this_thread::get_id();
+    failOthers.store(true, std::memory_order_release);
+}
+
+FailOnOtherThreads::~FailOnOtherThreads() { failOthers.store(false, std::memory_order_release); }
 
 }  // namespace allocation_meter

@@ -16,4 +16,14 @@ public:
     std::size_t PeakBytes() const;
 };
 
+// While it lives, every allocation made by a thread other than the one that
+// made it fails with std::bad_alloc, as when memory runs out on a worker.
+class FailOnOtherThreads {
+public:
+    FailOnOtherThreads();
+    ~FailOnOtherThreads();
+    FailOnOtherThreads(const FailOnOtherThreads&) = delete;
+    FailOnOtherThreads& operator=(const FailOnOtherThreads&) = delete;
+};
+
 }  // namespace allocation_meter

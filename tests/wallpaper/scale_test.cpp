@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 
+#include "tests/support/allocation_meter.h"
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/compose.h"
 
@@ -69,6 +70,18 @@ TEST(Scale, EnlargingInterpolatesBetweenNeighbours) {
     EXPECT_GE(between, 2);  // not a hard step as a nearest-neighbour stretch gives
     EXPECT_EQ(Channel(wide->RowFromTop(0)[0], 0), 0x14);
     EXPECT_EQ(Channel(wide->RowFromTop(0)[7], 0), 0xC8);
+}
+
+// A resampling thread that runs out of memory fails the scale; before, the
+// exception left the thread and ended the program.
+TEST(Scale, MemoryRunningOutOnAResamplingThreadFailsTheScale) {
+    const Bitmap picture = Pattern(400, 400, [](int x, int y) { return static_cast<std::uint32_t>(x ^ y); });
+    {
+        allocation_meter::FailOnOtherThreads failing;
+        EXPECT_FALSE(ScaleBitmap(picture, 50));
+        EXPECT_FALSE(ScaleBitmap(picture, 150));
+    }
+    EXPECT_TRUE(ScaleBitmap(picture, 50)) << "and the next one works again";
 }
 
 TEST(Scale, RefusesSizesBeyondTheBound) {

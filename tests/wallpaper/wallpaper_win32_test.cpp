@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <ocidl.h>
 
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -13,6 +15,7 @@
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/compose.h"
 #include "wallpaper/desktop_wallpaper_win32.h"
+#include "wallpaper/wallpaper_changes_win32.h"
 #include "wallpaper/wallpaper_worker_win32.h"
 
 using namespace wine_test;
@@ -56,6 +59,62 @@ TEST(PictureDecoding, TransparentPartsOfAGifStayWhite) {
     ASSERT_TRUE(picture);
     EXPECT_EQ(Rgb(*picture, 2, 10), 0xFFFFFFu);
     EXPECT_EQ(Rgb(*picture, 15, 10), 0u);
+}
+
+// An OLE picture of 40 x 30 pixels whose Render either paints it green or fails.
+class StandInPicture : public IPicture {
+public:
+    explicit StandInPicture(bool renders) : renders_(renders) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE get_Handle(OLE_HANDLE*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_hPal(OLE_HANDLE*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Type(SHORT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Width(OLE_XSIZE_HIMETRIC* width) override {
+        *width = HimetricOf(40, LOGPIXELSX);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_Height(OLE_YSIZE_HIMETRIC* height) override {
+        *height = HimetricOf(30, LOGPIXELSY);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Render(HDC dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC, OLE_YPOS_HIMETRIC,
+                                     OLE_XSIZE_HIMETRIC, OLE_YSIZE_HIMETRIC, LPCRECT) override {
+        if (!renders_) return E_FAIL;
+        const RECT area{x, y, x + cx, y + cy};
+        fw::UniqueBrush green(::CreateSolidBrush(RGB(0, 200, 0)));
+        ::FillRect(dc, &area, green.Get());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE set_hPal(OLE_HANDLE) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_CurDC(HDC*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SelectPicture(HDC, HDC*, OLE_HANDLE*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_KeepOriginalFormat(WINBOOL*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_KeepOriginalFormat(WINBOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE PictureChanged() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SaveAsFile(LPSTREAM, WINBOOL, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Attributes(DWORD*) override { return E_NOTIMPL; }
+
+private:
+    static LONG HimetricOf(int pixels, int axis) {
+        fw::WindowDc screen(nullptr);
+        return ::MulDiv(pixels, 2540, ::GetDeviceCaps(screen.Get(), axis));
+    }
+    bool renders_;
+};
+
+TEST(PictureDecoding, APictureThatDoesNotRenderGivesNoBitmap) {
+    StandInPicture failing(false);
+    EXPECT_FALSE(RenderOlePicture(&failing)) << "a blank bitmap would be shown as a white wallpaper";
+    StandInPicture painting(true);
+    const auto rendered = RenderOlePicture(&painting);
+    ASSERT_TRUE(rendered);
+    EXPECT_EQ(rendered->Width(), 40);
+    EXPECT_EQ(Rgb(*rendered, 20, 15), 0x00C800u);
 }
 
 TEST(PictureDecoding, EmptyCorruptAndMissingFilesFail) {
@@ -134,11 +193,17 @@ protected:
         SetDesktopValue("TileWallpaper", tile_ == "<none>" ? "0" : tile_.c_str());
         SetDesktopValue("WallpaperStyle", style_ == "<none>" ? "0" : style_.c_str());
     }
-    WallpaperTarget Target() { return {nullptr, folder / "Vistaloom.bmp", &live}; }
-    WallpaperJob Job(const char* picture, std::int32_t method = 0) { return {Fixture(picture), method, 100, 0}; }
+    WallpaperTarget Target() { return {nullptr, folder / "Vistaloom.bmp", changes}; }
+    WallpaperJob Job(const char* picture, std::int32_t method = 0) {
+        WallpaperJob job;
+        job.path = Fixture(picture);
+        job.displayMethod = method;
+        job.change = changes->Order().Request();
+        return job;
+    }
 
     TempFolder folder{"wallpaper"};
-    AppSettings live;
+    std::shared_ptr<WallpaperChanges> changes = std::make_shared<WallpaperChanges>();
     POINT centre_{};
     std::string tile_, style_, storedPath_;
 };
@@ -206,9 +271,45 @@ TEST_F(DesktopWallpaper, AMissingPictureOrAnOverlongPathChangesNothing) {
     ComposeWallpaper(Job("no-such-picture.bmp"), Target());
     EXPECT_FALSE(FileExists(folder / "Vistaloom.bmp"));
     SetDesktopValue("TileWallpaper", "1");
-    EXPECT_FALSE(ApplyWallpaper("C:\\" + std::string(300, 'x') + ".bmp", 0, live));
+    EXPECT_FALSE(ApplyWallpaper("C:\\" + std::string(300, 'x') + ".bmp", 0, false));
     EXPECT_EQ(DesktopValue("TileWallpaper"), "1");
     EXPECT_TRUE(ScreenShows(centre_.x, centre_.y, kBlue));
+}
+
+// Workers are not joined and finish in any order: a change asked for before
+// one already shown must leave the screen, the registry and the bitmap alone.
+TEST_F(DesktopWallpaper, AnOlderChangeNeverReplacesANewerOne) {
+    const WallpaperJob older = Job("red.bmp", 1);
+    const WallpaperJob newer = Job("blue.bmp");
+    ComposeWallpaper(newer, Target());
+    ASSERT_TRUE(ScreenShows(centre_.x, centre_.y, kBlue));
+    const std::string shown = ReadFileBytes(folder / "Vistaloom.bmp");
+    ComposeWallpaper(older, Target());
+    EXPECT_EQ(ReadFileBytes(folder / "Vistaloom.bmp"), shown) << "the older worker wrote the bitmap";
+    EXPECT_EQ(DesktopValue("TileWallpaper"), "0") << "the older worker applied its display method";
+}
+
+TEST_F(DesktopWallpaper, EraseRestoreAndTheBossKeyOvertakeWorkersStillComposing) {
+    const WallpaperJob beforeErase = Job("red.bmp");
+    changes->ShowNow(changes->Order().Request(), [] { EraseWallpaper(); });
+    ASSERT_TRUE(ScreenShows(centre_.x, centre_.y, ::GetSysColor(COLOR_BACKGROUND)));
+    ComposeWallpaper(beforeErase, Target());
+    EXPECT_FALSE(FileExists(folder / "Vistaloom.bmp")) << "a picture asked for before the erase came back";
+
+    const WallpaperJob beforeBoss = Job("red.bmp");
+    WallpaperJob boss = Job("blue.bmp");
+    boss.change = changes->Order().RequestOverriding();
+    ComposeWallpaper(beforeBoss, Target());
+    EXPECT_FALSE(FileExists(folder / "Vistaloom.bmp")) << "a rotation picture may not show before the boss picture";
+    ComposeWallpaper(boss, Target());
+    EXPECT_TRUE(ScreenShows(centre_.x, centre_.y, kBlue));
+
+    const WallpaperJob late = Job("red.bmp", 1);
+    ForgetShownWallpaper();
+    changes->Finish([] { ReloadRegistryWallpaper(); });
+    ComposeWallpaper(late, Target());
+    ComposeWallpaper(Job("red.bmp", 1), Target());
+    EXPECT_NE(DesktopValue("TileWallpaper"), "1") << "a worker showed its picture after the final restore";
 }
 
 TEST_F(DesktopWallpaper, ChangeEventHoldsAWorkerBackUntilItIsSet) {
