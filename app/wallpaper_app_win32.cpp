@@ -10,6 +10,9 @@ namespace {
 
 WallpaperApp* current = nullptr;
 
+// WM_KEYDOWN to 0x108, the end of the key range before WM_UNICHAR.
+constexpr UINT kLastKeyMessage = 0x108;
+
 }  // namespace
 
 WallpaperApp::WallpaperApp() : instanceName_(texts::kAppName) { current = this; }
@@ -20,11 +23,14 @@ WallpaperApp& WallpaperApp::Current() { return *current; }
 
 bool WallpaperApp::InitInstance() {
     // 1-2. Single instance: a running instance is left alone, without a word.
-    if (HANDLE running = ::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, instanceName_.c_str())) {
-        ::CloseHandle(running);
+    // Only the creation tells two starts at the same moment apart; a mutex we
+    // may not even open belongs to an instance of another account or level.
+    instanceMutex_ = ::CreateMutexA(nullptr, FALSE, instanceName_.c_str());
+    if (!instanceMutex_ || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (instanceMutex_) ::CloseHandle(instanceMutex_);
+        instanceMutex_ = nullptr;
         return false;
     }
-    instanceMutex_ = ::CreateMutexA(nullptr, FALSE, instanceName_.c_str());
 
     // 3. No per-user registry key: the settings file is the only configuration.
     // 4. Paths, from the program file whatever the current directory.
@@ -32,7 +38,7 @@ bool WallpaperApp::InitInstance() {
     wallpaperBitmapPath_ = WallpaperBitmapPathIn(programFolder_);
 
     // 5-6. The live settings, and the working copy the dialog edits.
-    LoadSettings(settings_, programFolder_);
+    settingsFileAtExit_ = LoadSettings(settings_, programFolder_);
     workingCopy_.CopyFrom(settings_);
 
     // 7. Workers inherit nothing, but the event is inheritable as it always was.
@@ -53,8 +59,12 @@ bool WallpaperApp::InitInstance() {
 int WallpaperApp::Run() {
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        // No key press may act on the main window.
-        if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) msg.message = WM_NULL;
+        // No key press may act on the main window; every other window of the
+        // thread (the help viewer) gets its typing.
+        if (mainFrame_ && msg.hwnd == mainFrame_->Handle() && msg.message >= WM_KEYFIRST &&
+            msg.message <= kLastKeyMessage) {
+            msg.message = WM_NULL;
+        }
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
@@ -65,7 +75,7 @@ int WallpaperApp::ExitInstance(int exitCode) {
     if (exited_) return exitCode;
     exited_ = true;
     changeEvent_.Reset();
-    SaveSettings(settings_, programFolder_);
+    if (settingsFileAtExit_ == SettingsFileAtExit::Replace) SaveSettings(settings_, programFolder_);
     return exitCode;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/handles_win32.h"
+#include "settings/settings_file_win32.h"
 #include "settings/settings_model.h"
 
 class CMainFrame;
@@ -28,7 +29,8 @@ public:
     // The message loop; returns the exit code of WM_QUIT.
     int Run();
     // The exit sequence: closes the change event and writes the live
-    // settings. Runs once, whether from the end of the loop or at log-off.
+    // settings, unless the load found a file it may not replace. Runs once,
+    // whether from the end of the loop or at log-off.
     int ExitInstance(int exitCode);
 
     // Deletes the main window object once its window is gone.
@@ -49,6 +51,7 @@ private:
     std::string programFolder_;
     std::string wallpaperBitmapPath_;
     fw::UniqueHandle changeEvent_;
+    SettingsFileAtExit settingsFileAtExit_ = SettingsFileAtExit::Replace;
     std::unique_ptr<CMainFrame> mainFrame_;
     bool exited_ = false;
 };

@@ -12,7 +12,12 @@ inline constexpr char kSettingsFileMissing[] =
     "Vistaloom.iniファイルがありませんでした\n初期状態でプログラムを開始します";
 inline constexpr char kSettingsFileDamaged[] =
     "Vistaloom.iniファイルが壊れています\n初期状態でプログラムを開始します";
-inline constexpr char kSettingsFileKeptAs[] = "\n壊れたファイルはVistaloom.ini.badとして残しました";
+// %s: the name the damaged file was kept under, Vistaloom.ini.bad for the first.
+inline constexpr char kSettingsFileKeptAs[] = "\n壊れたファイルは%sとして残しました";
+// A file that is there but cannot be read is never replaced by the defaults.
+inline constexpr char kSettingsFileUnreadable[] =
+    "Vistaloom.iniファイルが開けませんでした\n初期状態でプログラムを開始します";
+inline constexpr char kSettingsFileLeftAlone[] = "\n終了時にVistaloom.iniファイルは上書きしません";
 inline constexpr char kFileOpenFailed[] = "ファイルが開けませんでした";
 inline constexpr char kHotkeyFailed[] = "ホットキーの登録に失敗しました\n他のアプリケーションで使用されています";
 

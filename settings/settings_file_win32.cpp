@@ -2,11 +2,15 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <optional>
+
 #include "app/program_paths.h"
 #include "framework/cp932_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/message_box_win32.h"
 #include "resources/texts.h"
+#include "settings/picture_texts.h"
 #include "settings/settings_stream.h"
 
 namespace {
@@ -16,12 +20,18 @@ public:
     explicit FileSource(HANDLE file) : file_(file) {}
     std::size_t Read(void* buffer, std::size_t size) override {
         DWORD got = 0;
-        if (!::ReadFile(file_, buffer, static_cast<DWORD>(size), &got, nullptr)) return 0;
+        if (!::ReadFile(file_, buffer, static_cast<DWORD>(size), &got, nullptr)) {
+            failed_ = true;
+            return 0;
+        }
         return got;
     }
+    // A read the system refused, as opposed to a file that ends early.
+    bool Failed() const { return failed_; }
 
 private:
     HANDLE file_;
+    bool failed_ = false;
 };
 
 class FileSink : public ByteSink {
@@ -44,32 +54,67 @@ private:
     HANDLE file_;
 };
 
+// Renames the damaged file to the first free name of Vistaloom.ini.bad,
+// .bad2 ... .bad9; the name it got, or nothing.
+std::optional<std::string> KeepDamagedFile(const std::string& path) {
+    for (int n = 1; n <= 9; ++n) {
+        const std::string kept = path + ".bad" + (n == 1 ? std::string() : std::to_string(n));
+        // Without MOVEFILE_REPLACE_EXISTING: an earlier damaged file stays.
+        if (::MoveFileExA(path.c_str(), kept.c_str(), 0)) return kept;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
-void LoadSettings(AppSettings& settings, const std::string& programFolder) {
+SettingsFileAtExit LoadSettings(AppSettings& settings, const std::string& programFolder) {
     const std::string path = SettingsFilePathIn(programFolder);
     LoadResult result = LoadResult::Loaded;
+    bool unreadable = false;
     {
         fw::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
-        LARGE_INTEGER size{};
         if (!file) {
-            fw::ShowMessage(nullptr, texts::kSettingsFileMissing, MB_OK | MB_ICONINFORMATION);
-            return;
+            // Only a file that is not there counts as missing; one in use or
+            // denied is the user's, and the defaults must not replace it.
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+                fw::ShowMessage(nullptr, texts::kSettingsFileMissing, MB_OK | MB_ICONINFORMATION);
+                return SettingsFileAtExit::Replace;
+            }
+            unreadable = true;
+        } else {
+            FileSource source(file.Get());
+            LARGE_INTEGER size{};
+            if (!::GetFileSizeEx(file.Get(), &size)) {
+                unreadable = true;
+            } else {
+                result = ReadSettings(settings, source, static_cast<std::uint64_t>(size.QuadPart), fw::Utf16ToAnsi);
+                unreadable = result != LoadResult::Loaded && source.Failed();
+            }
         }
-        FileSource source(file.Get());
-        result = ::GetFileSizeEx(file.Get(), &size)
-                     ? ReadSettings(settings, source, static_cast<std::uint64_t>(size.QuadPart), fw::Utf16ToAnsi)
-                     : LoadResult::Damaged;
     }
-    if (result == LoadResult::Loaded) return;
+    if (unreadable) {
+        const std::string message = std::string(texts::kSettingsFileUnreadable) + texts::kSettingsFileLeftAlone;
+        fw::ShowMessage(nullptr, message.c_str(), MB_OK | MB_ICONWARNING);
+        return SettingsFileAtExit::Keep;
+    }
+    if (result == LoadResult::Loaded) return SettingsFileAtExit::Replace;
 
     // Keep the damaged file, or the save at exit would replace it for good.
     std::string message = texts::kSettingsFileDamaged;
-    if (::MoveFileExA(path.c_str(), (path + ".bad").c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        message += texts::kSettingsFileKeptAs;
+    const auto kept = KeepDamagedFile(path);
+    if (kept) {
+        char keptAs[MAX_PATH + 64];
+        std::snprintf(keptAs, sizeof(keptAs), texts::kSettingsFileKeptAs, FileNameOf(*kept).c_str());
+        message += keptAs;
+    } else {
+        message += texts::kSettingsFileLeftAlone;
     }
     fw::ShowMessage(nullptr, message.c_str(), MB_OK | MB_ICONWARNING);
+    return kept ? SettingsFileAtExit::Replace : SettingsFileAtExit::Keep;
 }
 
 bool SaveSettings(AppSettings& settings, const std::string& programFolder) {

@@ -6,10 +6,19 @@
 
 #include "settings/settings_model.h"
 
+// What the exit may do with the settings file after the load.
+enum class SettingsFileAtExit {
+    Replace,  // read, missing, or damaged and kept aside
+    Keep,     // there but unreadable, or damaged and not kept aside: the user's only copy
+};
+
 // Fills the freshly constructed record from the file. A missing file keeps
-// the defaults and says so; a damaged one is kept as Vistaloom.ini.bad, the
-// defaults stay and the user is told.
-void LoadSettings(AppSettings& settings, const std::string& programFolder);
+// the defaults and says so. A file that is there but cannot be opened or
+// read (in use, denied) keeps the defaults, says so and must not be
+// replaced. A damaged one is renamed to Vistaloom.ini.bad (or .bad2 to
+// .bad9 when those are taken), the defaults stay and the user is told;
+// when it cannot be renamed it must not be replaced either.
+SettingsFileAtExit LoadSettings(AppSettings& settings, const std::string& programFolder);
 
 // Writes the record through a temporary file that then replaces the old one
 // in one step, so a failed save never destroys the last good file. Shows

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <string>
 
 #include "framework/handles_win32.h"
 #include "settings/settings_stream.h"
 #include "tests/support/program_folder_win32.h"
+#include "wallpaper/bitmap_image_win32.h"
+#include "wallpaper/bitmap_ops.h"
 
 using namespace wine_test;
 
@@ -17,6 +20,9 @@ constexpr char kDamagedText[] =
     "Vistaloom.iniファイルが壊れています\n初期状態でプログラムを開始します\n"
     "壊れたファイルはVistaloom.ini.badとして残しました";
 constexpr char kSaveFailedText[] = "ファイルが開けませんでした";
+constexpr char kUnreadableText[] =
+    "Vistaloom.iniファイルが開けませんでした\n初期状態でプログラムを開始します\n"
+    "終了時にVistaloom.iniファイルは上書きしません";
 
 std::string DefaultBytes() {
     AppSettings defaults;
@@ -84,6 +90,53 @@ TEST_F(ProgramFolder, SecondInstanceEndsQuietlyAndLeavesTheFirstRunning) {
     CloseAndExpectExit(first, frame);
 }
 
+// Several starts at the same moment: exactly one runs.
+TEST_F(ProgramFolder, StartsAtTheSameMomentLeaveOneInstance) {
+    ASSERT_TRUE(WriteFileBytes(Ini(), DefaultBytes()));
+    ChildProcess starts[3];
+    for (auto& start : starts) ASSERT_TRUE(start.StartHeld(Exe(), Folder()));
+    for (auto& start : starts) start.Resume();
+    int running = 0;
+    ASSERT_TRUE(WaitFor([&] {
+        running = 0;
+        int windows = 0;
+        for (auto& start : starts) {
+            running += start.Running();
+            windows += FindProcessWindow(start.Id(), kFrameClass) != nullptr;
+        }
+        return running == 1 && windows == 1;
+    })) << running << " instances run";
+    for (auto& start : starts) {
+        if (!start.Running()) {
+            EXPECT_EQ(start.WaitForExit(), 0u);
+        }
+        if (const HWND frame = FindProcessWindow(start.Id(), kFrameClass)) CloseAndExpectExit(start, frame);
+    }
+}
+
+// An instance of another account or level holds a mutex that this one may
+// not open: it runs all the same, so this one must end.
+TEST_F(ProgramFolder, AnInstanceWhoseMutexCannotBeOpenedStillCounts) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;0x00100000;;;WD)", SDDL_REVISION_1,
+                                                                       &descriptor, nullptr));
+    SECURITY_ATTRIBUTES onlySynchronize{sizeof(SECURITY_ATTRIBUTES), descriptor, FALSE};
+    fw::UniqueHandle other(::CreateMutexA(&onlySynchronize, FALSE, "Vistaloom"));
+    ::LocalFree(descriptor);
+    ASSERT_TRUE(other);
+    ASSERT_TRUE(WriteFileBytes(Ini(), DefaultBytes()));
+    ChildProcess program;
+    ASSERT_TRUE(program.Start(Exe(), Folder()));
+    bool windowSeen = false;
+    const bool ended = WaitFor([&] {
+        windowSeen = windowSeen || FindProcessWindow(program.Id(), kFrameClass);
+        return !program.Running();
+    });
+    EXPECT_TRUE(ended) << "a second instance runs";
+    EXPECT_FALSE(windowSeen);
+    if (const HWND frame = FindProcessWindow(program.Id(), kFrameClass)) CloseAndExpectExit(program, frame);
+}
+
 TEST_F(ProgramFolder, EndOfSessionWritesTheSettingsWithoutDestroyingTheWindow) {
     ASSERT_TRUE(WriteFileBytes(Ini(), CustomBytes()));
     ChildProcess program;
@@ -110,6 +163,60 @@ TEST_F(ProgramFolder, DamagedFileIsKeptAndReportedAndTheProgramStartsFromTheDefa
     CloseAndExpectExit(program, frame);
     EXPECT_EQ(ReadFileBytes(Ini()), DefaultBytes());
     EXPECT_EQ(ReadFileBytes(Ini() + ".bad"), damaged);
+}
+
+// A file that is there but in use is not a missing file: the user's
+// settings are never replaced by the defaults.
+TEST_F(ProgramFolder, SettingsFileHeldByAnotherProgramIsReportedAndNotOverwritten) {
+    ASSERT_TRUE(WriteFileBytes(Ini(), CustomBytes()));
+    ChildProcess program;
+    HWND frame = nullptr;
+    {
+        fw::UniqueHandle held(::CreateFileA(Ini().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        ASSERT_TRUE(program.Start(Exe(), Folder()));
+        ExpectMessageAndPressOk(program, kUnreadableText);
+        frame = WaitForProcessWindow(program.Id(), kFrameClass, "Vistaloom");
+        ASSERT_NE(frame, nullptr);
+    }
+    CloseAndExpectExit(program, frame);
+    EXPECT_EQ(ReadFileBytes(Ini()), CustomBytes());
+    EXPECT_FALSE(FileExists(Ini() + ".bad"));
+}
+
+TEST_F(ProgramFolder, ASecondDamagedFileIsKeptBesideTheFirst) {
+    ASSERT_TRUE(WriteFileBytes(Ini() + ".bad", "the first damaged file"));
+    const std::string damaged = CustomBytes().substr(0, 60);
+    ASSERT_TRUE(WriteFileBytes(Ini(), damaged));
+    ChildProcess program;
+    ASSERT_TRUE(program.Start(Exe(), Folder()));
+    ExpectMessageAndPressOk(program,
+                            "Vistaloom.iniファイルが壊れています\n初期状態でプログラムを開始します\n"
+                            "壊れたファイルはVistaloom.ini.bad2として残しました");
+    const HWND frame = WaitForProcessWindow(program.Id(), kFrameClass, "Vistaloom");
+    ASSERT_NE(frame, nullptr);
+    CloseAndExpectExit(program, frame);
+    EXPECT_EQ(ReadFileBytes(Ini() + ".bad"), "the first damaged file");
+    EXPECT_EQ(ReadFileBytes(Ini() + ".bad2"), damaged);
+    EXPECT_EQ(ReadFileBytes(Ini()), DefaultBytes());
+}
+
+TEST_F(ProgramFolder, ADamagedFileThatCannotBeKeptAsideIsNotOverwritten) {
+    for (const char* name : {".bad", ".bad2", ".bad3", ".bad4", ".bad5", ".bad6", ".bad7", ".bad8", ".bad9"}) {
+        ASSERT_TRUE(WriteFileBytes(Ini() + name, name));
+    }
+    const std::string damaged = CustomBytes().substr(0, 60);
+    ASSERT_TRUE(WriteFileBytes(Ini(), damaged));
+    ChildProcess program;
+    ASSERT_TRUE(program.Start(Exe(), Folder()));
+    ExpectMessageAndPressOk(program,
+                            "Vistaloom.iniファイルが壊れています\n初期状態でプログラムを開始します\n"
+                            "終了時にVistaloom.iniファイルは上書きしません");
+    const HWND frame = WaitForProcessWindow(program.Id(), kFrameClass, "Vistaloom");
+    ASSERT_NE(frame, nullptr);
+    CloseAndExpectExit(program, frame);
+    EXPECT_EQ(ReadFileBytes(Ini()), damaged);
+    EXPECT_EQ(ReadFileBytes(Ini() + ".bad"), ".bad");
 }
 
 TEST_F(ProgramFolder, FailedSaveIsReportedAndLeavesTheOldFileIntact) {
@@ -164,6 +271,36 @@ TEST_F(ProgramFolder, ExitPutsBackTheWallpaperStyleTheUserHadAtStart) {
         EXPECT_EQ(DesktopStyleValue("TileWallpaper"), c.tileAtExit) << c.tileAtStart;
         EXPECT_EQ(DesktopStyleValue("WallpaperStyle"), c.styleAtExit) << c.styleAtStart;
     }
+    SetDesktopStyleValue("TileWallpaper", tile.empty() ? "0" : tile.c_str());
+    SetDesktopStyleValue("WallpaperStyle", style.empty() ? "0" : style.c_str());
+}
+
+// Left behind at log-off, the program's style values would tile the user's
+// own wallpaper at the next logon and pass for the user's at the next start.
+TEST_F(ProgramFolder, EndOfSessionPutsBackTheUsersWallpaperStyle) {
+    const std::string tile = DesktopStyleValue("TileWallpaper"), style = DesktopStyleValue("WallpaperStyle");
+    SetDesktopStyleValue("TileWallpaper", "0");
+    SetDesktopStyleValue("WallpaperStyle", "2");
+    AppSettings s;
+    WallpaperEntry tiled;
+    tiled.path = Folder() + "\\tiled.bmp";
+    tiled.displayMethod = 1;
+    auto picture = CreateSolidBitmap({32, 32}, 0x00336699);
+    ASSERT_TRUE(WriteBitmapFile(tiled.path, &*picture));
+    s.imageList.push_back(tiled);
+    WriteSettingsFile(s);
+    ChildProcess program;
+    const HWND frame = StartAndWaitForWindow(program);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(WaitFor([] { return DesktopStyleValue("TileWallpaper") == "1"; })) << "the picture was not shown";
+
+    EXPECT_EQ(::SendMessageA(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    ::SendMessageA(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(DesktopStyleValue("TileWallpaper"), "0");
+    EXPECT_EQ(DesktopStyleValue("WallpaperStyle"), "2");
+    EXPECT_EQ(ReadSettingsFile().imageList.size(), 1u) << "the settings are written as before";
+    EXPECT_TRUE(::IsWindow(frame));
+    program.Terminate();
     SetDesktopStyleValue("TileWallpaper", tile.empty() ? "0" : tile.c_str());
     SetDesktopStyleValue("WallpaperStyle", style.empty() ? "0" : style.c_str());
 }

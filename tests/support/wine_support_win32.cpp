@@ -80,13 +80,26 @@ ChildProcess::~ChildProcess() {
     if (info_.hThread) ::CloseHandle(info_.hThread);
 }
 
-bool ChildProcess::Start(const std::string& exePath, const std::string& currentDirectory,
-                         const std::string& arguments) {
+namespace {
+
+bool StartProcess(const std::string& exePath, const std::string& currentDirectory, const std::string& arguments,
+                  DWORD flags, PROCESS_INFORMATION& info) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     std::string commandLine = "\"" + exePath + "\"" + (arguments.empty() ? "" : " " + arguments);
-    return ::CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            currentDirectory.c_str(), &startup, &info_) != FALSE;
+    return ::CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                            currentDirectory.c_str(), &startup, &info) != FALSE;
+}
+
+}  // namespace
+
+bool ChildProcess::Start(const std::string& exePath, const std::string& currentDirectory,
+                         const std::string& arguments) {
+    return StartProcess(exePath, currentDirectory, arguments, 0, info_);
+}
+
+bool ChildProcess::StartHeld(const std::string& exePath, const std::string& currentDirectory) {
+    return StartProcess(exePath, currentDirectory, "", CREATE_SUSPENDED, info_);
 }
 
 bool ChildProcess::Running() const {

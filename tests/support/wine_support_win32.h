@@ -49,6 +49,10 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Start(const std::string& exePath, const std::string& currentDirectory, const std::string& arguments = "");
+    // Started with its first thread held until Resume: several programs
+    // can then be let go at the same moment.
+    bool StartHeld(const std::string& exePath, const std::string& currentDirectory);
+    void Resume() const { ::ResumeThread(info_.hThread); }
     DWORD Id() const { return info_.dwProcessId; }
     bool Running() const;
     // The exit code, or nothing when the process still runs after the timeout.
