@@ -12,16 +12,44 @@
 namespace {
 
 constexpr DWORD kSubclassWaitMs = 100;
+// The subclass is checked this many times more, this far apart: a shell
+// thread that was busy when the request was posted takes it a little late.
+constexpr int kSubclassChecks = 10;
+constexpr DWORD kSubclassCheckMs = 50;
+// Longer than any answer of a shell that works; a hung one is not waited for.
+constexpr UINT kAnswerTimeoutMs = 5000;
+// The sort gathers the whole desktop from the shell's namespace first.
+constexpr UINT kSortTimeoutMs = 30000;
+
+std::optional<LRESULT> Ask(HWND listView, UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs) {
+    DWORD_PTR answer = 0;
+    if (!listView || !::SendMessageTimeoutA(listView, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, &answer)) {
+        return std::nullopt;
+    }
+    return static_cast<LRESULT>(answer);
+}
+
+// The subclass answers the position of index -1 with -1; the list view's
+// own procedure does not know the message and answers 0.
+bool SubclassAnswers(HWND listView) {
+    for (int check = 0; check < kSubclassChecks; ++check) {
+        const auto answer = AskDesktopListView(listView, ListViewMessages::Get().getItemPosX, static_cast<WPARAM>(-1));
+        if (!answer) return false;
+        if (static_cast<int>(*answer) == -1) return true;
+        ::Sleep(kSubclassCheckMs);
+    }
+    return false;
+}
 
 // The style is set by the shell process itself, through the subclass.
 void SetDesktopListViewStyle(std::uint32_t (*newStyle)(std::uint32_t)) {
     const HWND listView = FindDesktopListView();
     if (!listView) return;
     const auto style = static_cast<std::uint32_t>(::GetWindowLongA(listView, GWL_STYLE));
-    BeginSubclassAndWait();
-    ::SendMessageA(listView, ListViewMessages::Get().setWindowLong, static_cast<WPARAM>(GWL_STYLE),
-                   static_cast<LPARAM>(static_cast<LONG>(newStyle(style))));
-    EndSubclassDesktopListView();
+    const DesktopBracket bracket(listView);
+    if (!bracket.InPlace()) return;
+    AskDesktopListView(listView, ListViewMessages::Get().setWindowLong, static_cast<WPARAM>(GWL_STYLE),
+                       static_cast<LPARAM>(static_cast<LONG>(newStyle(style))));
 }
 
 }  // namespace
@@ -38,23 +66,30 @@ const ListViewMessages& ListViewMessages::Get() {
 
 HWND FindDesktopListView() { return FindDesktopListViewWindow(); }
 
-void BeginSubclassAndWait() {
-    BeginSubclassDesktopListView();
-    ::Sleep(kSubclassWaitMs);
+std::optional<LRESULT> AskDesktopListView(HWND listView, UINT message, WPARAM wParam, LPARAM lParam) {
+    return Ask(listView, message, wParam, lParam, kAnswerTimeoutMs);
 }
+
+DesktopBracket::DesktopBracket(HWND listView) {
+    if (!BeginSubclassDesktopListView()) return;
+    ::Sleep(kSubclassWaitMs);
+    inPlace_ = SubclassAnswers(listView);
+}
+
+DesktopBracket::~DesktopBracket() { EndSubclassDesktopListView(); }
 
 COLORREF SetDesktopLabelBackground(COLORREF colour) {
     const HWND listView = FindDesktopListView();
     // Without a list view there is nothing to change; InvalidateRect and
     // UpdateWindow on a null window would repaint every window there is.
-    if (!listView) return 0;
-    const auto before = static_cast<COLORREF>(::SendMessageA(listView, LVM_GETTEXTBKCOLOR, 0, 0));
-    if (before != colour) {
-        ::SendMessageA(listView, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(colour));
+    const auto before = AskDesktopListView(listView, LVM_GETTEXTBKCOLOR);
+    if (!before) return 0;
+    if (static_cast<COLORREF>(*before) != colour) {
+        AskDesktopListView(listView, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(colour));
         ::InvalidateRect(listView, nullptr, TRUE);
         ::UpdateWindow(listView);
     }
-    return before;
+    return static_cast<COLORREF>(*before);
 }
 
 void ApplyLabelBackgroundSetting(bool transparent) {
@@ -73,29 +108,36 @@ void UseStandardDesktopIcons() {
 
 void FitDesktopIconColumn() {
     const HWND listView = FindDesktopListView();
-    const auto count = static_cast<int>(::SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
-    BeginSubclassAndWait();
+    const auto count = static_cast<int>(AskDesktopListView(listView, LVM_GETITEMCOUNT).value_or(0));
+    if (count <= 0) return;
     std::uint32_t widest = 0;
-    for (int i = 0; i < count; ++i) {
-        widest = std::max(widest, desktop_rules::WidthOf(::SendMessageA(listView, ListViewMessages::Get().getItemWidth,
-                                                                        static_cast<WPARAM>(i), 0)));
+    {
+        const DesktopBracket bracket(listView);
+        if (!bracket.InPlace()) return;
+        for (int i = 0; i < count; ++i) {
+            const auto width = AskDesktopListView(listView, ListViewMessages::Get().getItemWidth, static_cast<WPARAM>(i));
+            if (!width) return;
+            widest = std::max(widest, desktop_rules::WidthOf(*width));
+        }
     }
-    EndSubclassDesktopListView();
-    ::SendMessageA(listView, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(-1), static_cast<LPARAM>(widest));
+    // A width of 0 would hide every icon's text.
+    if (widest > 0) AskDesktopListView(listView, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(-1), static_cast<LPARAM>(widest));
 }
 
 void ShowDesktopIcons(int showCommand) { ::ShowWindow(FindDesktopListView(), showCommand); }
 
 void SortDesktopIcons(IconSortKind kind) {
-    BeginSubclassAndWait();
+    const HWND listView = FindDesktopListView();
+    if (!listView) return;
+    const DesktopBracket bracket(listView);
+    if (!bracket.InPlace()) return;
     ::Sleep(kSubclassWaitMs);  // the shell's sort gathers the desktop first: give it longer
-    ::SendMessageA(FindDesktopListView(), ListViewMessages::Get().sortItems, static_cast<WPARAM>(kind), 0);
-    EndSubclassDesktopListView();
+    Ask(listView, ListViewMessages::Get().sortItems, static_cast<WPARAM>(kind), 0, kSortTimeoutMs);
 }
 
 std::optional<std::string> ReadDesktopIconText(HWND listView, int index) {
-    const auto answer = ::SendMessageA(listView, ListViewMessages::Get().getText, static_cast<WPARAM>(index), 0);
-    const auto atom = static_cast<ATOM>(answer & 0xFFFF);
+    const auto answer = AskDesktopListView(listView, ListViewMessages::Get().getText, static_cast<WPARAM>(index));
+    const auto atom = static_cast<ATOM>(answer.value_or(0) & 0xFFFF);
     if (!atom) return std::nullopt;
     char name[260] = {};
     const UINT length = ::GlobalGetAtomNameA(atom, name, sizeof(name));

@@ -1,6 +1,7 @@
 // The program's operations on the desktop icons, which belong to the
 // shell's list view. Those that need answers from the shell open one
-// bracket of Iconmire each: subclass, wait, ask, unsubclass.
+// bracket of Iconmire each: subclass, wait, ask, unsubclass. Nothing here
+// waits for a hung shell for long.
 #pragma once
 
 #include <windows.h>
@@ -12,9 +13,31 @@
 #include "hook/desktop_item_order.h"
 
 HWND FindDesktopListView();
-// BeginSubclassDesktopListView, then the 100 ms the shell needs to take
-// the posted request before any registered message may follow.
-void BeginSubclassAndWait();
+
+// One bracket of the hook library: the desktop list view subclassed from
+// construction to destruction, whatever path the operation leaves by.
+class DesktopBracket {
+public:
+    // BeginSubclassDesktopListView, the 100 ms the shell needs to take the
+    // posted request, then a check that the subclass is in place.
+    explicit DesktopBracket(HWND listView);
+    ~DesktopBracket();
+    DesktopBracket(const DesktopBracket&) = delete;
+    DesktopBracket& operator=(const DesktopBracket&) = delete;
+
+    // False when the subclass is not in place (no hook, a busy or hung shell
+    // thread): the registered messages would reach the list view's own
+    // procedure, whose answers mean nothing.
+    bool InPlace() const { return inPlace_; }
+
+private:
+    bool inPlace_ = false;
+};
+
+// The answer of the desktop list view, or nothing when there is none or it
+// does not answer in time.
+std::optional<LRESULT> AskDesktopListView(HWND listView, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
 // The colour before; the list view is changed and repainted only when the
 // colour differs.
 COLORREF SetDesktopLabelBackground(COLORREF colour);
@@ -23,6 +46,8 @@ COLORREF SetDesktopLabelBackground(COLORREF colour);
 void ApplyLabelBackgroundSetting(bool transparent);
 void UseSmallDesktopIcons();
 void UseStandardDesktopIcons();
+// Fits the small-icon column to the widest icon; leaves it alone when no
+// width came back (an empty desktop, no subclass), never setting 0.
 void FitDesktopIconColumn();
 void ShowDesktopIcons(int showCommand);
 void SortDesktopIcons(IconSortKind kind);

@@ -5,40 +5,54 @@
 
 #include "desktop/desktop_icons_win32.h"
 #include "desktop/desktop_rules.h"
-#include "hook/iconmire_win32.h"
 #include "settings/settings_model.h"
 
 void SaveIconLayout(IconLayout& layout) {
     const HWND listView = FindDesktopListView();
     if (!listView) return;
-    layout.Clear();
-    BeginSubclassAndWait();
-    const auto& messages = ListViewMessages::Get();
-    for (int index = -1;;) {
-        const auto next =
-            static_cast<int>(::SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_ALL));
-        // -1 ends the walk; so does an answer that does not move on (the
-        // list view went away meanwhile), which would otherwise never end.
-        if (next == -1 || next <= index) break;
-        index = next;
-        const auto x = static_cast<std::int32_t>(::SendMessageA(listView, messages.getItemPosX, index, 0));
-        const auto y = static_cast<std::int32_t>(::SendMessageA(listView, messages.getItemPosY, index, 0));
-        if (auto text = ReadDesktopIconText(listView, index)) layout.Insert({x, y, std::move(*text)});
+    // Built apart: the stored layout is replaced only by one the shell
+    // really gave. A shell that is busy, hung or not subclassed answers
+    // nothing, and that must not pass for an empty desktop.
+    IconLayout fresh;
+    int items = 0;
+    bool textsCame = false;
+    {
+        const DesktopBracket bracket(listView);
+        if (!bracket.InPlace()) return;
+        const auto& messages = ListViewMessages::Get();
+        for (int index = -1;;) {
+            const auto next = AskDesktopListView(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_ALL);
+            if (!next) return;
+            if (static_cast<int>(*next) == -1) break;
+            // An answer that does not move on: the list view went away meanwhile.
+            if (static_cast<int>(*next) <= index) return;
+            index = static_cast<int>(*next);
+            ++items;
+            const auto x = AskDesktopListView(listView, messages.getItemPosX, static_cast<WPARAM>(index));
+            const auto y = AskDesktopListView(listView, messages.getItemPosY, static_cast<WPARAM>(index));
+            if (!x || !y) return;
+            if (auto text = ReadDesktopIconText(listView, index)) {
+                fresh.Insert({static_cast<std::int32_t>(*x), static_cast<std::int32_t>(*y), std::move(*text)});
+                textsCame = true;
+            }
+        }
     }
-    EndSubclassDesktopListView();
+    if (items > 0 && !textsCame) return;
+    layout = std::move(fresh);
 }
 
 void RestoreIconLayout(const IconLayout& layout) {
     const HWND listView = FindDesktopListView();
-    const auto count = static_cast<int>(::SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
-    BeginSubclassAndWait();
+    const auto count = static_cast<int>(AskDesktopListView(listView, LVM_GETITEMCOUNT).value_or(0));
+    if (count <= 0) return;
+    const DesktopBracket bracket(listView);
+    if (!bracket.InPlace()) return;
     for (int index = 0; index < count; ++index) {
         const auto text = ReadDesktopIconText(listView, index);
         const IconPosition* saved = text ? layout.Find(*text) : nullptr;
         if (saved) {
-            ::SendMessageA(listView, LVM_SETITEMPOSITION, static_cast<WPARAM>(index),
-                           static_cast<LPARAM>(desktop_rules::PackItemPosition(saved->x, saved->y)));
+            AskDesktopListView(listView, LVM_SETITEMPOSITION, static_cast<WPARAM>(index),
+                               static_cast<LPARAM>(desktop_rules::PackItemPosition(saved->x, saved->y)));
         }
     }
-    EndSubclassDesktopListView();
 }

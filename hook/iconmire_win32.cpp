@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "framework/callback_guard.h"
 #include "hook/desktop_items_win32.h"
 #include "hook/desktop_lookup_win32.h"
 #include "hook/list_view_protocol.h"
@@ -10,10 +11,16 @@
 namespace {
 
 // Each process that loads the library has its own copy of these. The hook
-// handle lives in the program's copy, the saved procedure in the shell's.
+// handle lives in the program's copy, the subclassed window and its own
+// procedure in the shell's.
 HINSTANCE moduleInstance = nullptr;
 HHOOK hookHandle = nullptr;
+HWND subclassedWindow = nullptr;
 WNDPROC savedListViewProc = nullptr;
+
+// A shell that takes longer than this to put its own procedure back is not
+// waited for: the library's detach puts it back if the shell unloads it.
+constexpr UINT kUnsubclassTimeoutMs = 5000;
 
 struct Messages {
     UINT unsubclass, subclass, getItemPosY, getItemPosX, sortItems, getLParam, getText, setWindowLong,
@@ -38,10 +45,13 @@ LRESULT Answer(LONG value) { return static_cast<LRESULT>(value); }
 
 LRESULT CALLBACK DesktopListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
-LONG_PTR RemoveListViewSubclass(HWND window) {
+// Puts the own procedure back on exactly the window that got ours, which is
+// not always the one a lookup finds now (the shell may have made another).
+LONG_PTR RemoveListViewSubclass() {
     const LONG_PTR result =
-        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(savedListViewProc));
+        ::SetWindowLongPtrA(subclassedWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(savedListViewProc));
     savedListViewProc = nullptr;
+    subclassedWindow = nullptr;
     return result;
 }
 
@@ -51,6 +61,7 @@ void InstallListViewSubclass(HWND window) {
         !::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DesktopListViewProc))) {
         savedListViewProc = nullptr;
     }
+    subclassedWindow = savedListViewProc ? window : nullptr;
 }
 
 LRESULT ItemPosition(HWND window, WPARAM index, bool wantY) {
@@ -61,11 +72,22 @@ LRESULT ItemPosition(HWND window, WPARAM index, bool wantY) {
     return Answer(wantY ? point.y : point.x);
 }
 
-LRESULT CALLBACK DesktopListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    // Reached only through a procedure someone else put on top of ours.
-    if (!savedListViewProc) return ::DefWindowProcA(window, message, wParam, lParam);
+// The sort gathers what it needs into memory: if that runs out, the request
+// fails and the shell goes on.
+LRESULT SortItems(HWND window, WPARAM kind) {
+    try {
+        CollectDesktopItems();
+        SetSortedListView(window);
+        ::SendMessageA(window, LVM_SORTITEMSEX, kind, reinterpret_cast<LPARAM>(&CompareDesktopItems));
+    } catch (...) {
+    }
+    ClearDesktopItems();
+    return 0;
+}
+
+LRESULT HandleListViewMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == messages.unsubclass) {
-        RemoveListViewSubclass(window);
+        RemoveListViewSubclass();
         return 1;
     }
     if (message == messages.getItemWidth) {
@@ -76,13 +98,7 @@ LRESULT CALLBACK DesktopListViewProc(HWND window, UINT message, WPARAM wParam, L
     }
     if (message == messages.getItemPosX) return ItemPosition(window, wParam, false);
     if (message == messages.getItemPosY) return ItemPosition(window, wParam, true);
-    if (message == messages.sortItems) {
-        CollectDesktopItems();
-        SetSortedListView(window);
-        ::SendMessageA(window, LVM_SORTITEMSEX, wParam, reinterpret_cast<LPARAM>(&CompareDesktopItems));
-        ClearDesktopItems();
-        return 0;
-    }
+    if (message == messages.sortItems) return SortItems(window, wParam);
     if (message == messages.getLParam) {
         LVITEMA item{};
         item.mask = LVIF_PARAM;
@@ -109,10 +125,17 @@ LRESULT CALLBACK DesktopListViewProc(HWND window, UINT message, WPARAM wParam, L
     }
     if (message == WM_DESTROY) {
         const WNDPROC own = savedListViewProc;
-        RemoveListViewSubclass(window);
+        RemoveListViewSubclass();
         return ::CallWindowProcA(own, window, message, wParam, lParam);
     }
     return ::CallWindowProcA(savedListViewProc, window, message, wParam, lParam);
+}
+
+// Runs in the shell's process: nothing may leave it, or the shell ends.
+LRESULT CALLBACK DesktopListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    // Reached only through a procedure someone else put on top of ours.
+    if (!savedListViewProc) return ::DefWindowProcA(window, message, wParam, lParam);
+    return GuardedResult(LRESULT{0}, [&] { return HandleListViewMessage(window, message, wParam, lParam); });
 }
 
 LRESULT CALLBACK SubclassHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
@@ -133,11 +156,15 @@ BOOL BeginSubclassDesktopListView() {
     const DWORD thread = ::GetWindowThreadProcessId(listView, nullptr);
     if (hookHandle) ::UnhookWindowsHookEx(hookHandle);  // a bracket left open: never two hooks
     hookHandle = ::SetWindowsHookExA(WH_GETMESSAGE, &SubclassHookProc, moduleInstance, thread);
+    // Without the hook nothing would take the request: say so.
+    if (!hookHandle) return FALSE;
     return ::PostThreadMessageA(thread, messages.subclass, 0, 0);
 }
 
 BOOL EndSubclassDesktopListView() {
-    ::SendMessageA(GetDesktopListView(), messages.unsubclass, 0, 0);
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(GetDesktopListView(), messages.unsubclass, 0, 0, SMTO_ABORTIFHUNG, kUnsubclassTimeoutMs,
+                          &ignored);
     const BOOL result = ::UnhookWindowsHookEx(hookHandle);
     hookHandle = nullptr;
     return result;
@@ -150,7 +177,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         RegisterMessages();
     } else if (reason == DLL_PROCESS_DETACH) {
         // Put the list view's own procedure back before this code goes away.
-        if (savedListViewProc) RemoveListViewSubclass(GetDesktopListView());
+        if (savedListViewProc) RemoveListViewSubclass();
         // The program ended inside a bracket: its hook goes with it.
         if (hookHandle) {
             ::UnhookWindowsHookEx(hookHandle);

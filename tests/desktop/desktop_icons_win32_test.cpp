@@ -22,10 +22,10 @@ protected:
     FakeShell shell;
 };
 
-TEST_F(DesktopIcons, SmallIconsOnAnEmptyDesktopSetTheStyleAndAColumnWidthOfZero) {
+TEST_F(DesktopIcons, SmallIconsOnAnEmptyDesktopSetTheStyleAndLeaveTheColumnAlone) {
     UseSmallDesktopIcons();
     EXPECT_EQ(shell.Ask(fake_shell::kStyle) & LVS_TYPEMASK, LVS_SMALLICON);
-    EXPECT_EQ(shell.Ask(fake_shell::kLastColumnWidth), 0);
+    EXPECT_EQ(shell.Ask(fake_shell::kLastColumnWidth), -2) << "a width of 0 hides every text";
     EXPECT_EQ(shell.Ask(fake_shell::kOwnProcedure), 1);
 }
 
@@ -91,6 +91,32 @@ TEST_F(DesktopIcons, SavingAnEmptyDesktopEmptiesTheLayout) {
     layout.Insert({1, 1, "old"});
     SaveIconLayout(layout);
     EXPECT_TRUE(layout.Empty());
+}
+
+// A shell thread busy past the wait answers, but through the list view's
+// own procedure: its zeros must not pass for an empty desktop.
+TEST_F(DesktopIcons, ABusyShellNeitherWipesTheLayoutNorZeroesTheColumn) {
+    constexpr DWORD kLongerThanAnyCheck = 2500;
+    shell.SetItems({{"a", 10, 20}, {"b", 90, 20}});
+    IconLayout layout;
+    layout.Insert({1, 1, "kept"});
+    shell.Stall(kLongerThanAnyCheck);
+    SaveIconLayout(layout);
+    EXPECT_EQ(layout.Size(), 1u);
+    EXPECT_NE(layout.Find("kept"), nullptr) << "the saved layout was wiped";
+    ASSERT_TRUE(shell.Drain());
+
+    shell.Ask(fake_shell::kResetCounters);
+    shell.Stall(kLongerThanAnyCheck);
+    FitDesktopIconColumn();
+    EXPECT_EQ(shell.Ask(fake_shell::kLastColumnWidth), -2);
+    ASSERT_TRUE(shell.Drain());
+    EXPECT_EQ(shell.Ask(fake_shell::kOwnProcedure), 1);
+
+    SaveIconLayout(layout);  // answering again
+    ASSERT_NE(layout.Find("b"), nullptr);
+    EXPECT_EQ(layout.Find("b")->x, 90);
+    EXPECT_EQ(layout.Find("kept"), nullptr);
 }
 
 TEST(DesktopIconsWithoutShell, OperationsChangeNothing) {

@@ -111,6 +111,17 @@ LRESULT ItemTextAtom(WPARAM index) {
     return ::GlobalAddAtomA(text);
 }
 
+// A shell thread inside a call that pumps only sent messages: it answers
+// what is sent to it but takes nothing posted, hooks' requests included.
+void AnswerOnlySentMessages(DWORD ms) {
+    const ULONGLONG end = ::GetTickCount64() + ms;
+    for (ULONGLONG now; (now = ::GetTickCount64()) < end;) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_SENDMESSAGE);
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     using namespace fake_shell;
     switch (message) {
@@ -143,6 +154,7 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         return listView != nullptr;
     case kMark: lastMark = wParam; return 1;
     case kLastMark: return static_cast<LRESULT>(lastMark);
+    case kStall: AnswerOnlySentMessages(static_cast<DWORD>(wParam)); return 1;
     case kQuit: ::PostQuitMessage(0); return 1;
     default: return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }

@@ -32,6 +32,7 @@ enum Query : UINT {
     kCreateListView,    // creates a fresh, empty one
     kMark,              // posted with wParam n: remembers n once every message posted before it was taken
     kLastMark,          // the last n remembered
+    kStall,             // posted with wParam ms: the thread answers sent messages only, as a busy shell thread does
     kQuit,
 };
 

@@ -37,6 +37,8 @@ public:
     // Returns once the fake shell has taken every message posted to its
     // thread before this call, hooks included.
     bool Drain() const;
+    // For `ms` from now the shell's thread answers sent messages only.
+    void Stall(DWORD ms) const { ::PostMessageA(control_, fake_shell::kStall, ms, 0); }
 
 private:
     ChildProcess process_;
