@@ -31,6 +31,16 @@ HICON LoadTrayIcon(int id) {
         ::LoadImageA(fw::ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_VGACOLOR));
 }
 
+// From the system folder only: a library of that name in the program's
+// folder, where anyone who can write there may put one, must never load.
+HMODULE LoadHelpViewer() {
+    char system[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryA(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    const std::string path = std::string(system) + "\\hhctrl.ocx";
+    return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 void ApplyIconSize(const AppSettings& live) {
     if (live.smallIcons) {
         UseSmallDesktopIcons();
@@ -68,6 +78,7 @@ bool CMainFrame::Create() {
 std::span<const fw::MessageEntry<CMainFrame>> CMainFrame::Messages() {
     static const fw::MessageEntry<CMainFrame> map[] = {
         fw::OnMessage(WM_CREATE, &CMainFrame::OnCreate),
+        fw::OnMessage(WM_CLOSE, &CMainFrame::OnClose),
         fw::OnMessage(WM_DESTROY, &CMainFrame::OnDestroy),
         fw::OnMessage(WM_QUERYENDSESSION, &CMainFrame::OnQueryEndSession),
         fw::OnMessage(WM_ENDSESSION, &CMainFrame::OnEndSession),
@@ -109,12 +120,32 @@ LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
     tray_.Add(Handle(), TrayMessage(), live.rotationEnabled ? enabledIcon_.Get() : disabledIcon_.Get());
     // A tool window never gets a taskbar button.
     ::SetWindowLongPtrA(Handle(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
-    RegisterBossHotkey(Handle(), live.bossHotkey, Handle());
+    {
+        const ModalScope message(*this);  // a taken hotkey is reported in a message box
+        RegisterBossHotkey(Handle(), live.bossHotkey, Handle());
+    }
     ApplyLabelBackgroundSetting(live.transparentLabelBackground != 0);
     ApplyIconSize(live);
     if (live.restoreIconLayoutAtStart) RestoreIconLayout(live.iconLayout);
     if (live.rotationEnabled) RotationTick();
     return 0;
+}
+
+CMainFrame::ModalScope::ModalScope(CMainFrame& frame) : frame_(frame) { ++frame_.modalLoops_; }
+
+CMainFrame::ModalScope::~ModalScope() {
+    if (--frame_.modalLoops_ == 0 && frame_.closeWaiting_) {
+        frame_.closeWaiting_ = false;
+        ::PostMessageA(frame_.Handle(), WM_CLOSE, 0, 0);
+    }
+}
+
+LRESULT CMainFrame::OnClose(WPARAM wParam, LPARAM lParam) {
+    if (modalLoops_ > 0) {
+        closeWaiting_ = true;
+        return 0;
+    }
+    return DefaultProc(WM_CLOSE, wParam, lParam);
 }
 
 LRESULT CMainFrame::OnDestroy(WPARAM, LPARAM) {
@@ -240,8 +271,11 @@ void CMainFrame::OnShowSettings() {
     open = true;
     WallpaperApp& app = WallpaperApp::Current();
     DialogContext context{app.Settings(), app.WorkingCopy(), app.ChangeEvent(), Handle(), app.ProgramFolder()};
-    SettingsDialog dialog(context);
-    dialog.Run();
+    {
+        const ModalScope modal(*this);
+        SettingsDialog dialog(context);
+        dialog.Run();
+    }
     open = false;
 }
 
@@ -249,8 +283,11 @@ void CMainFrame::OnShowAbout() {
     static bool open = false;
     if (open) return;
     open = true;
-    AboutBox box;
-    box.RunModal(Handle());
+    {
+        const ModalScope modal(*this);
+        AboutBox box;
+        box.RunModal(Handle());
+    }
     open = false;
 }
 
@@ -267,10 +304,12 @@ void CMainFrame::OnNextPicture() { rotation_.Next(); }
 
 void CMainFrame::OnPreviousPicture() { rotation_.Previous(WallpaperApp::Current().Settings()); }
 
+// Only the layout goes into the working copy: the settings dialog may be
+// open with edits not yet applied, which a whole copy would throw away.
 void CMainFrame::OnSaveIconLayout() {
     WallpaperApp& app = WallpaperApp::Current();
     SaveIconLayout(app.Settings().iconLayout);
-    app.WorkingCopy().CopyFrom(app.Settings());
+    app.WorkingCopy().CopyIconLayoutFrom(app.Settings());
 }
 
 void CMainFrame::OnRestoreIconLayout() { RestoreIconLayout(WallpaperApp::Current().Settings().iconLayout); }
@@ -304,7 +343,7 @@ void CMainFrame::OnShowHelp() {
     // HTML help is loaded when first asked for: a system without it still
     // runs the program, and a missing help file is not reported.
     using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
-    static const HMODULE library = ::LoadLibraryA("hhctrl.ocx");
+    static const HMODULE library = LoadHelpViewer();
     const auto htmlHelp =
         library ? reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void (*)()>(::GetProcAddress(library, "HtmlHelpA")))
                 : nullptr;

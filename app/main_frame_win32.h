@@ -47,7 +47,22 @@ private:
 
     static std::span<const fw::MessageEntry<CMainFrame>> Messages();
 
+    // While a modal loop of this thread runs (a dialog, a message box), the
+    // window stays: the loop works on objects its destruction would take
+    // away. A close asked for meanwhile follows when the last loop ends.
+    class ModalScope {
+    public:
+        explicit ModalScope(CMainFrame& frame);
+        ~ModalScope();
+        ModalScope(const ModalScope&) = delete;
+        ModalScope& operator=(const ModalScope&) = delete;
+
+    private:
+        CMainFrame& frame_;
+    };
+
     LRESULT OnCreate(WPARAM, LPARAM);
+    LRESULT OnClose(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
     LRESULT OnQueryEndSession(WPARAM, LPARAM);
     LRESULT OnEndSession(WPARAM ending, LPARAM);
@@ -91,4 +106,6 @@ private:
     fw::UniqueIcon disabledIcon_;
     WindowTimer timer_{*this};
     RotationScheduler rotation_{timer_};
+    int modalLoops_ = 0;
+    bool closeWaiting_ = false;
 };

@@ -49,6 +49,13 @@ void IntervalPage::OnValueChanged() {
     NotifyChange();
 }
 
+void IntervalPage::BeforeCommit() {
+    const bool wasInitialising = initialising_;
+    initialising_ = true;  // the edit's new text is no new change
+    ApplyUnitRange();
+    initialising_ = wasInitialising;
+}
+
 bool IntervalPage::Read() {
     const auto value = ParseInteger(ItemText(IDC_INTERVAL_VALUE));
     if (!value) {

@@ -9,6 +9,10 @@ class IntervalPage : public SettingsPage {
 public:
     explicit IntervalPage(DialogContext& context);
 
+    // A typed interval is held to its unit's range, so that what is stored
+    // is what the rotation runs.
+    void BeforeCommit() override;
+
 protected:
     BOOL OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

@@ -29,6 +29,10 @@ void SettingsTabControl::CreatePages(DialogContext& context) {
     }
 }
 
+void SettingsTabControl::BeforeCommit() {
+    for (const auto& page : pages_) page->BeforeCommit();
+}
+
 bool SettingsTabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message == ChangedParameterMessage()) {
         ::SendMessageA(::GetParent(Handle()), ChangedParameterMessage(), 0, 0);
@@ -87,6 +91,7 @@ LRESULT SettingsDialog::OnChanged(WPARAM, LPARAM) {
 }
 
 void SettingsDialog::Commit() {
+    tabs_.BeforeCommit();
     AppSettings& live = context_.live;
     ::ResetEvent(context_.changeEvent);
     const bool restart = CommitRestartsRotation(live, context_.working);

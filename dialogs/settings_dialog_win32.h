@@ -16,7 +16,7 @@ class SettingsTabControl : public fw::Window {
 public:
     // Creates the four pages as its children and shows the first.
     void CreatePages(DialogContext& context);
-    int ShownPage() const { return shown_; }
+    void BeforeCommit();
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

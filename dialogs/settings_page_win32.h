@@ -9,6 +9,10 @@ class SettingsPage : public fw::Dialog {
 public:
     SettingsPage(UINT resourceId, DialogContext& context) : fw::Dialog(resourceId), context_(context) {}
 
+    // Just before Apply or OK copies the working copy: a page that took a
+    // value as it was typed brings it into its valid range here.
+    virtual void BeforeCommit() {}
+
 protected:
     // The change notice to the tab control, unless the page is filling itself.
     void NotifyChange() const;

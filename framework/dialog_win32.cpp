@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/callback_guard.h"
 #include "framework/window_win32.h"
 
 namespace fw {
@@ -53,7 +54,13 @@ void Dialog::End(INT_PTR result) {
 
 bool Dialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
-INT_PTR Dialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR Dialog::Route(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    // A handler that throws (memory ran out) fails its one message; the
+    // exception must not reach the system, which would end the program.
+    return GuardedResult(INT_PTR{FALSE}, [&] { return HandleMessage(message, wParam, lParam); });
+}
+
+INT_PTR Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     // Owner-drawn controls of our own draw and answer for themselves.
     if (message == WM_DRAWITEM || message == WM_CTLCOLORBTN || message == WM_COMMAND) {
@@ -88,7 +95,11 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         auto* self = reinterpret_cast<Dialog*>(lParam);
         self->hwnd_ = hwnd;
         ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-        return self->OnInitDialog();
+        // A dialog that cannot set itself up is not shown half made.
+        constexpr INT_PTR kFailed = -1;
+        const INT_PTR focus = GuardedResult(kFailed, [&] { return static_cast<INT_PTR>(self->OnInitDialog()); });
+        if (focus == kFailed) self->End(kFailed);
+        return focus == kFailed ? FALSE : focus;
     }
     auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
     if (!self) return FALSE;

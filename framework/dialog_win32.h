@@ -41,7 +41,8 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-    INT_PTR Route(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Route(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     UINT resourceId_;
     HWND hwnd_ = nullptr;

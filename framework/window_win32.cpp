@@ -1,5 +1,7 @@
 #include "framework/window_win32.h"
 
+#include "framework/callback_guard.h"
+
 namespace fw {
 
 namespace {
@@ -67,10 +69,14 @@ LRESULT Window::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
                         : ::DefWindowProcA(hwnd_, message, wParam, lParam);
 }
 
-LRESULT Window::Route(UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = 0;
-    if (OnMessage(message, wParam, lParam, result)) return result;
-    return DefaultProc(message, wParam, lParam);
+// A handler that throws (memory ran out) fails its one message with 0; the
+// exception must not reach the system, which would end the program.
+LRESULT Window::Route(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return GuardedResult(LRESULT{0}, [&] {
+        LRESULT result = 0;
+        if (OnMessage(message, wParam, lParam, result)) return result;
+        return DefaultProc(message, wParam, lParam);
+    });
 }
 
 LRESULT CALLBACK Window::ClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {

@@ -45,7 +45,7 @@ protected:
 private:
     static LRESULT CALLBACK ClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-    LRESULT Route(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Route(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     HWND hwnd_ = nullptr;
     WNDPROC controlProc_ = nullptr;  // the subclassed control's own procedure

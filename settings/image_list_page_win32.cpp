@@ -140,8 +140,9 @@ void ImageListPage::OnAddFolder() {
 
 void ImageListPage::OnProperties() {
     const std::vector<int> rows = SelectedRows();
-    if (rows.empty()) return;
     auto& pictures = context_.working.imageList;
+    // A row the list shows but the working copy no longer holds has nothing to edit.
+    if (rows.empty() || static_cast<std::size_t>(rows.front()) >= pictures.size()) return;
     const WallpaperEntry& first = pictures[static_cast<std::size_t>(rows.front())];
     PicturePropertiesDialog dialog;
     dialog.displayMethod = first.displayMethod;
@@ -174,6 +175,9 @@ LRESULT ImageListPage::OnDrop(WPARAM drop, LPARAM) {
     const UINT count = ::DragQueryFileA(handle, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         char path[MAX_PATH] = {};
+        // A longer path would come back cut, and a cut path names another
+        // file or folder than the one dropped: it is refused.
+        if (::DragQueryFileA(handle, i, nullptr, 0) >= sizeof(path)) continue;
         ::DragQueryFileA(handle, i, path, sizeof(path));
         AddDroppedPath(context_.working.imageList, path);
         Refresh();

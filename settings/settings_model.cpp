@@ -138,6 +138,10 @@ void AppSettings::CopyFrom(const AppSettings& source) {
     imageList.reserve(source.imageList.size());
     for (const auto& entry : source.imageList) imageList.push_back(entry);
 
+    CopyIconLayoutFrom(source);
+}
+
+void AppSettings::CopyIconLayoutFrom(const AppSettings& source) {
     iconLayout.Clear();
     source.iconLayout.ForEach([this](const IconPosition& position) { iconLayout.Insert(position); });
 }

@@ -113,6 +113,8 @@ public:
     // iconsHidden, which keep their values. The icon layout is rebuilt by
     // inserting the source's records in its iteration order.
     void CopyFrom(const AppSettings& source);
+    // The icon layout alone, rebuilt as CopyFrom rebuilds it.
+    void CopyIconLayoutFrom(const AppSettings& source);
 
     std::int32_t intervalUnit = 1;  // 0 hours, 1 minutes, 2 seconds
     std::int32_t intervalValue = 10;

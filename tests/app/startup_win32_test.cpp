@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/wallpaper_app_win32.h"
 #include "framework/handles_win32.h"
 #include "settings/settings_stream.h"
 #include "tests/support/program_folder_win32.h"
@@ -303,6 +304,21 @@ TEST_F(ProgramFolder, EndOfSessionPutsBackTheUsersWallpaperStyle) {
     program.Terminate();
     SetDesktopStyleValue("TileWallpaper", tile.empty() ? "0" : tile.c_str());
     SetDesktopStyleValue("WallpaperStyle", style.empty() ? "0" : style.c_str());
+}
+
+// The loop drops key presses for the main window only: every other window
+// of the thread, such as the help viewer, gets its typing.
+TEST(MessageLoop, OtherWindowsOfTheThreadGetTheirTyping) {
+    WallpaperApp app;
+    const HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr,
+                                        ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(edit, nullptr);
+    ::PostMessageA(edit, WM_CHAR, 'a', 0);
+    ::PostMessageA(edit, WM_CHAR, 'b', 0);
+    ::PostQuitMessage(0);
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_EQ(WindowText(edit), "ab");
+    ::DestroyWindow(edit);
 }
 
 // 表 ends in the byte 0x5C: the program folder must not be cut there.

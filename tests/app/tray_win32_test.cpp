@@ -198,6 +198,34 @@ TEST_F(RunningProgram, BossKeyShowsTheBossPictureCentredAndPausesTheRotation) {
     EXPECT_EQ(ReadSettingsFile().rotationEnabled, 0);
 }
 
+// A rotation change asked for just before the boss key, on a picture that
+// takes a second to compose, must not replace the boss picture when it is
+// done: that would defeat the boss key.
+TEST_F(RunningProgram, TheBossKeyWinsOverARotationChangeStillComposing) {
+    AppSettings s = WithPictures(0);
+    s.rotationEnabled = 0;
+    WallpaperEntry photograph;
+    photograph.path = BuildFolder() + "\\fixtures\\photo24.jpg";
+    photograph.displayMethod = 1;  // tiled: its style values would show that it was applied
+    s.imageList.push_back(photograph);
+    s.bossHotkey = kBossHotkey;
+    s.bossPicturePath = Picture("boss.bmp", kBossColour);
+    ASSERT_NE(Start(s), nullptr);
+    TrayClick(WM_LBUTTONDOWN);  // enabled: the photograph begins to compose at once
+    ASSERT_TRUE(WaitFor([&] { return ProgramThreadsBesideMain(program.Id(), program.MainThreadId()) > 0; }));
+    ::PostMessageA(frame, WM_HOTKEY, 256, 0);
+    ASSERT_TRUE(Shows(kBossColour));
+    ASSERT_TRUE(WaitFor([&] { return ProgramThreadsBesideMain(program.Id(), program.MainThreadId()) == 0; }, 120000))
+        << "the photograph's worker did not end";
+    char tile[8] = {};
+    DWORD size = sizeof(tile);
+    ::RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "TileWallpaper", RRF_RT_REG_SZ, nullptr, tile, &size);
+    EXPECT_STREQ(tile, "0") << "the photograph was applied after the boss picture";
+    EXPECT_EQ(ReadFileBytes(Bitmap()).size(), 54u + 64 * 48 * 4) << "the photograph was written after the boss picture";
+    EXPECT_EQ(Centre(), AsColorRef(kBossColour));
+    EXPECT_TRUE(TrayShows(TrayState::Disabled));
+}
+
 TEST_F(RunningProgram, BossKeyWithoutItsPictureErasesTheWallpaper) {
     AppSettings s = WithPictures(1);
     s.bossHotkey = kBossHotkey;
@@ -224,10 +252,26 @@ TEST_F(RunningProgram, AHotkeyHeldByAnotherProgramIsReportedOnceAtStart) {
     ::UnregisterHotKey(nullptr, 1);
 }
 
-TEST_F(RunningProgram, HelpCommandLeavesTheProgramAnswering) {
+// A library named as the help viewer in the program's folder, where anyone
+// who may write there can put one, must not load: the viewer comes from
+// the system folder.
+TEST_F(RunningProgram, HelpViewerComesFromTheSystemFolderOnly) {
+    const std::string planted = Folder() + "\\hhctrl.ocx";
+    ASSERT_TRUE(::CopyFileA((BuildFolder() + "\\probe\\hhctrl.ocx").c_str(), planted.c_str(), FALSE));
+    // Windows prefers a library beside the program to its own copy; Wine
+    // does so for this program only when told.
+    constexpr char kOverrides[] = "Software\\Wine\\AppDefaults\\Vistaloom.exe";
+    constexpr char kNativeFirst[] = "native,builtin";
+    ASSERT_EQ(::RegSetKeyValueA(HKEY_CURRENT_USER, (std::string(kOverrides) + "\\DllOverrides").c_str(), "hhctrl.ocx",
+                                REG_SZ, kNativeFirst, sizeof(kNativeFirst)),
+              ERROR_SUCCESS);
+    const fw::ScopeExit forget([&] { ::RegDeleteTreeA(HKEY_CURRENT_USER, kOverrides); });
     AppSettings s = WithPictures(0);
     ASSERT_NE(Start(s), nullptr);
     Command(ID_SHOW_HELP);
+    Command(ID_TOGGLE_ROTATION);  // taken after the help command
+    ASSERT_TRUE(TrayShows(TrayState::Disabled));
+    EXPECT_FALSE(FileExists(planted + ".loaded")) << "the library in the program's folder was loaded";
     DWORD_PTR answer = 0;
     EXPECT_TRUE(::SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &answer));
     for (HWND help; (help = FindProcessWindow(program.Id(), "HH Parent"));) ::SendMessageA(help, WM_CLOSE, 0, 0);
@@ -277,6 +321,85 @@ TEST_F(RunningProgram, SettingsDialogAndAboutBoxOpenOnceEach) {
     EXPECT_EQ(WindowText(::GetDlgItem(about, IDOK)).substr(0, 20), "Vistaloom Ver. 1.0.3");
     PressButton(about, IDOK);
     EXPECT_TRUE(WaitFor([&] { return DialogsOf(program.Id()) == 0; }));
+}
+
+HWND PageHolding(HWND dialog, int id) {
+    const HWND tabs = ::GetDlgItem(dialog, IDC_SETTINGS_TABS);
+    for (HWND page = ::GetWindow(tabs, GW_CHILD); page; page = ::GetWindow(page, GW_HWNDNEXT)) {
+        if (::GetDlgItem(page, id)) return page;
+    }
+    return nullptr;
+}
+
+// Saving the layout from the tray while the settings dialog is open: the
+// user's edits there, not yet applied, must survive it.
+TEST_F(RunningProgram, SavingTheIconLayoutKeepsTheEditsOfAnOpenSettingsDialog) {
+    FakeShell shell;
+    ASSERT_TRUE(shell.Ready());
+    shell.SetItems({{"ごみ箱", 10, 20}, {"Doc", 100, 20}});
+    AppSettings s = WithPictures(0);
+    ASSERT_NE(Start(s), nullptr);
+    Command(ID_SHOW_SETTINGS);
+    HWND settings = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        settings = FindProcessWindow(program.Id(), "#32770", "Vistaloom");
+        return settings && PageHolding(settings, IDC_STARTUP_SHORTCUT) && ::IsWindowVisible(settings);
+    }));
+    ::SendMessageA(::GetDlgItem(PageHolding(settings, IDC_STARTUP_SHORTCUT), IDC_TRANSPARENT_LABELS), BM_CLICK, 0, 0);
+    Command(ID_SAVE_ICON_LAYOUT);
+    Command(ID_HIDE_ICONS);  // taken after the save
+    ASSERT_TRUE(WaitFor([&] { return shell.Ask(fake_shell::kVisible) == 0; }));
+    PressButton(settings, IDC_SETTINGS_OK);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(settings); }));
+    CloseAndExpectExit(program, frame);
+    const AppSettings saved = ReadSettingsFile();
+    EXPECT_EQ(saved.transparentLabelBackground, 1) << "the edit in the open dialog was lost";
+    ASSERT_NE(saved.iconLayout.Find("Doc"), nullptr);
+    EXPECT_EQ(saved.iconLayout.Find("Doc")->x, 100);
+}
+
+// Exit chosen from the tray while a modal window of the program is open: the
+// window's loop works on objects the exit would destroy, so the program
+// ends when that window closes, and ends cleanly.
+TEST_F(RunningProgram, ExitChosenDuringAModalWindowWaitsForItToClose) {
+    FakeShell shell;
+    ASSERT_TRUE(shell.Ready());
+    enum class Modal { StartMessage, Settings, About };
+    for (const Modal modal : {Modal::StartMessage, Modal::Settings, Modal::About}) {
+        AppSettings s = WithPictures(0);
+        if (modal == Modal::StartMessage) {
+            ASSERT_TRUE(::RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, 'B'));
+            s.bossHotkey = kBossHotkey;
+        }
+        WriteSettingsFile(s);
+        ASSERT_TRUE(program.Start(Exe(), Folder()));
+        ASSERT_TRUE(WaitFor([&] { return (frame = FindProcessWindow(program.Id(), kFrameClass)) != nullptr; }));
+        ASSERT_TRUE(::DeleteFileA(Ini().c_str()));  // read at the start; written again at the end
+        if (modal == Modal::Settings) Command(ID_SHOW_SETTINGS);
+        if (modal == Modal::About) Command(ID_SHOW_ABOUT);
+        HWND window = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            window = FindProcessWindow(program.Id(), "#32770");
+            return window && ::IsWindowVisible(window);
+        }));
+
+        Command(ID_APP_EXIT);
+        // Each hide command is taken after what was posted before it: once the
+        // icons are shown again, the close that the exit posted has been taken.
+        Command(ID_HIDE_ICONS);
+        ASSERT_TRUE(WaitFor([&] { return shell.Ask(fake_shell::kVisible) == 0; }));
+        Command(ID_HIDE_ICONS);
+        ASSERT_TRUE(WaitFor([&] { return shell.Ask(fake_shell::kVisible) == 1; }));
+        EXPECT_TRUE(::IsWindow(frame)) << "the main window went while its modal window was open";
+        EXPECT_TRUE(::IsWindowVisible(window));
+
+        PressButton(window, modal == Modal::Settings ? IDC_SETTINGS_CANCEL : IDOK);
+        const auto code = program.WaitForExit();
+        ASSERT_TRUE(code.has_value()) << "the exit did not follow";
+        EXPECT_EQ(*code, 0u);
+        EXPECT_EQ(ReadSettingsFile().bossHotkey, s.bossHotkey) << "the settings were written at the end";
+        if (modal == Modal::StartMessage) ::UnregisterHotKey(nullptr, 1);
+    }
 }
 
 // The menu resource and its states, in this process.

@@ -229,6 +229,25 @@ TEST_F(SettingsDialogTest, IntervalPageHoldsTheValueToItsUnit) {
     });
 }
 
+// What is stored is what the rotation runs: a typed value outside the unit's
+// range is held to it before the commit, where the scheduler would have run
+// another period than the file says.
+TEST_F(SettingsDialogTest, ATypedIntervalIsHeldToItsUnitBeforeTheCommit) {
+    working.intervalUnit = 2;
+    working.intervalValue = 30;
+    Run([&](HWND d) {
+        const HWND page = IntervalPageOf(d);
+        ::SetDlgItemTextA(page, IDC_INTERVAL_VALUE, "5");
+        Click(d, IDC_SETTINGS_APPLY);
+        EXPECT_EQ(live.intervalValue, 10);
+        EXPECT_EQ(TextOf(::GetDlgItem(page, IDC_INTERVAL_VALUE)), "10") << "the page shows what was stored";
+        EXPECT_FALSE(ApplyEnabled(d));
+        ::SetDlgItemTextA(page, IDC_INTERVAL_VALUE, "75");
+        Click(d, IDC_SETTINGS_OK);
+    });
+    EXPECT_EQ(live.intervalValue, 60);
+}
+
 TEST_F(SettingsDialogTest, BossKeyPageTakesTheKeyThePathAndThePause) {
     working.bossHotkey = 0x0341;
     Run([&](HWND d) {
@@ -323,6 +342,45 @@ TEST_F(SettingsDialogTest, DroppedFilesAndFoldersAreRegistered) {
         ASSERT_EQ(working.imageList.size(), 4u);
         EXPECT_EQ(working.imageList[1].path, pictures / "a.jpg");
         EXPECT_EQ(working.imageList[3].path, pictures / "more\\c.bmp");
+    });
+}
+
+// A path longer than the buffer would come back cut, naming another file:
+// here one that ends in .jpg and would be registered as a picture.
+TEST_F(SettingsDialogTest, ADroppedPathTooLongForTheBufferIsRefused) {
+    const std::string cutHere = "C:\\" + std::string(250, 'd') + "\\a.jpg";  // 259 bytes
+    ASSERT_EQ(cutHere.size(), 259u);
+    Run([&](HWND d) {
+        const HWND list = ::GetDlgItem(ImagePage(d), IDC_PICTURE_LIST);
+        const HGLOBAL drop = DropHandle({cutHere + ".txt"});
+        ::SendMessageA(list, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+        EXPECT_EQ(working.imageList.size(), 1u);
+        EXPECT_FALSE(ApplyEnabled(d)) << "nothing was added, so nothing changed";
+    });
+}
+
+// The list shows a row the working copy no longer holds: nothing to edit.
+TEST_F(SettingsDialogTest, PropertiesOnARowPastTheEndOfTheListDoNothing) {
+    AppendPicture(working.imageList, "C:\\pics\\tree.bmp");
+    Run([&](HWND d) {
+        const HWND page = ImagePage(d);
+        const HWND list = ::GetDlgItem(page, IDC_PICTURE_LIST);
+        LVITEMA select{};
+        select.stateMask = LVIS_SELECTED;
+        select.state = LVIS_SELECTED;
+        ::SendMessageA(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
+        working.imageList.pop_back();
+        ClickLater(page, IDC_PICTURE_PROPERTIES);
+        // Taken after the click: the delete of the same row, past the end as well.
+        ClickLater(page, IDC_PICTURE_DELETE);
+        ASSERT_TRUE(WaitFor([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; }));
+        HWND opened = nullptr;
+        for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+            if (::GetWindow(w, GW_OWNER) == d && ::IsWindowVisible(w)) opened = w;
+        }
+        EXPECT_EQ(opened, nullptr) << "the properties dialog opened for a row that is not there";
+        if (opened) PressButton(opened, IDCANCEL);
+        EXPECT_EQ(working.imageList.size(), 1u);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <new>
 #include <span>
 #include <string>
 
@@ -144,6 +145,47 @@ TEST(DialogLayer, ChildDialogLivesInsideItsParent) {
     EXPECT_NE(page.Item(101), nullptr);
     ::DestroyWindow(parent.Handle());
     EXPECT_EQ(page.Handle(), nullptr);
+}
+
+// Handlers that run out of memory: the message fails, the program goes on.
+class ThrowingWindow : public fw::Window {
+protected:
+    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
+        if (message != kAsk) return false;
+        throw std::bad_alloc();
+    }
+};
+
+class ThrowingDialog : public fw::Dialog {
+public:
+    explicit ThrowingDialog(bool inInit) : fw::Dialog(100), inInit_(inInit) {}
+
+protected:
+    BOOL OnInitDialog() override {
+        if (inInit_) throw std::bad_alloc();
+        ::PostMessageA(Handle(), kAsk, 0, 0);
+        return TRUE;
+    }
+    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
+        if (message != kAsk) return false;
+        ::PostMessageA(Handle(), WM_COMMAND, IDCANCEL, 0);  // after the throw: the dialog still runs
+        throw std::bad_alloc();
+    }
+
+private:
+    bool inInit_;
+};
+
+TEST(WindowLayer, AHandlerThatThrowsFailsItsMessageAndNothingElse) {
+    ThrowingWindow window;
+    ASSERT_TRUE(window.Create("VistaloomThrowingWindow", "", WS_POPUP, 0, 0, 0, 10, 10));
+    EXPECT_EQ(::SendMessageA(window.Handle(), kAsk, 0, 0), 0);
+    EXPECT_TRUE(::IsWindow(window.Handle()));
+
+    ThrowingDialog running(false);
+    EXPECT_EQ(running.RunModal(nullptr), IDCANCEL);
+    ThrowingDialog failing(true);
+    EXPECT_EQ(failing.RunModal(nullptr), -1) << "a dialog that cannot set itself up is not shown";
 }
 
 TEST(Handles, OwnersCloseOnceAndMoveOwnership) {

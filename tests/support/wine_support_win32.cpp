@@ -1,5 +1,7 @@
 #include "tests/support/wine_support_win32.h"
 
+#include <tlhelp32.h>
+
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -178,6 +180,38 @@ std::string MessageBoxText(HWND messageBox) { return WindowText(::GetDlgItem(mes
 
 void PressButton(HWND dialog, int id) {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+int ProgramThreadsBesideMain(DWORD processId, DWORD mainThreadId) {
+    MODULEENTRY32 image{};
+    image.dwSize = sizeof(image);
+    const HANDLE modules = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+    if (modules == INVALID_HANDLE_VALUE) return -1;
+    const bool found = ::Module32First(modules, &image);  // the program file comes first
+    ::CloseHandle(modules);
+    if (!found) return -1;
+    using QueryThread = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<QueryThread>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+    constexpr int kStartAddress = 9;  // ThreadQuerySetWin32StartAddress
+    const auto* begin = image.modBaseAddr;
+    const auto* end = begin + image.modBaseSize;
+    int count = 0;
+    const HANDLE threads = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (bool more = ::Thread32First(threads, &entry); more; more = ::Thread32Next(threads, &entry)) {
+        if (entry.th32OwnerProcessID != processId || entry.th32ThreadID == mainThreadId) continue;
+        const HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
+        void* start = nullptr;
+        if (thread && query(thread, kStartAddress, &start, sizeof(start), nullptr) >= 0 &&
+            static_cast<const BYTE*>(start) >= begin && static_cast<const BYTE*>(start) < end) {
+            ++count;
+        }
+        if (thread) ::CloseHandle(thread);
+    }
+    ::CloseHandle(threads);
+    return count;
 }
 
 std::vector<COLORREF> ScreenPixels(const RECT& area) {

@@ -54,6 +54,7 @@ public:
     bool StartHeld(const std::string& exePath, const std::string& currentDirectory);
     void Resume() const { ::ResumeThread(info_.hThread); }
     DWORD Id() const { return info_.dwProcessId; }
+    DWORD MainThreadId() const { return info_.dwThreadId; }
     bool Running() const;
     // The exit code, or nothing when the process still runs after the timeout.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = kTimeoutMs);
@@ -74,6 +75,11 @@ std::string WindowText(HWND window);
 std::string MessageBoxText(HWND messageBox);
 // Clicks a button of a dialog of another process, as a user would.
 void PressButton(HWND dialog, int id);
+
+// The threads of the process, besides its main thread, that began in the
+// program's own image: its wallpaper workers and their helpers, not the
+// system's pool threads.
+int ProgramThreadsBesideMain(DWORD processId, DWORD mainThreadId);
 
 // What the screen shows in a rectangle, as colour references by row.
 std::vector<COLORREF> ScreenPixels(const RECT& area);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <ocidl.h>
 
 #include <memory>
@@ -9,6 +10,7 @@
 
 #include "framework/handles_win32.h"
 #include "settings/settings_model.h"
+#include "tests/support/fake_shell_win32.h"
 #include "tests/support/wine_support_win32.h"
 #include "wallpaper/bitmap_file.h"
 #include "wallpaper/bitmap_image_win32.h"
@@ -310,6 +312,20 @@ TEST_F(DesktopWallpaper, EraseRestoreAndTheBossKeyOvertakeWorkersStillComposing)
     ComposeWallpaper(late, Target());
     ComposeWallpaper(Job("red.bmp", 1), Target());
     EXPECT_NE(DesktopValue("TileWallpaper"), "1") << "a worker showed its picture after the final restore";
+}
+
+// The worker takes the label option with its job: the settings it was
+// asked from may be gone (the program ending) by the time it shows.
+TEST_F(DesktopWallpaper, TheLabelBackgroundAfterAShowComesWithTheJob) {
+    FakeShell shell;
+    ASSERT_TRUE(shell.Ready());
+    WallpaperJob job = Job("red.bmp");
+    job.transparentLabels = true;
+    ComposeWallpaper(job, Target());
+    EXPECT_EQ(static_cast<COLORREF>(shell.Ask(fake_shell::kTextBkColor)), CLR_NONE);
+    job = Job("blue.bmp");
+    ComposeWallpaper(job, Target());
+    EXPECT_EQ(static_cast<COLORREF>(shell.Ask(fake_shell::kTextBkColor)), ::GetSysColor(COLOR_BACKGROUND));
 }
 
 TEST_F(DesktopWallpaper, ChangeEventHoldsAWorkerBackUntilItIsSet) {
