@@ -25,6 +25,7 @@ bool WallpaperApp::InitInstance() {
     // 1-2. Single instance: a running instance is left alone, without a word.
     // Only the creation tells two starts at the same moment apart; a mutex we
     // may not even open belongs to an instance of another account or level.
+    ::SetLastError(ERROR_SUCCESS);
     instanceMutex_ = ::CreateMutexA(nullptr, FALSE, instanceName_.c_str());
     if (!instanceMutex_ || ::GetLastError() == ERROR_ALREADY_EXISTS) {
         if (instanceMutex_) ::CloseHandle(instanceMutex_);
