@@ -9,6 +9,7 @@ target_link_libraries(vistaloom_test_fixtures PUBLIC vistaloom_core)
 add_executable(vistaloom_unit_tests
     tests/app/program_paths_test.cpp
     tests/app/rotation_test.cpp
+    tests/desktop/desktop_rules_test.cpp
     tests/dialogs/dialog_rules_test.cpp
     tests/hook/desktop_item_order_test.cpp
     tests/settings/archive_test.cpp

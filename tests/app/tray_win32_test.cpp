@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "app/rotation.h"
 #include "app/tray_icon_win32.h"
 #include "framework/handles_win32.h"
 #include "resources/resource_ids.h"
@@ -60,10 +60,11 @@ protected:
     // The colour the desktop shows at its centre, where the centred picture
     // lies. (Reading Vistaloom.bmp instead would hold the file open and make
     // the program's next write of it fail.)
-    static COLORREF Centre() {
-        const POINT centre{::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2};
-        return ScreenPixels({centre.x, centre.y, centre.x + 1, centre.y + 1})[0];
+    static COLORREF Centre(int dx = 0, int dy = 0) {
+        const POINT at{::GetSystemMetrics(SM_CXSCREEN) / 2 + dx, ::GetSystemMetrics(SM_CYSCREEN) / 2 + dy};
+        return ScreenPixels({at.x, at.y, at.x + 1, at.y + 1})[0];
     }
+    static COLORREF Corner() { return ScreenPixels({5, 5, 6, 6})[0]; }
     static COLORREF AsColorRef(PixelValue p) { return RGB(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF); }
     bool Shows(PixelValue colour) const {
         return WaitFor([&] { return Centre() == AsColorRef(colour); });
@@ -108,10 +109,34 @@ TEST_F(RunningProgram, ListOrderShowsEachPictureInTurnAndPreviousStepsBack) {
     EXPECT_TRUE(Shows(kColours[1]));
 }
 
-TEST_F(RunningProgram, RandomOrderShowsTheShuffleTheGeneratorPredictsInEveryRun) {
-    ClassicRandom random;
-    std::vector<int> order = {0, 1, 2, 3, 4};
-    for (int i = 0; i < 5; ++i) std::swap(order[i], order[random.Next() % 5]);
+// Each picture with its own display method, magnification and
+// transparency, as the screen shows them (64 x 48 pictures, centred unless
+// tiled; transparency 50 % mixes the picture and the desktop half and half).
+TEST_F(RunningProgram, EachPictureShowsWithItsDisplaySettings) {
+    AppSettings s = WithPictures(3);
+    s.imageList[1].magnification = 50;
+    s.imageList[1].transparency = 50;
+    s.imageList[2].displayMethod = 1;
+    const COLORREF desktop = ::GetSysColor(COLOR_BACKGROUND);
+    const auto half = [&](PixelValue p) {
+        return RGB(((p >> 16 & 0xFF) + GetRValue(desktop)) / 2, ((p >> 8 & 0xFF) + GetGValue(desktop)) / 2,
+                   ((p & 0xFF) + GetBValue(desktop)) / 2);
+    };
+    ASSERT_NE(Start(s), nullptr);
+    ASSERT_TRUE(Shows(kColours[0]));
+    EXPECT_EQ(Centre(28, 20), AsColorRef(kColours[0])) << "at its own size";
+    EXPECT_EQ(Centre(36, 0), desktop);
+    EXPECT_EQ(Corner(), desktop) << "centred";
+    Command(ID_NEXT_PICTURE);
+    ASSERT_TRUE(WaitFor([&] { return Centre() == half(kColours[1]); })) << "blended half and half";
+    EXPECT_EQ(Centre(12, 8), half(kColours[1])) << "at half its size";
+    EXPECT_EQ(Centre(20, 0), desktop);
+    Command(ID_NEXT_PICTURE);
+    EXPECT_TRUE(WaitFor([&] { return Corner() == AsColorRef(kColours[2]); })) << "tiled to the corner";
+}
+
+TEST_F(RunningProgram, RandomOrderShowsTheSameShuffleInEveryRun) {
+    const int order[] = {3, 2, 4, 1, 0};  // the first shuffle of five pictures
     for (int run = 0; run < 2; ++run) {
         AppSettings s = WithPictures(5, true);
         ASSERT_NE(Start(s), nullptr);
@@ -159,6 +184,8 @@ TEST_F(RunningProgram, ExitShowsHiddenDesktopIconsAndTheTaskbarComingBackKeepsTh
     ASSERT_NE(Start(s), nullptr);
     Command(ID_HIDE_ICONS);
     ASSERT_TRUE(WaitFor([&] { return shell.Ask(fake_shell::kVisible) == 0; }));
+    TrayClick(WM_LBUTTONDOWN);
+    ASSERT_TRUE(TrayShows(TrayState::Disabled));
 
     // The shell restarts its taskbar: the icon is gone until the program adds it again.
     NOTIFYICONDATAA icon{};
@@ -169,7 +196,7 @@ TEST_F(RunningProgram, ExitShowsHiddenDesktopIconsAndTheTaskbarComingBackKeepsTh
     ASSERT_TRUE(TrayShows(TrayState::None));
     DWORD_PTR answer = 0;
     ::SendMessageTimeoutA(frame, Registered("TaskbarCreated"), 0, 0, SMTO_NORMAL, kTimeoutMs, &answer);
-    EXPECT_TRUE(TrayShows(TrayState::Enabled));
+    EXPECT_TRUE(TrayShows(TrayState::Disabled)) << "the icon comes back as it was";
     EXPECT_EQ(shell.Ask(fake_shell::kVisible), 0);
 
     CloseAndExpectExit(program, frame);
@@ -191,6 +218,8 @@ TEST_F(RunningProgram, BossKeyShowsTheBossPictureCentredAndPausesTheRotation) {
     }
     ASSERT_EQ(::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)), keys.size());
     EXPECT_TRUE(Shows(kBossColour));
+    EXPECT_EQ(Centre(28, 20), AsColorRef(kBossColour)) << "at its own size";
+    EXPECT_EQ(Centre(36, 0), ::GetSysColor(COLOR_BACKGROUND)) << "centred";
     EXPECT_TRUE(TrayShows(TrayState::Disabled));
     Command(ID_NEXT_PICTURE);
     EXPECT_TRUE(KeepsShowing(kBossColour)) << "no rotation after the boss key";
@@ -226,16 +255,34 @@ TEST_F(RunningProgram, TheBossKeyWinsOverARotationChangeStillComposing) {
     EXPECT_TRUE(TrayShows(TrayState::Disabled));
 }
 
-TEST_F(RunningProgram, BossKeyWithoutItsPictureErasesTheWallpaper) {
-    AppSettings s = WithPictures(1);
-    s.bossHotkey = kBossHotkey;
-    s.bossPicturePath = Folder() + "\\missing.bmp";
-    s.pauseAfterBossKey = 0;
-    ASSERT_NE(Start(s), nullptr);
-    ASSERT_TRUE(Shows(kColours[0]));
-    ::PostMessageA(frame, WM_HOTKEY, 256, 0);  // as the system sends it
-    EXPECT_TRUE(WaitFor([&] { return Centre() == ::GetSysColor(COLOR_BACKGROUND); }));
-    EXPECT_TRUE(TrayShows(TrayState::Enabled)) << "pause off: the rotation stays enabled";
+// Without the pause the rotation goes on; a missing or empty path erases
+// the wallpaper; a folder is no picture and leaves the wallpaper as it is.
+TEST_F(RunningProgram, BossKeyWithoutPauseWithoutPictureAndWithAFolder) {
+    const COLORREF desktop = ::GetSysColor(COLOR_BACKGROUND);
+    const struct {
+        std::string path;
+        bool pause;
+        COLORREF shown;
+    } cases[] = {{Picture("boss.bmp", kBossColour), false, AsColorRef(kBossColour)},
+                 {Folder() + "\\missing.bmp", true, desktop},
+                 {"", true, desktop},
+                 {Folder(), true, AsColorRef(kColours[0])}};
+    for (const auto& c : cases) {
+        AppSettings s = WithPictures(2);
+        s.bossPicturePath = c.path;
+        s.pauseAfterBossKey = c.pause;
+        ASSERT_NE(Start(s), nullptr);
+        ASSERT_TRUE(Shows(kColours[0]));
+        ::PostMessageA(frame, WM_HOTKEY, 256, 0);  // as the system sends it
+        EXPECT_TRUE(TrayShows(c.pause ? TrayState::Disabled : TrayState::Enabled)) << c.path;
+        ASSERT_TRUE(WaitFor([&] { return ProgramThreadsBesideMain(program.Id(), program.MainThreadId()) == 0; }));
+        EXPECT_TRUE(WaitFor([&] { return Centre() == c.shown; })) << c.path;
+        if (!c.pause) {
+            Command(ID_NEXT_PICTURE);
+            EXPECT_TRUE(Shows(kColours[1])) << "the rotation goes on after the boss key";
+        }
+        CloseAndExpectExit(program, frame);
+    }
 }
 
 TEST_F(RunningProgram, AHotkeyHeldByAnotherProgramIsReportedOnceAtStart) {
@@ -321,6 +368,49 @@ TEST_F(RunningProgram, SettingsDialogAndAboutBoxOpenOnceEach) {
     EXPECT_EQ(WindowText(::GetDlgItem(about, IDOK)).substr(0, 20), "Vistaloom Ver. 1.0.3");
     PressButton(about, IDOK);
     EXPECT_TRUE(WaitFor([&] { return DialogsOf(program.Id()) == 0; }));
+}
+
+// The tray menu's desktop commands, end to end, against the stand-in shell.
+TEST_F(RunningProgram, TrayCommandsReachTheWallpaperAndTheDesktopIcons) {
+    FakeShell shell;
+    ASSERT_TRUE(shell.Ready());
+    shell.SetItems({{"c", 10, 20}, {"b", 110, 20}, {"A", 210, 20}});
+    // The user's own wallpaper, stored by the system.
+    std::string own = Picture("own.bmp", kColours[4]);
+    ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, own.data(), SPIF_UPDATEINIFILE);
+    const fw::ScopeExit forgetOwn([] { ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(""), SPIF_UPDATEINIFILE); });
+    AppSettings s = WithPictures(1);
+    ASSERT_NE(Start(s), nullptr);
+    ASSERT_TRUE(Shows(kColours[0]));
+    Command(ID_ERASE_WALLPAPER);
+    EXPECT_TRUE(WaitFor([&] { return Centre() == ::GetSysColor(COLOR_BACKGROUND); }));
+    // Wine re-reads the wallpaper it last showed, Windows the stored one.
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop",
+                         "Wallpaper");
+    Command(ID_RESTORE_WALLPAPER);
+    EXPECT_TRUE(Shows(kColours[4])) << "the user's own wallpaper";
+
+    Command(ID_SAVE_ICON_LAYOUT);
+    // Hiding and showing the icons again: every command before is taken.
+    Command(ID_HIDE_ICONS);
+    ASSERT_TRUE(WaitFor([&] { return shell.Ask(fake_shell::kVisible) == 0; }));
+    Command(ID_HIDE_ICONS);
+    ASSERT_TRUE(WaitFor([&] { return shell.Ask(fake_shell::kVisible) == 1; }));
+    shell.SetItems({{"c", 0, 300}, {"b", 0, 400}, {"A", 0, 500}});
+    Command(ID_RESTORE_ICON_LAYOUT);
+    EXPECT_TRUE(WaitFor([&] { return shell.Position(1).x == 110 && shell.Position(1).y == 20; }));
+    for (const UINT sort : {ID_SORT_BY_NAME, ID_SORT_BY_TYPE, ID_SORT_BY_SIZE, ID_SORT_BY_DATE}) {
+        shell.SetItems({{"c", 0, 0}, {"b", 0, 0}, {"A", 0, 0}});
+        Command(sort);
+        EXPECT_TRUE(WaitFor([&] { return shell.Texts() == std::vector<std::string>{"A", "b", "c"}; })) << sort;
+    }
+    Command(ID_SMALL_ICONS);
+    EXPECT_TRUE(WaitFor([&] { return (shell.Ask(fake_shell::kStyle) & LVS_TYPEMASK) == LVS_SMALLICON; }));
+    Command(ID_STANDARD_ICONS);
+    EXPECT_TRUE(WaitFor([&] { return (shell.Ask(fake_shell::kStyle) & LVS_TYPEMASK) == LVS_ICON; }));
+    CloseAndExpectExit(program, frame);
+    ASSERT_NE(ReadSettingsFile().iconLayout.Find("A"), nullptr);
+    EXPECT_EQ(ReadSettingsFile().iconLayout.Find("A")->x, 210);
 }
 
 HWND PageHolding(HWND dialog, int id) {

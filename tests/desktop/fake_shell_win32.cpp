@@ -56,8 +56,25 @@ LRESULT SortItemsByIndex(HWND hwnd, WPARAM sortParam, PFNLVCOMPARE compare) {
     return TRUE;
 }
 
+// Wine's list view gives every item the same width; the shell's list view
+// sizes each by its text, which is what fitting the column is about.
+LRESULT ItemRectByText(HWND hwnd, WPARAM index, RECT* rect) {
+    const int part = rect->left;
+    if (!::CallWindowProcW(comctlProc, hwnd, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(rect))) return FALSE;
+    if (part != LVIR_BOUNDS) return TRUE;
+    wchar_t text[1024] = {};
+    LVITEMW item{};
+    item.pszText = text;
+    item.cchTextMax = 1024;
+    const auto length = static_cast<LONG>(::CallWindowProcW(comctlProc, hwnd, LVM_GETITEMTEXTW, index,
+                                                            reinterpret_cast<LPARAM>(&item)));
+    rect->right = rect->left + 20 + 6 * length;
+    return TRUE;
+}
+
 LRESULT CALLBACK CountingListViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == LVM_SORTITEMSEX) return SortItemsByIndex(hwnd, wParam, reinterpret_cast<PFNLVCOMPARE>(lParam));
+    if (message == LVM_GETITEMRECT) return ItemRectByText(hwnd, wParam, reinterpret_cast<RECT*>(lParam));
     if (message == LVM_SETTEXTBKCOLOR) ++textBkSets;
     if (message == LVM_SETCOLUMNWIDTH) lastColumnWidth = lParam;
     return ::CallWindowProcW(comctlProc, hwnd, message, wParam, lParam);
@@ -101,6 +118,13 @@ LRESULT Position(WPARAM index, bool wantY) {
     return wantY ? point.y : point.x;
 }
 
+LRESULT ItemWidth(WPARAM index) {
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    ::SendMessageA(listView, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&bounds));
+    return bounds.right - bounds.left;
+}
+
 LRESULT ItemTextAtom(WPARAM index) {
     char text[1024] = {};
     LVITEMA item{};
@@ -135,6 +159,7 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case kItemX: return Position(wParam, false);
     case kItemY: return Position(wParam, true);
     case kItemText: return ItemTextAtom(wParam);
+    case kItemWidth: return ItemWidth(wParam);
     case kStyle: return ::GetWindowLongA(listView, GWL_STYLE);
     case kOwnProcedure:
         return reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(listView, GWLP_WNDPROC)) == listViewOwnProc;

@@ -71,13 +71,15 @@ TEST_F(Protocol, AnswersPositionsWidthsAndTextsInsideABracket) {
     EXPECT_EQ(Send(p::kGetItemPosX, 1), 300);
     EXPECT_EQ(static_cast<int>(Send(p::kGetItemPosX, 3)), -1);  // past the last item
     EXPECT_EQ(static_cast<int>(Send(p::kGetItemPosY, 3)), -1);
-    EXPECT_GT(Send(p::kGetItemWidth, 0), 0);
+    EXPECT_EQ(Send(p::kGetItemWidth, 0), shell.Ask(fake_shell::kItemWidth, 0));
+    EXPECT_EQ(Send(p::kGetItemWidth, 1), shell.Ask(fake_shell::kItemWidth, 1));
+    EXPECT_NE(Send(p::kGetItemWidth, 0), Send(p::kGetItemWidth, 2)) << "each item's own width";
     EXPECT_EQ(Send(p::kGetItemWidth, 3), 0);
 
     const LRESULT atom = Send(p::kGetText, 0);
     ASSERT_NE(atom, 0);
+    EXPECT_EQ(::GlobalFindAtomA("ごみ箱"), static_cast<ATOM>(atom)) << "the text travels as a global atom";
     EXPECT_EQ(TextOfAtom(atom), "ごみ箱");
-    EXPECT_EQ(::GlobalFindAtomA("ごみ箱"), 0) << "the receiver deletes the atom";
     EXPECT_EQ(Send(p::kGetText, 2), 0) << "a text over 255 bytes has no atom";
     EXPECT_EQ(Send(p::kGetText, 3), 0) << "no such item";
 

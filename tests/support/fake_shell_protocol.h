@@ -19,6 +19,7 @@ enum Query : UINT {
     kItemX,             // wParam index; LVM_GETITEMPOSITION's x, or -99999 when it fails
     kItemY,
     kItemText,          // wParam index; a global atom, or 0
+    kItemWidth,         // wParam index; the width of LVM_GETITEMRECT's bounds, as the list view measures it
     kStyle,             // the list view's style
     kOwnProcedure,      // 1 when the list view's procedure is the one it was created with
     kUserData,          // GWLP_USERDATA of the list view
