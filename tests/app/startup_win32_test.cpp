@@ -185,37 +185,35 @@ TEST_F(ProgramFolder, SettingsFileHeldByAnotherProgramIsReportedAndNotOverwritte
     EXPECT_FALSE(FileExists(Ini() + ".bad"));
 }
 
-TEST_F(ProgramFolder, ASecondDamagedFileIsKeptBesideTheFirst) {
-    ASSERT_TRUE(WriteFileBytes(Ini() + ".bad", "the first damaged file"));
+// A start on a damaged file: its message answered, then an orderly exit.
+class DamagedFile : public ProgramFolder {
+protected:
+    void RunExpecting(const std::string& keptOrLeft) {
+        ASSERT_TRUE(WriteFileBytes(Ini(), damaged));
+        ChildProcess program;
+        ASSERT_TRUE(program.Start(Exe(), Folder()));
+        ExpectMessageAndPressOk(program, (std::string(kDamagedFirstLines) + keptOrLeft).c_str());
+        const HWND frame = WaitForProcessWindow(program.Id(), kFrameClass, "Vistaloom");
+        ASSERT_NE(frame, nullptr);
+        CloseAndExpectExit(program, frame);
+    }
+    static constexpr char kDamagedFirstLines[] = "Vistaloom.iniファイルが壊れています\n初期状態でプログラムを開始します\n";
     const std::string damaged = CustomBytes().substr(0, 60);
-    ASSERT_TRUE(WriteFileBytes(Ini(), damaged));
-    ChildProcess program;
-    ASSERT_TRUE(program.Start(Exe(), Folder()));
-    ExpectMessageAndPressOk(program,
-                            "Vistaloom.iniファイルが壊れています\n初期状態でプログラムを開始します\n"
-                            "壊れたファイルはVistaloom.ini.bad2として残しました");
-    const HWND frame = WaitForProcessWindow(program.Id(), kFrameClass, "Vistaloom");
-    ASSERT_NE(frame, nullptr);
-    CloseAndExpectExit(program, frame);
+};
+
+TEST_F(DamagedFile, ASecondOneIsKeptBesideTheFirst) {
+    ASSERT_TRUE(WriteFileBytes(Ini() + ".bad", "the first damaged file"));
+    RunExpecting("壊れたファイルはVistaloom.ini.bad2として残しました");
     EXPECT_EQ(ReadFileBytes(Ini() + ".bad"), "the first damaged file");
     EXPECT_EQ(ReadFileBytes(Ini() + ".bad2"), damaged);
     EXPECT_EQ(ReadFileBytes(Ini()), DefaultBytes());
 }
 
-TEST_F(ProgramFolder, ADamagedFileThatCannotBeKeptAsideIsNotOverwritten) {
+TEST_F(DamagedFile, OneThatCannotBeKeptAsideIsNotOverwritten) {
     for (const char* name : {".bad", ".bad2", ".bad3", ".bad4", ".bad5", ".bad6", ".bad7", ".bad8", ".bad9"}) {
         ASSERT_TRUE(WriteFileBytes(Ini() + name, name));
     }
-    const std::string damaged = CustomBytes().substr(0, 60);
-    ASSERT_TRUE(WriteFileBytes(Ini(), damaged));
-    ChildProcess program;
-    ASSERT_TRUE(program.Start(Exe(), Folder()));
-    ExpectMessageAndPressOk(program,
-                            "Vistaloom.iniファイルが壊れています\n初期状態でプログラムを開始します\n"
-                            "終了時にVistaloom.iniファイルは上書きしません");
-    const HWND frame = WaitForProcessWindow(program.Id(), kFrameClass, "Vistaloom");
-    ASSERT_NE(frame, nullptr);
-    CloseAndExpectExit(program, frame);
+    RunExpecting("終了時にVistaloom.iniファイルは上書きしません");
     EXPECT_EQ(ReadFileBytes(Ini()), damaged);
     EXPECT_EQ(ReadFileBytes(Ini() + ".bad"), ".bad");
 }
