@@ -1,15 +1,14 @@
 #include "app/main_frame_win32.h"
 
 #include "app/boss_key_win32.h"
-#include "app/program_paths.h"
-#include "app/wallpaper_app_win32.h"
+#include "app/settings_commit_win32.h"
 #include "desktop/desktop_icons_win32.h"
+#include "desktop/icon_layout_win32.h"
 #include "dialogs/about_box_win32.h"
 #include "dialogs/settings_dialog_win32.h"
-#include "desktop/icon_layout_win32.h"
-#include "framework/module_path_win32.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
+#include "settings/settings_model.h"
 
 namespace {
 
@@ -41,14 +40,6 @@ HMODULE LoadHelpViewer() {
     return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-void ApplyIconSize(const AppSettings& live) {
-    if (live.smallIcons) {
-        UseSmallDesktopIcons();
-    } else {
-        UseStandardDesktopIcons();
-    }
-}
-
 }  // namespace
 
 void CMainFrame::WindowTimer::Arm(std::uint32_t periodMs) {
@@ -57,8 +48,9 @@ void CMainFrame::WindowTimer::Arm(std::uint32_t periodMs) {
 
 void CMainFrame::WindowTimer::Stop() { ::KillTimer(frame_.Handle(), kRotationTimerId); }
 
-CMainFrame::CMainFrame()
-    : popupMenu_(::LoadMenuA(fw::ModuleInstance(), MAKEINTRESOURCEA(IDR_TRAY_MENU))),
+CMainFrame::CMainFrame(MainFrameContext context)
+    : context_(std::move(context)),
+      popupMenu_(::LoadMenuA(fw::ModuleInstance(), MAKEINTRESOURCEA(IDR_TRAY_MENU))),
       savedWallpaperStyle_(ReadSavedWallpaperStyle()) {}
 
 CMainFrame::~CMainFrame() {
@@ -113,7 +105,7 @@ bool CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
 }
 
 LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
-    AppSettings& live = WallpaperApp::Current().Settings();
+    const AppSettings& live = context_.live;
     enabledIcon_.Reset(LoadTrayIcon(IDI_ROTATION_ENABLED));
     disabledIcon_.Reset(LoadTrayIcon(IDI_ROTATION_DISABLED));
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(enabledIcon_.Get()));
@@ -125,7 +117,7 @@ LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
         RegisterBossHotkey(Handle(), live.bossHotkey, Handle());
     }
     ApplyLabelBackgroundSetting(live.transparentLabelBackground != 0);
-    ApplyIconSize(live);
+    UseDesktopIconSize(live.smallIcons != 0);
     if (live.restoreIconLayoutAtStart) RestoreIconLayout(live.iconLayout);
     if (live.rotationEnabled) RotationTick();
     return 0;
@@ -149,7 +141,7 @@ LRESULT CMainFrame::OnClose(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CMainFrame::OnDestroy(WPARAM, LPARAM) {
-    if (WallpaperApp::Current().Settings().saveIconLayoutAtExit) OnSaveIconLayout();
+    if (context_.live.saveIconLayoutAtExit) OnSaveIconLayout();
     tray_.Delete();
     enabledIcon_.Reset();
     disabledIcon_.Reset();
@@ -169,17 +161,14 @@ LRESULT CMainFrame::OnQueryEndSession(WPARAM, LPARAM) { return TRUE; }
 LRESULT CMainFrame::OnEndSession(WPARAM ending, LPARAM) {
     if (!ending) return 0;
     RestoreWallpaperForGood();
-    WallpaperApp::Current().ExitInstance(0);
+    context_.endOfSession();
     return 0;
 }
 
-void CMainFrame::OnFinalMessage() { WallpaperApp::Current().OnMainFrameDestroyed(); }
-
 void CMainFrame::StartWallpaperWorker(WallpaperJob job, ChangeOrder::Change change) {
-    WallpaperApp& app = WallpaperApp::Current();
     job.change = change;
-    job.transparentLabels = app.Settings().transparentLabelBackground != 0;
-    ::StartWallpaperWorker(std::move(job), {app.ChangeEvent(), app.WallpaperBitmapPath(), wallpaperChanges_});
+    job.transparentLabels = context_.live.transparentLabelBackground != 0;
+    ::StartWallpaperWorker(std::move(job), {context_.changeEvent, context_.wallpaperBitmapPath, wallpaperChanges_});
 }
 
 void CMainFrame::ShowRotationState(bool enabled) {
@@ -187,10 +176,9 @@ void CMainFrame::ShowRotationState(bool enabled) {
 }
 
 void CMainFrame::ToggleRotation() {
-    WallpaperApp& app = WallpaperApp::Current();
-    const bool enable = !app.Settings().rotationEnabled;
-    app.Settings().rotationEnabled = enable;
-    app.WorkingCopy().rotationEnabled = enable;
+    const bool enable = !context_.live.rotationEnabled;
+    context_.live.rotationEnabled = enable;
+    context_.working.rotationEnabled = enable;
     ShowRotationState(enable);
     if (enable) {
         RotationTick();
@@ -200,7 +188,7 @@ void CMainFrame::ToggleRotation() {
 }
 
 void CMainFrame::RotationTick() {
-    AppSettings& live = WallpaperApp::Current().Settings();
+    AppSettings& live = context_.live;
     if (const auto index = rotation_.Tick(live)) {
         StartWallpaperWorker(JobFromEntry(live.imageList[*index]), wallpaperChanges_->Order().Request());
     }
@@ -223,7 +211,7 @@ LRESULT CMainFrame::OnTrayNotify(WPARAM id, LPARAM mouseMessage) {
 
 void CMainFrame::ShowTrayMenu() {
     const HMENU menu = ::GetSubMenu(popupMenu_.Get(), 0);
-    UpdateTrayMenu(menu, WallpaperApp::Current().Settings());
+    UpdateTrayMenu(menu, context_.live);
     POINT cursor{};
     ::GetCursorPos(&cursor);
     // The foreground window and the WM_NULL after the menu make it close
@@ -234,17 +222,16 @@ void CMainFrame::ShowTrayMenu() {
 }
 
 LRESULT CMainFrame::OnTaskbarCreated(WPARAM, LPARAM) {
-    const AppSettings& live = WallpaperApp::Current().Settings();
+    const AppSettings& live = context_.live;
     tray_.AddAgain();
     ::Sleep(1000);  // the new shell's desktop needs a moment before it answers
-    ApplyIconSize(live);
+    UseDesktopIconSize(live.smallIcons != 0);
     ShowDesktopIcons(live.iconsHidden ? SW_HIDE : SW_SHOWNORMAL);
     return 0;
 }
 
 LRESULT CMainFrame::OnBossKey(WPARAM, LPARAM) {
-    WallpaperApp& app = WallpaperApp::Current();
-    const std::string path = app.Settings().bossPicturePath;
+    const std::string path = context_.live.bossPicturePath;
     WIN32_FIND_DATAA found;
     const fw::UniqueFind exists(path.empty() ? INVALID_HANDLE_VALUE : ::FindFirstFileA(path.c_str(), &found));
     // Whatever was asked for before the boss key must not replace its picture.
@@ -257,9 +244,9 @@ LRESULT CMainFrame::OnBossKey(WPARAM, LPARAM) {
         wallpaperChanges_->ShowNow(change, [] { EraseWallpaper(); });
     }
     // The timer runs on: paused, its next tick finds rotation disabled and stops.
-    const bool enable = !app.Settings().pauseAfterBossKey;
-    app.Settings().rotationEnabled = enable;
-    app.WorkingCopy().rotationEnabled = enable;
+    const bool enable = !context_.live.pauseAfterBossKey;
+    context_.live.rotationEnabled = enable;
+    context_.working.rotationEnabled = enable;
     ShowRotationState(enable);
     return 0;
 }
@@ -269,12 +256,14 @@ void CMainFrame::OnShowSettings() {
     static bool open = false;
     if (open) return;
     open = true;
-    WallpaperApp& app = WallpaperApp::Current();
-    DialogContext context{app.Settings(), app.WorkingCopy(), app.ChangeEvent(), Handle(), app.ProgramFolder()};
+    const SettingsCommit commit{context_.live, context_.working, context_.changeEvent, Handle(),
+                                [this] { RotationTick(); }};
+    DialogContext context{context_.live, context_.working, context_.programFolder,
+                          [&commit](HWND owner) { CommitSettings(commit, owner); }};
     {
         const ModalScope modal(*this);
         SettingsDialog dialog(context);
-        dialog.Run();
+        dialog.RunModal(Handle());
     }
     open = false;
 }
@@ -302,17 +291,16 @@ void CMainFrame::OnRestoreWallpaper() {
 
 void CMainFrame::OnNextPicture() { rotation_.Next(); }
 
-void CMainFrame::OnPreviousPicture() { rotation_.Previous(WallpaperApp::Current().Settings()); }
+void CMainFrame::OnPreviousPicture() { rotation_.Previous(context_.live); }
 
 // Only the layout goes into the working copy: the settings dialog may be
 // open with edits not yet applied, which a whole copy would throw away.
 void CMainFrame::OnSaveIconLayout() {
-    WallpaperApp& app = WallpaperApp::Current();
-    SaveIconLayout(app.Settings().iconLayout);
-    app.WorkingCopy().CopyIconLayoutFrom(app.Settings());
+    SaveIconLayout(context_.live.iconLayout);
+    context_.working.CopyIconLayoutFrom(context_.live);
 }
 
-void CMainFrame::OnRestoreIconLayout() { RestoreIconLayout(WallpaperApp::Current().Settings().iconLayout); }
+void CMainFrame::OnRestoreIconLayout() { RestoreIconLayout(context_.live.iconLayout); }
 
 void CMainFrame::OnSortByName() { SortDesktopIcons(IconSortKind::Name); }
 
@@ -324,17 +312,17 @@ void CMainFrame::OnSortByDate() { SortDesktopIcons(IconSortKind::Date); }
 
 // The icon-size commands write only the live settings.
 void CMainFrame::OnStandardIcons() {
-    WallpaperApp::Current().Settings().smallIcons = 0;
+    context_.live.smallIcons = 0;
     UseStandardDesktopIcons();
 }
 
 void CMainFrame::OnSmallIcons() {
-    WallpaperApp::Current().Settings().smallIcons = 1;
+    context_.live.smallIcons = 1;
     UseSmallDesktopIcons();
 }
 
 void CMainFrame::OnHideIcons() {
-    AppSettings& live = WallpaperApp::Current().Settings();
+    AppSettings& live = context_.live;
     ShowDesktopIcons(live.iconsHidden ? SW_SHOWNORMAL : SW_HIDE);
     live.iconsHidden = !live.iconsHidden;
 }
@@ -348,7 +336,7 @@ void CMainFrame::OnShowHelp() {
         library ? reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void (*)()>(::GetProcAddress(library, "HtmlHelpA")))
                 : nullptr;
     if (!htmlHelp) return;
-    const std::string path = ProgramFolderOf(ModulePath()) + "\\" + texts::kHelpFile;
+    const std::string path = context_.programFolder + "\\" + texts::kHelpFile;
     htmlHelp(nullptr, path.c_str(), 0 /* HH_DISPLAY_TOPIC */, 0);
 }
 

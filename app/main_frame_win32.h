@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "app/rotation.h"
 #include "app/tray_icon_win32.h"
@@ -15,9 +17,22 @@
 #include "wallpaper/wallpaper_changes_win32.h"
 #include "wallpaper/wallpaper_worker_win32.h"
 
+class AppSettings;
+
+// What the main window works with, handed over when it is made; it owns
+// none of it.
+struct MainFrameContext {
+    AppSettings& live;
+    AppSettings& working;        // the settings dialog's copy; the tray writes some fields into it too
+    HANDLE changeEvent;          // holds wallpaper workers back while the settings dialog commits
+    std::string programFolder;
+    std::string wallpaperBitmapPath;
+    std::function<void()> endOfSession;  // the exit sequence, run at log-off
+};
+
 class CMainFrame : public fw::Window {
 public:
-    CMainFrame();
+    explicit CMainFrame(MainFrameContext context);
     ~CMainFrame() override;
 
     bool Create();
@@ -31,7 +46,6 @@ public:
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    void OnFinalMessage() override;
 
 private:
     // The rotation timer is window timer 1 of this window.
@@ -95,6 +109,7 @@ private:
     // The user's wallpaper style and wallpaper back, for good.
     void RestoreWallpaperForGood();
 
+    MainFrameContext context_;
     TrayIcon tray_;
     fw::UniqueMenu popupMenu_;
     // The user's wallpaper style, read before anything is changed and put

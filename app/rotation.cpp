@@ -15,6 +15,11 @@ std::uint32_t RotationPeriodMs(std::int32_t unit, std::int32_t value) {
     return static_cast<std::uint32_t>(std::clamp(value, low, high) * seconds) * 1000u;
 }
 
+bool CommitRestartsRotation(const AppSettings& live, const AppSettings& working) {
+    return !(live.intervalValue == working.intervalValue && live.intervalUnit == working.intervalUnit &&
+             !live.imageList.empty());
+}
+
 std::optional<std::size_t> RotationScheduler::Tick(AppSettings& live) {
     timer_.Stop();
     if (!live.rotationEnabled) return std::nullopt;

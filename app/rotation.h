@@ -30,6 +30,10 @@ private:
 // continuously nor the period wrapped around.
 std::uint32_t RotationPeriodMs(std::int32_t unit, std::int32_t value);
 
+// A commit of the settings dialog ticks the rotation at once unless the
+// interval is unchanged and the live list was not empty before it.
+bool CommitRestartsRotation(const AppSettings& live, const AppSettings& working);
+
 class RotationTimer {
 public:
     virtual ~RotationTimer() = default;

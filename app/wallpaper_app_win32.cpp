@@ -8,18 +8,14 @@
 
 namespace {
 
-WallpaperApp* current = nullptr;
-
 // WM_KEYDOWN to 0x108, the end of the key range before WM_UNICHAR.
 constexpr UINT kLastKeyMessage = 0x108;
 
 }  // namespace
 
-WallpaperApp::WallpaperApp() : instanceName_(texts::kAppName) { current = this; }
+WallpaperApp::WallpaperApp() : instanceName_(texts::kAppName) {}
 
-WallpaperApp::~WallpaperApp() { current = nullptr; }
-
-WallpaperApp& WallpaperApp::Current() { return *current; }
+WallpaperApp::~WallpaperApp() = default;
 
 bool WallpaperApp::InitInstance() {
     // 1-2. Single instance: a running instance is left alone, without a word.
@@ -47,7 +43,8 @@ bool WallpaperApp::InitInstance() {
     changeEvent_.Reset(::CreateEventA(&inheritable, TRUE, TRUE, texts::kChangeEventName));
 
     // 8-9. The hidden main window.
-    mainFrame_ = std::make_unique<CMainFrame>();
+    mainFrame_ = std::make_unique<CMainFrame>(MainFrameContext{
+        settings_, workingCopy_, changeEvent_.Get(), programFolder_, wallpaperBitmapPath_, [this] { ExitInstance(0); }});
     if (!mainFrame_->Create()) {
         mainFrame_.reset();
         return false;
@@ -69,6 +66,7 @@ int WallpaperApp::Run() {
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
+    mainFrame_.reset();
     return static_cast<int>(msg.wParam);
 }
 
@@ -79,5 +77,3 @@ int WallpaperApp::ExitInstance(int exitCode) {
     if (settingsFileAtExit_ == SettingsFileAtExit::Replace) SaveSettings(settings_, programFolder_);
     return exitCode;
 }
-
-void WallpaperApp::OnMainFrameDestroyed() { mainFrame_.reset(); }

@@ -20,28 +20,16 @@ public:
     WallpaperApp(const WallpaperApp&) = delete;
     WallpaperApp& operator=(const WallpaperApp&) = delete;
 
-    // The one application object of the process.
-    static WallpaperApp& Current();
-
     // The start-up sequence; false when the process must end at once
     // (another instance runs, or the main window cannot be created).
     bool InitInstance();
-    // The message loop; returns the exit code of WM_QUIT.
+    // The message loop; returns the exit code of WM_QUIT. The main window
+    // object goes with the loop's end, putting the user's wallpaper back.
     int Run();
     // The exit sequence: closes the change event and writes the live
     // settings, unless the load found a file it may not replace. Runs once,
     // whether from the end of the loop or at log-off.
     int ExitInstance(int exitCode);
-
-    // Deletes the main window object once its window is gone.
-    void OnMainFrameDestroyed();
-
-    AppSettings& Settings() { return settings_; }
-    AppSettings& WorkingCopy() { return workingCopy_; }
-    const std::string& ProgramFolder() const { return programFolder_; }
-    const std::string& WallpaperBitmapPath() const { return wallpaperBitmapPath_; }
-    HANDLE ChangeEvent() const { return changeEvent_.Get(); }
-    CMainFrame* MainFrame() const { return mainFrame_.get(); }
 
 private:
     std::string instanceName_;

@@ -28,6 +28,7 @@ target_link_libraries(Iconmire PRIVATE vistaloom_core user32 kernel32 shell32 ol
 add_library(vistaloom_win32 STATIC
     app/boss_key_win32.cpp
     app/main_frame_win32.cpp
+    app/settings_commit_win32.cpp
     app/tray_icon_win32.cpp
     app/wallpaper_app_win32.cpp
     controls/image_button_win32.cpp

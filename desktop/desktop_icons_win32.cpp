@@ -106,6 +106,14 @@ void UseStandardDesktopIcons() {
     SetDesktopListViewStyle([](std::uint32_t style) { return desktop_rules::StandardIconStyle(style); });
 }
 
+void UseDesktopIconSize(bool smallIcons) {
+    if (smallIcons) {
+        UseSmallDesktopIcons();
+    } else {
+        UseStandardDesktopIcons();
+    }
+}
+
 void FitDesktopIconColumn() {
     const HWND listView = FindDesktopListView();
     const auto count = static_cast<int>(AskDesktopListView(listView, LVM_GETITEMCOUNT).value_or(0));

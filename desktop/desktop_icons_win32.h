@@ -46,6 +46,8 @@ COLORREF SetDesktopLabelBackground(COLORREF colour);
 void ApplyLabelBackgroundSetting(bool transparent);
 void UseSmallDesktopIcons();
 void UseStandardDesktopIcons();
+// The one of the two that the small-icons setting asks for.
+void UseDesktopIconSize(bool smallIcons);
 // Fits the small-icon column to the widest icon; leaves it alone when no
 // width came back (an empty desktop, no subclass), never setting 0.
 void FitDesktopIconColumn();

@@ -3,16 +3,18 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 class AppSettings;
 
 struct DialogContext {
-    AppSettings& live;
+    const AppSettings& live;   // what Cancel brings back into the working copy
     AppSettings& working;      // the pages edit only this record
-    HANDLE changeEvent;        // holds wallpaper workers back while a commit runs
-    HWND mainWindow;           // owns the hotkey and the rotation timer
     std::string programFolder;
+    // Apply and OK hand the working copy to the program, which makes it the
+    // live settings and follows it; a message it shows belongs to `owner`.
+    std::function<void(HWND owner)> commit;
 };
 
 // The registered change notice that pages send up to the dialog.

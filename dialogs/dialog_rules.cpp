@@ -4,7 +4,6 @@
 #include <charconv>
 
 #include "resources/texts.h"
-#include "settings/settings_model.h"
 
 std::optional<std::int32_t> ParseInteger(std::string_view text) {
     // from_chars takes a minus sign but no plus sign.
@@ -30,11 +29,6 @@ UnitRange RangeOfUnit(std::int32_t unit) {
 std::int32_t HoldToUnit(std::int32_t unit, std::int32_t value) {
     const UnitRange range = RangeOfUnit(unit);
     return std::min(std::max(value, range.minimum), range.maximum);
-}
-
-bool CommitRestartsRotation(const AppSettings& live, const AppSettings& working) {
-    return !(live.intervalValue == working.intervalValue && live.intervalUnit == working.intervalUnit &&
-             !live.imageList.empty());
 }
 
 namespace {

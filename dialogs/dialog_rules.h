@@ -6,8 +6,6 @@
 #include <optional>
 #include <string_view>
 
-class AppSettings;
-
 // An optional sign and decimal digits that fit 32 bits; nothing else.
 std::optional<std::int32_t> ParseInteger(std::string_view text);
 
@@ -19,10 +17,6 @@ struct UnitRange {
 UnitRange RangeOfUnit(std::int32_t unit);
 // The value raised to the minimum, then lowered to the maximum.
 std::int32_t HoldToUnit(std::int32_t unit, std::int32_t value);
-
-// Apply and OK post a rotation tick unless the interval is unchanged and
-// the live list was not empty before the commit.
-bool CommitRestartsRotation(const AppSettings& live, const AppSettings& working);
 
 // Between the stored boss hotkey (low byte virtual key, high byte MOD_*:
 // Alt 1, Control 2, Shift 4, Windows 8) and the hotkey control's word (low

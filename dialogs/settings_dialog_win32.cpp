@@ -2,10 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/boss_key_win32.h"
-#include "desktop/desktop_icons_win32.h"
 #include "dialogs/boss_key_page_win32.h"
-#include "dialogs/dialog_rules.h"
 #include "dialogs/interval_page_win32.h"
 #include "dialogs/other_settings_page_win32.h"
 #include "resources/resource_ids.h"
@@ -92,36 +89,11 @@ LRESULT SettingsDialog::OnChanged(WPARAM, LPARAM) {
 
 void SettingsDialog::Commit() {
     tabs_.BeforeCommit();
-    AppSettings& live = context_.live;
-    ::ResetEvent(context_.changeEvent);
-    const bool restart = CommitRestartsRotation(live, context_.working);
-    ::UnregisterHotKey(context_.mainWindow, kBossHotkeyId);
-    live.CopyFrom(context_.working);
-    RegisterBossHotkey(context_.mainWindow, live.bossHotkey, Handle());
-    ApplyLabelBackgroundSetting(live.transparentLabelBackground != 0);
-    if (live.smallIcons) {
-        UseSmallDesktopIcons();
-    } else {
-        UseStandardDesktopIcons();
-    }
-    tickPending_ = tickPending_ || restart;
-    ::SetEvent(context_.changeEvent);
-}
-
-void SettingsDialog::PostPendingTick() {
-    if (tickPending_) ::PostMessageA(context_.mainWindow, WM_TIMER, 1, 0);
-    tickPending_ = false;
-}
-
-INT_PTR SettingsDialog::Run() {
-    const INT_PTR result = RunModal(context_.mainWindow);
-    PostPendingTick();
-    return result;
+    context_.commit(Handle());
 }
 
 void SettingsDialog::OnApply() {
     Commit();
-    PostPendingTick();
     ::EnableWindow(Item(IDC_SETTINGS_APPLY), FALSE);
 }
 

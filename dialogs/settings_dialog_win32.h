@@ -30,9 +30,6 @@ class SettingsDialog : public fw::Dialog {
 public:
     explicit SettingsDialog(DialogContext& context);
 
-    // Runs the dialog modally, owned by the main window.
-    INT_PTR Run();
-
 protected:
     BOOL OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -44,14 +41,10 @@ private:
     LRESULT OnChanged(WPARAM, LPARAM);
     void OnCommitAndClose();
     void OnApply();
-    // Apply's steps up to setting the change event again. The rotation tick
-    // it decides on is posted once the dialog's loop can no longer swallow
-    // it: a modal loop that has been told to end drops what it takes next.
+    // The pages settle what they hold, then the program takes the working copy.
     void Commit();
-    void PostPendingTick();
 
     DialogContext& context_;
     SettingsTabControl tabs_;
     std::array<ImageButton, 3> buttons_;  // OK, 更新, ｷｬﾝｾﾙ
-    bool tickPending_ = false;
 };

@@ -128,4 +128,19 @@ TEST(Rotation, AChangedListRestartsTheOrderAndADamagedPositionIsNoIndex) {
     EXPECT_EQ(*scheduler.Tick(live), 0u);
 }
 
+TEST(Commit, RestartsTheRotationOnlyForANewIntervalOrAnEmptyList) {
+    AppSettings live, working;
+    EXPECT_TRUE(CommitRestartsRotation(live, working)) << "empty live list";
+    AppendPicture(live.imageList, "a.jpg");
+    EXPECT_FALSE(CommitRestartsRotation(live, working));
+    working.randomOrder = 1;
+    working.bossHotkey = 0x0341;
+    EXPECT_FALSE(CommitRestartsRotation(live, working));
+    working.intervalUnit = 2;
+    EXPECT_TRUE(CommitRestartsRotation(live, working));
+    working.intervalUnit = live.intervalUnit;
+    working.intervalValue = 11;
+    EXPECT_TRUE(CommitRestartsRotation(live, working));
+}
+
 }  // namespace

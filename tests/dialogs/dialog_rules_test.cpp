@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/button_colours.h"
-#include "settings/image_list.h"
 #include "settings/picture_texts.h"
-#include "settings/settings_model.h"
 
 namespace {
 
@@ -22,21 +20,6 @@ TEST(UnitRange, HoldsTheValueToItsUnit) {
         std::int32_t unit, value, held;
     } cases[] = {{0, 30, 24}, {1, 5, 5}, {2, 5, 10}, {0, 45, 24}, {1, 24, 24}, {2, 99, 60}, {0, 0, 1}, {9, 5, 0}};
     for (const auto& c : cases) EXPECT_EQ(HoldToUnit(c.unit, c.value), c.held) << c.unit << " " << c.value;
-}
-
-TEST(Commit, RestartsTheRotationOnlyForANewIntervalOrAnEmptyList) {
-    AppSettings live, working;
-    EXPECT_TRUE(CommitRestartsRotation(live, working)) << "empty live list";
-    AppendPicture(live.imageList, "a.jpg");
-    EXPECT_FALSE(CommitRestartsRotation(live, working));
-    working.randomOrder = 1;
-    working.bossHotkey = 0x0341;
-    EXPECT_FALSE(CommitRestartsRotation(live, working));
-    working.intervalUnit = 2;
-    EXPECT_TRUE(CommitRestartsRotation(live, working));
-    working.intervalUnit = live.intervalUnit;
-    working.intervalValue = 11;
-    EXPECT_TRUE(CommitRestartsRotation(live, working));
 }
 
 TEST(HotkeyWord, ConvertsModifiersBothWaysAndKeepsTheExtendedFlagOutOfTheStoredWord) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <thread>
 
+#include "app/settings_commit_win32.h"
 #include "dialogs/about_box_win32.h"
 #include "dialogs/dialog_context_win32.h"
 #include "dialogs/other_settings_page_win32.h"
@@ -29,20 +30,10 @@ using namespace wine_test;
 
 namespace {
 
-// Stands in for the main window: it owns the hotkey and counts the
-// rotation ticks the dialog posts.
+// Stands in for the main window, which owns the hotkey.
 class StandInMainWindow : public fw::Window {
 public:
     StandInMainWindow() { Create("VistaloomTestMainWindow", "main", WS_POPUP, 0, 0, 0, 10, 10); }
-    int ticks = 0;
-
-protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
-        if (message != WM_TIMER || wParam != 1) return false;
-        ++ticks;
-        result = 0;
-        return true;
-    }
 };
 
 // Closes every dialog of the thread, the nested ones (a message box, the
@@ -126,14 +117,10 @@ HWND OwnedDialog(HWND owner) {
     return found;
 }
 
+// The dialog with the program's own commit, against a stand-in main window
+// whose rotation ticks are counted.
 class SettingsDialogTest : public ::testing::Test {
 protected:
-    // The ticks the dialog posted to the main window, once they were taken.
-    int Ticks() {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-        return main.ticks;
-    }
     void SetUp() override {
         live.intervalUnit = 2;
         live.intervalValue = 30;
@@ -142,13 +129,15 @@ protected:
     }
     INT_PTR Run(const std::function<void(HWND)>& steps) {
         SettingsDialog dialog(context);
-        return RunDriven(dialog, [&] { return dialog.Run(); }, steps);
+        return RunDriven(dialog, [&] { return dialog.RunModal(main.Handle()); }, steps);
     }
     AppSettings live, working;
     fw::UniqueHandle event{::CreateEventA(nullptr, TRUE, TRUE, nullptr)};
     StandInMainWindow main;
     TempFolder program{"dialog"};
-    DialogContext context{live, working, event.Get(), main.Handle(), program.Path()};
+    int ticks = 0;
+    SettingsCommit commit{live, working, event.Get(), main.Handle(), [this] { ++ticks; }};
+    DialogContext context{live, working, program.Path(), [this](HWND owner) { CommitSettings(commit, owner); }};
 };
 
 TEST_F(SettingsDialogTest, ApplyCommitsAndIsEnabledOnlyByAChange) {
@@ -167,7 +156,7 @@ TEST_F(SettingsDialogTest, ApplyCommitsAndIsEnabledOnlyByAChange) {
         Click(d, IDC_SETTINGS_CANCEL);
     });
     EXPECT_EQ(live.randomOrder, 1) << "Cancel after Apply keeps what was applied";
-    EXPECT_EQ(Ticks(), 0) << "the order alone does not restart the rotation";
+    EXPECT_EQ(ticks, 0) << "the order alone does not restart the rotation";
     EXPECT_EQ(::WaitForSingleObject(event.Get(), 0), WAIT_OBJECT_0) << "the change event is set again";
 }
 
@@ -188,9 +177,9 @@ TEST_F(SettingsDialogTest, CancelAndTheCloseBoxDiscardTheEdits) {
     }
 }
 
-TEST_F(SettingsDialogTest, OkCommitsAndPostsATickOnlyForANewInterval) {
+TEST_F(SettingsDialogTest, OkCommitsAndTicksOnlyForANewInterval) {
     EXPECT_EQ(Run([&](HWND d) { Click(d, IDC_SETTINGS_OK); }), IDOK);
-    EXPECT_EQ(Ticks(), 0);
+    EXPECT_EQ(ticks, 0);
     EXPECT_EQ(Run([&](HWND d) {
                   const HWND page = IntervalPageOf(d);
                   ::SetDlgItemTextA(page, IDC_INTERVAL_VALUE, "45");
@@ -198,7 +187,7 @@ TEST_F(SettingsDialogTest, OkCommitsAndPostsATickOnlyForANewInterval) {
               }),
               IDOK);
     EXPECT_EQ(live.intervalValue, 45);
-    EXPECT_EQ(Ticks(), 1);
+    EXPECT_EQ(ticks, 1);
 }
 
 TEST_F(SettingsDialogTest, AHotkeyHeldElsewhereIsReportedAfterTheCopy) {

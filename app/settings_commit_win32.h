@@ -1,0 +1,23 @@
+// Apply and OK of the settings dialog, as the program carries them out: the
+// working copy becomes the live settings and the running program follows.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+class AppSettings;
+
+struct SettingsCommit {
+    AppSettings& live;
+    const AppSettings& working;
+    HANDLE changeEvent;              // holds wallpaper workers back while the live settings change
+    HWND mainWindow;                 // owns the boss hotkey
+    std::function<void()> rotateNow; // a rotation tick at once
+};
+
+// Copies the working copy into the live settings, registers the boss hotkey
+// again (a taken one is reported in a message owned by `messageOwner`),
+// applies the desktop-icon options, and ticks the rotation when the
+// interval changed or the list was empty.
+void CommitSettings(const SettingsCommit& commit, HWND messageOwner);
