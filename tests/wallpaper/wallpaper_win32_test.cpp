@@ -24,7 +24,8 @@ namespace {
 
 std::string Fixture(const std::string& name) { return BuildFolder() + "\\fixtures\\" + name; }
 
-// The top-left-based pixel of a decoded picture, as a colour reference-free RGB.
+// The top-left-based pixel of a decoded picture, red, green and blue.
+std::uint32_t Rgb(const Picture& picture, int x, int y) { return picture.Rows().At(x, y) & 0x00FFFFFF; }
 std::uint32_t Rgb(const Bitmap& bitmap, int x, int y) { return bitmap.RowFromTop(y)[x] & 0x00FFFFFF; }
 
 bool Near(std::uint32_t a, std::uint32_t b, int tolerance) {
