@@ -31,11 +31,8 @@ std::optional<Bitmap> BlendAtOwnSize(Picture& picture, std::int32_t transparency
     const std::uint32_t weight = BlendWeight(transparency);
     const bool done = ParallelRows(rows.height, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
-            const std::uint8_t* in = rows.Row(y);
             std::uint32_t* out = bitmap->RowFromTop(y);
-            for (int x = 0; x < rows.width; ++x, in += 3) {
-                out[x] = 0xFF000000u | std::uint32_t{in[2]} << 16 | std::uint32_t{in[1]} << 8 | in[0];
-            }
+            WidenRow(rows.Row(y), out, static_cast<std::size_t>(rows.width));
             BlendRowOverColour(out, background, out, static_cast<std::size_t>(rows.width), weight, background);
         }
     });

@@ -194,10 +194,8 @@ bool CopyRows(const PixelRows& source, Bitmap& destination) {
             std::uint32_t* out = destination.RowFromTop(y);
             if (source.bytesPerPixel == 4) {
                 std::memcpy(out, in, destination.Stride());
-                continue;
-            }
-            for (int x = 0; x < source.width; ++x, in += 3) {
-                out[x] = 0xFF000000u | std::uint32_t{in[2]} << 16 | std::uint32_t{in[1]} << 8 | in[0];
+            } else {
+                WidenRow(in, out, static_cast<std::size_t>(source.width));
             }
         }
     });

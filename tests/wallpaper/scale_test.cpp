@@ -244,20 +244,34 @@ TEST(ScaleKnownAnswers, EnlargingMixesTheTwoNearestCentresByDistance) {
     ExpectSamePixels(*ScaleBitmap(picture, 200), ModelScale(picture, 14, 10, false), "200 %");
 }
 
-// Decoders give 3-byte rows top first; they scale as the same picture in a
-// 32-bit bitmap does, opaque.
-TEST(ScaleKnownAnswers, ThreeByteRowsScaleAsTheirBitmap) {
-    const Bitmap bitmap = RandomPicture(53, 31, 3);
-    std::vector<std::uint8_t> packed;
-    for (int y = 0; y < 31; ++y) {
-        for (int x = 0; x < 53; ++x) {
+// Decoders give 3-byte rows top first; they scale and compose as the same
+// picture in a 32-bit bitmap does, opaque.
+std::optional<Picture> PackedCopy(const Bitmap& bitmap) {
+    auto picture = Picture::AllocateRgb(bitmap.Width(), bitmap.Height());
+    std::uint8_t* at = picture->RgbBytes();
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        for (int x = 0; x < bitmap.Width(); ++x) {
             const std::uint32_t p = bitmap.RowFromTop(y)[x];
-            packed.insert(packed.end(), {Channel(p, 0), Channel(p, 8), Channel(p, 16)});
+            *at++ = Channel(p, 0);
+            *at++ = Channel(p, 8);
+            *at++ = Channel(p, 16);
         }
     }
-    const PixelRows rows{packed.data(), 53 * 3, 53, 31, 3};
+    return picture;
+}
+
+TEST(ScaleKnownAnswers, ThreeByteRowsScaleAndComposeAsTheirBitmap) {
+    const Bitmap bitmap = RandomPicture(53, 31, 3);
+    const auto packed = PackedCopy(bitmap);
     for (const BitmapSize size : {BitmapSize{17, 10}, BitmapSize{53, 31}, BitmapSize{80, 47}}) {
-        ExpectSamePixels(*ScaleRows(rows, size), *ScaleRows(RowsOf(bitmap), size), std::to_string(size.width));
+        ExpectSamePixels(*ScaleRows(packed->Rows(), size), *ScaleRows(RowsOf(bitmap), size), std::to_string(size.width));
+    }
+    for (const std::uint32_t magnification : {25u, 100u, 200u}) {
+        auto copy = Bitmap::Allocate({53, 31});
+        std::memcpy(copy->Pixels(), bitmap.Pixels(), bitmap.PixelCount() * 4);
+        const auto fromRows = ComposeWallpaperBitmap(std::move(*PackedCopy(bitmap)), magnification, 40, 0x256F95);
+        const auto fromBitmap = ComposeWallpaperBitmap(Picture(std::move(*copy)), magnification, 40, 0x256F95);
+        ExpectSamePixels(*fromRows, *fromBitmap, std::to_string(magnification) + " %");
     }
 }
 
