@@ -64,8 +64,8 @@ Picture Load(const std::string& path) {
     return std::move(*picture);
 }
 
-// Today's way for a JPEG before it went to the imaging component: the OLE
-// loader and its rendering into a 32-bit bitmap.
+// The way a JPEG took before it went to the imaging component: the OLE
+// loader and its rendering into a 32-bit bitmap, for comparison.
 void DecodeWithOleLoader(const std::string& path) {
     fw::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size{};
