@@ -33,7 +33,7 @@ Bitmap Synthetic(int width, int height, std::uint32_t seed) {
     return std::move(*bitmap);
 }
 
-const Bitmap& Picture() {
+const Bitmap& Photograph() {
     static const Bitmap picture = [] {
         Bitmap bitmap = Synthetic(kPictureWidth, kPictureHeight, 1);
         if (const char* path = std::getenv("VISTALOOM_BENCH_PICTURE")) {
@@ -94,7 +94,7 @@ void BM_MemoryCopy(benchmark::State& state) {
 
 void Scale(benchmark::State& state, std::uint32_t percent) {
     for (auto _ : state) {
-        auto scaled = ScaleBitmap(Picture(), percent);
+        auto scaled = ScaleBitmap(Photograph(), percent);
         if (!scaled) state.SkipWithError("scale failed");
         benchmark::DoNotOptimize(scaled->Pixels());
     }
@@ -109,9 +109,9 @@ void BM_Compose(benchmark::State& state) {
     const std::string path = std::string(tmp ? tmp : "/tmp") + "/vistaloom_bench.bmp";
     for (auto _ : state) {
         state.PauseTiming();
-        Bitmap picture = CopyOf(Picture());  // the decoder's output, which the composition consumes
+        Bitmap picture = CopyOf(Photograph());  // the decoder's output, which the composition consumes
         state.ResumeTiming();
-        auto wallpaper = ComposeWallpaperBitmap(std::move(picture), magnification, 40, kDesktop);
+        auto wallpaper = ComposeWallpaperBitmap(Picture(std::move(picture)), magnification, 40, kDesktop);
         if (!wallpaper || !WriteFile(path, *wallpaper)) state.SkipWithError("compose failed");
     }
     ::unlink(path.c_str());

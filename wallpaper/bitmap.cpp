@@ -42,3 +42,25 @@ void Bitmap::Free() {
     release_ = nullptr;
     pixels_ = nullptr;
 }
+
+PixelValue PixelRows::At(int x, int y) const {
+    const std::uint8_t* p = Row(y) + static_cast<std::ptrdiff_t>(x) * bytesPerPixel;
+    const PixelValue fourth = bytesPerPixel == 4 ? PixelValue{p[3]} : 0xFFu;
+    return fourth << 24 | PixelValue{p[2]} << 16 | PixelValue{p[1]} << 8 | p[0];
+}
+
+PixelRows RowsOf(const Bitmap& bitmap) {
+    return {reinterpret_cast<const std::uint8_t*>(bitmap.RowFromTop(0)), -static_cast<std::ptrdiff_t>(bitmap.Stride()),
+            bitmap.Width(), bitmap.Height(), 4};
+}
+
+Picture::Picture(Bitmap bitmap) : bitmap_(std::move(bitmap)), rows_(RowsOf(*bitmap_)) {}
+
+std::optional<Picture> Picture::AllocateRgb(int width, int height) {
+    if (!IsBitmapSizeAllowed({width, height})) return std::nullopt;
+    Picture picture;
+    picture.rgb_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(width) * height * 3]);
+    if (!picture.rgb_) return std::nullopt;
+    picture.rows_ = {picture.rgb_.get(), static_cast<std::ptrdiff_t>(width) * 3, width, height, 3};
+    return picture;
+}

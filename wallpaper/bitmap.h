@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 using PixelValue = std::uint32_t;
@@ -55,4 +56,46 @@ private:
     int width_ = 0;
     int height_ = 0;
     std::function<void()> release_;
+};
+
+// Rows of pixels as a decoder or a bitmap holds them, top row first: 4-byte
+// pixels laid out as above, or 3-byte ones (blue, green, red) that count as
+// opaque, with a fourth byte of 0xFF.
+struct PixelRows {
+    const std::uint8_t* top = nullptr;  // the top row's first byte
+    std::ptrdiff_t stride = 0;          // from one row to the one below it: negative for a bottom-up bitmap
+    int width = 0;
+    int height = 0;
+    int bytesPerPixel = 4;
+
+    const std::uint8_t* Row(int y) const { return top + y * stride; }
+    PixelValue At(int x, int y) const;
+};
+
+PixelRows RowsOf(const Bitmap& bitmap);
+
+// A decoded picture: a 32-bit bitmap, or the packed 3-byte rows a decoder
+// gave, kept as they are so that the composition reads them once, straight
+// into the wallpaper's own pixels.
+class Picture {
+public:
+    explicit Picture(Bitmap bitmap);
+    // Nothing when the size is refused or memory runs out.
+    static std::optional<Picture> AllocateRgb(int width, int height);
+
+    int Width() const { return rows_.width; }
+    int Height() const { return rows_.height; }
+    const PixelRows& Rows() const { return rows_; }
+    // The 3-byte rows, top first, for the decoder to fill.
+    std::uint8_t* RgbBytes() { return rgb_.get(); }
+    // The 32-bit bitmap, when the picture is one: the composition may then
+    // work in place.
+    std::optional<Bitmap>& AsBitmap() { return bitmap_; }
+
+private:
+    Picture() = default;
+
+    std::optional<Bitmap> bitmap_;
+    std::unique_ptr<std::uint8_t[]> rgb_;
+    PixelRows rows_;
 };

@@ -60,29 +60,73 @@ std::optional<Bitmap> RenderOlePicture(IPicture* picture) {
 
 namespace {
 
+struct ImagingFrame {
+    fw::ComPtr<IWICImagingFactory> factory;
+    fw::ComPtr<IWICBitmapDecoder> decoder;
+    fw::ComPtr<IWICBitmapFrameDecode> frame;
+    UINT width = 0;
+    UINT height = 0;
+};
+
+std::optional<ImagingFrame> OpenImagingFrame(IStream* stream) {
+    const LARGE_INTEGER start{};
+    if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) return std::nullopt;
+    ImagingFrame image;
+    if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  image.factory.PutVoid())) ||
+        FAILED(image.factory->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand,
+                                                      image.decoder.Put())) ||
+        FAILED(image.decoder->GetFrame(0, image.frame.Put())) ||
+        FAILED(image.frame->GetSize(&image.width, &image.height))) {
+        return std::nullopt;
+    }
+    return image;
+}
+
+// A JPEG as the decoder gives it: blue, green, red rows, top first, copied
+// once into the picture. The OLE loader gets the same pixels from the same
+// decoder on some systems, and then converts and copies them twice more.
+// Grey and CMYK pictures are converted to those rows by the Imaging
+// Component itself.
+std::optional<Picture> DecodeJpegRows(IStream* stream) {
+    auto image = OpenImagingFrame(stream);
+    if (!image) return std::nullopt;
+    WICPixelFormatGUID format{};
+    fw::ComPtr<IWICFormatConverter> converter;
+    IWICBitmapSource* source = image->frame.Get();
+    if (FAILED(image->frame->GetPixelFormat(&format))) return std::nullopt;
+    if (!IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
+        if (FAILED(image->factory->CreateFormatConverter(converter.Put())) ||
+            FAILED(converter->Initialize(image->frame.Get(), GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone,
+                                         nullptr, 0, WICBitmapPaletteTypeCustom))) {
+            return std::nullopt;
+        }
+        source = converter.Get();
+    }
+    auto picture = Picture::AllocateRgb(static_cast<int>(image->width), static_cast<int>(image->height));
+    if (!picture) return std::nullopt;
+    const UINT stride = image->width * 3;
+    const WICRect all{0, 0, static_cast<INT>(image->width), static_cast<INT>(image->height)};
+    if (FAILED(source->CopyPixels(&all, stride, stride * image->height, picture->RgbBytes()))) return std::nullopt;
+    return picture;
+}
+
 // What the OLE loader rejects (PNG on some systems, TIFF, and whatever
 // codecs the system has) goes through WIC. Transparent parts come out
 // white, as the renderer leaves them for the OLE loader's pictures.
 std::optional<Bitmap> DecodeWithImagingComponent(IStream* stream) {
-    const LARGE_INTEGER start{};
-    if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) return std::nullopt;
-    fw::ComPtr<IWICImagingFactory> factory;
-    fw::ComPtr<IWICBitmapDecoder> decoder;
-    fw::ComPtr<IWICBitmapFrameDecode> frame;
+    auto image = OpenImagingFrame(stream);
+    if (!image) return std::nullopt;
+    const UINT width = image->width, height = image->height;
     fw::ComPtr<IWICFormatConverter> converter;
-    UINT width = 0, height = 0;
-    if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                  factory.PutVoid())) ||
-        FAILED(factory->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put())) ||
-        FAILED(decoder->GetFrame(0, frame.Put())) || FAILED(frame->GetSize(&width, &height)) ||
-        FAILED(factory->CreateFormatConverter(converter.Put())) ||
-        FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0,
-                                     WICBitmapPaletteTypeCustom))) {
+    if (FAILED(image->factory->CreateFormatConverter(converter.Put())) ||
+        FAILED(converter->Initialize(image->frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
+                                     nullptr, 0, WICBitmapPaletteTypeCustom))) {
         return std::nullopt;
     }
-    auto image = CreateBitmapImage({width, height});
-    if (!image) return std::nullopt;
-    Bitmap& bitmap = image->bitmap;
+    auto bitmapImage = CreateBitmapImage({width, height});
+    if (!bitmapImage) return std::nullopt;
+    Bitmap& bitmap = bitmapImage->bitmap;
     for (UINT y = 0; y < height; ++y) {
         const WICRect row{0, static_cast<INT>(y), static_cast<INT>(width), 1};
         auto* pixels = reinterpret_cast<BYTE*>(bitmap.RowFromTop(static_cast<int>(y)));
@@ -101,7 +145,12 @@ std::optional<Bitmap> DecodeWithImagingComponent(IStream* stream) {
         }
         bitmap.Pixels()[i] = out;
     }
-    return std::move(image->bitmap);
+    return std::move(bitmapImage->bitmap);
+}
+
+std::optional<Picture> AsPicture(std::optional<Bitmap> bitmap) {
+    if (!bitmap) return std::nullopt;
+    return Picture(std::move(*bitmap));
 }
 
 }  // namespace
@@ -127,7 +176,7 @@ std::optional<BitmapImage> CreateBitmapImage(BitmapSize size) {
                        section};
 }
 
-std::optional<Bitmap> DecodePicture(HGLOBAL block, SIZE_T length) {
+std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length) {
     ComScope com;
     fw::ComPtr<IStream> stream;
     if (FAILED(::CreateStreamOnHGlobal(block, TRUE, stream.Put()))) {
@@ -136,18 +185,24 @@ std::optional<Bitmap> DecodePicture(HGLOBAL block, SIZE_T length) {
     }
     const auto* bytes = static_cast<const std::uint8_t*>(::GlobalLock(block));
     const bool ole = bytes && IsOlePictureFormat(bytes, length);
+    const bool jpeg = bytes && IsJpeg(bytes, length);
     ::GlobalUnlock(block);
+    if (jpeg) {
+        if (auto picture = DecodeJpegRows(stream.Get())) return picture;
+        const LARGE_INTEGER start{};
+        if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) return std::nullopt;
+    }
     fw::ComPtr<IPicture> picture;
     if (ole && SUCCEEDED(::OleLoadPicture(stream.Get(), static_cast<LONG>(length), FALSE, IID_IPicture,
                                           picture.PutVoid()))) {
         stream.Reset();
-        return RenderOlePicture(picture.Get());
+        return AsPicture(RenderOlePicture(picture.Get()));
     }
     picture.Forget();  // a failed load may leave a pointer it has already released
-    return DecodeWithImagingComponent(stream.Get());
+    return AsPicture(DecodeWithImagingComponent(stream.Get()));
 }
 
-std::optional<Bitmap> LoadPictureFile(const std::string& path) {
+std::optional<Picture> LoadPictureFile(const std::string& path) {
     fw::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};

@@ -23,11 +23,14 @@ struct BitmapImage {
 std::optional<BitmapImage> CreateBitmapImage(BitmapSize size);
 
 // The picture in the file, at its own pixel size; nothing on any failure.
-std::optional<Bitmap> LoadPictureFile(const std::string& path);
+std::optional<Picture> LoadPictureFile(const std::string& path);
 // Decodes a whole image file held in a global memory block of `length`
-// bytes, which it takes over in every case: the OLE picture loader first
-// (JPEG, GIF, BMP), then the Windows Imaging Component for what it rejects.
-std::optional<Bitmap> DecodePicture(HGLOBAL block, SIZE_T length);
+// bytes, which it takes over in every case. A JPEG goes to the Windows
+// Imaging Component's decoder, whose 3-byte rows are kept as they are; the
+// other formats of the OLE picture loader (GIF, BMP, icons, metafiles), and
+// a JPEG that decoder refuses, go to the OLE loader and are rendered into a
+// 32-bit bitmap; the Imaging Component takes what the OLE loader rejects.
+std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length);
 
 // The whole OLE picture, upright, at its size in screen pixels; nothing when
 // it does not render.

@@ -107,6 +107,20 @@ bool HasAvx2() {
     static const bool avx2 = __builtin_cpu_supports("avx2");
     return avx2;
 }
+
+// Four pixels a shuffle: twelve bytes spread over sixteen. Each load reads
+// sixteen bytes, so the last pixels of a row go the plain way.
+__attribute__((target("ssse3"))) std::size_t WidenSsse3(const std::uint8_t* in, std::uint32_t* out,
+                                                         std::size_t count) {
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    std::size_t x = 0;
+    for (; x + 6 <= count; x += 4) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 3 * x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_or_si128(_mm_shuffle_epi8(bytes, spread), opaque));
+    }
+    return x;
+}
 #endif
 
 void Blend(const std::uint32_t* picture, const std::uint32_t* background, PixelValue colour, std::uint32_t* out,
@@ -119,6 +133,17 @@ void Blend(const std::uint32_t* picture, const std::uint32_t* background, PixelV
 }
 
 }  // namespace
+
+void WidenRow(const std::uint8_t* in, std::uint32_t* out, std::size_t count) {
+    std::size_t x = 0;
+#if defined(__x86_64__) || defined(_M_X64)
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    if (ssse3) x = WidenSsse3(in, out, count);
+#endif
+    for (; x < count; ++x) {
+        out[x] = 0xFF000000u | std::uint32_t{in[3 * x + 2]} << 16 | std::uint32_t{in[3 * x + 1]} << 8 | in[3 * x];
+    }
+}
 
 void BlendRow(const std::uint32_t* picture, const std::uint32_t* background, std::uint32_t* out, std::size_t count,
               std::uint32_t weight, PixelValue key) {

@@ -39,6 +39,10 @@ void BlendRow(const std::uint32_t* picture, const std::uint32_t* background, std
 void BlendRowOverColour(const std::uint32_t* picture, PixelValue background, std::uint32_t* out, std::size_t count,
                         std::uint32_t weight, PixelValue key);
 
+// Packed 3-byte pixels (blue, green, red) as 32-bit ones with a fourth byte
+// of 0xFF.
+void WidenRow(const std::uint8_t* in, std::uint32_t* out, std::size_t count);
+
 // The picture blended over the background region at (x, y) of its own size.
 std::optional<Bitmap> BlendBitmap(const Bitmap& picture, const Bitmap& background, int x, int y,
                                   std::int32_t transparency, PixelValue key);

@@ -3,18 +3,53 @@
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/scale.h"
 
-std::optional<Bitmap> ComposeWallpaperBitmap(Bitmap picture, std::uint32_t magnification,
-                                             std::int32_t transparency, PixelValue background) {
-    if (magnification <= 100) {
-        auto scaled = ScaleBitmap(picture, magnification);
-        if (!scaled) return std::nullopt;
-        picture = std::move(*scaled);
-    }
-    // Blending over a solid bitmap of the picture's size at (0, 0) with the
-    // background colour as key equals blending over the colour itself, in
-    // place: no second bitmap of that size is needed.
+namespace {
+
+// Blending over a solid bitmap of the picture's size at (0, 0) with the
+// background colour as key equals blending over the colour itself, in
+// place: no second bitmap of that size is needed.
+bool BlendOverColour(Bitmap& bitmap, std::int32_t transparency, PixelValue background) {
     const std::uint32_t weight = BlendWeight(transparency);
-    BlendRowOverColour(picture.Pixels(), background, picture.Pixels(), picture.PixelCount(), weight, background);
-    if (magnification > 100) return ScaleBitmap(picture, magnification);
-    return picture;
+    return ParallelRows(bitmap.Height(), [&](int begin, int end) {
+        std::uint32_t* rows = bitmap.Pixels() + static_cast<std::size_t>(begin) * bitmap.Width();
+        const std::size_t count = static_cast<std::size_t>(end - begin) * bitmap.Width();
+        BlendRowOverColour(rows, background, rows, count, weight, background);
+    });
+}
+
+// The picture at its own size in a bitmap of its own, blended: in place when
+// it is a bitmap already, else each row widened and blended while it is
+// still in the cache.
+std::optional<Bitmap> BlendAtOwnSize(Picture& picture, std::int32_t transparency, PixelValue background) {
+    if (auto& bitmap = picture.AsBitmap()) {
+        if (!BlendOverColour(*bitmap, transparency, background)) return std::nullopt;
+        return std::move(*bitmap);
+    }
+    const PixelRows& rows = picture.Rows();
+    auto bitmap = Bitmap::Allocate({rows.width, rows.height});
+    if (!bitmap) return std::nullopt;
+    const std::uint32_t weight = BlendWeight(transparency);
+    const bool done = ParallelRows(rows.height, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            std::uint32_t* out = bitmap->RowFromTop(y);
+            WidenRow(rows.Row(y), out, static_cast<std::size_t>(rows.width));
+            BlendRowOverColour(out, background, out, static_cast<std::size_t>(rows.width), weight, background);
+        }
+    });
+    if (!done) return std::nullopt;
+    return bitmap;
+}
+
+}  // namespace
+
+std::optional<Bitmap> ComposeWallpaperBitmap(Picture picture, std::uint32_t magnification,
+                                             std::int32_t transparency, PixelValue background) {
+    if (magnification < 100) {
+        auto scaled = ScaleRows(picture.Rows(), ScaledSize(picture.Width(), picture.Height(), magnification));
+        if (!scaled || !BlendOverColour(*scaled, transparency, background)) return std::nullopt;
+        return scaled;
+    }
+    auto blended = BlendAtOwnSize(picture, transparency, background);
+    if (!blended || magnification == 100) return blended;
+    return ScaleBitmap(*blended, magnification);
 }

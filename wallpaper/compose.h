@@ -10,7 +10,8 @@
 // Scales the picture by the magnification and blends it over the desktop
 // colour by the transparency. A picture that shrinks is scaled before the
 // blend and one that grows after it, so the blend always runs at the
-// smaller size. The result has the picture's size scaled by the
+// smaller size; at the picture's own size its pixels go straight into the
+// wallpaper's. The result has the picture's size scaled by the
 // magnification; nothing on failure.
-std::optional<Bitmap> ComposeWallpaperBitmap(Bitmap picture, std::uint32_t magnification,
+std::optional<Bitmap> ComposeWallpaperBitmap(Picture picture, std::uint32_t magnification,
                                              std::int32_t transparency, PixelValue background);

@@ -21,3 +21,5 @@ bool IsOlePictureFormat(const std::uint8_t* bytes, std::size_t length) {
            (StartsWith(bytes, length, "\x01\x00\x00\x00", 4) && length >= 44 &&
             std::memcmp(bytes + 40, " EMF", 4) == 0);                 // enhanced metafile
 }
+
+bool IsJpeg(const std::uint8_t* bytes, std::size_t length) { return StartsWith(bytes, length, "\xFF\xD8\xFF", 3); }

@@ -10,3 +10,8 @@
 // Component directly: some loaders misread bytes they do not know instead
 // of refusing them, and a decoder fault would end the whole program.
 bool IsOlePictureFormat(const std::uint8_t* bytes, std::size_t length);
+
+// JPEG, by its start-of-image marker: decoded by the Windows Imaging
+// Component straight to 3-byte rows, which is what the OLE loader does on
+// the way to its own bitmap.
+bool IsJpeg(const std::uint8_t* bytes, std::size_t length);

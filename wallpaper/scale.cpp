@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstring>
 #include <new>
+#include <numeric>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -12,79 +14,75 @@
 
 namespace {
 
-// Weights of one axis are in 1/4096; those of an output pixel sum to 4096
-// exactly, so a flat colour stays exactly flat.
-constexpr int kWeightBits = 12;
-constexpr std::int64_t kOne = std::int64_t{1} << kWeightBits;
-
 struct Tap {
-    std::uint32_t first;  // first source index
-    std::uint32_t count;  // number of weights
-    std::uint32_t offset; // into the weight table
+    std::uint32_t first;   // first source index
+    std::uint32_t count;   // number of weights
+    std::uint32_t offset;  // into the weight table
 };
 
+// The weights of one axis are whole numbers; those of every output pixel
+// add up to `total`, so the value of a pixel is its weighted sum divided by
+// the product of both axes' totals, rounded once at the very end.
 struct AxisFilter {
     std::vector<Tap> taps;
-    std::vector<std::uint16_t> weights;
+    std::vector<std::uint32_t> weights;
+    std::uint32_t total = 1;
+
+    void Add(std::uint32_t first, std::initializer_list<std::int64_t> raw) {
+        taps.push_back({first, static_cast<std::uint32_t>(raw.size()), static_cast<std::uint32_t>(weights.size())});
+        for (const std::int64_t w : raw) weights.push_back(static_cast<std::uint32_t>(w));
+    }
+    // Divides out what all weights share, which keeps the sums small: at
+    // 50 % every weight becomes 1 of 2.
+    void Reduce() {
+        std::uint32_t common = total;
+        for (const std::uint32_t w : weights) common = std::gcd(common, w);
+        if (common <= 1) return;
+        for (std::uint32_t& w : weights) w /= common;
+        total /= common;
+    }
 };
 
-// Fixes the rounding so that the weights of one output pixel sum to kOne.
-void Normalise(std::vector<std::int64_t>& raw, std::int64_t total, AxisFilter& filter, std::uint32_t first) {
-    std::vector<std::uint16_t> w(raw.size());
-    std::int64_t sum = 0;
-    std::size_t largest = 0;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        w[i] = static_cast<std::uint16_t>(raw[i] * kOne / total);
-        sum += w[i];
-        if (raw[i] > raw[largest]) largest = i;
-    }
-    w[largest] = static_cast<std::uint16_t>(w[largest] + (kOne - sum));
-    filter.taps.push_back({first, static_cast<std::uint32_t>(w.size()), static_cast<std::uint32_t>(filter.weights.size())});
-    filter.weights.insert(filter.weights.end(), w.begin(), w.end());
-}
-
 // Area average: output pixel d covers [d * s / n, (d + 1) * s / n) of the
-// source; each source pixel weighs what of it is covered (in units of 1/n).
+// source; each source pixel weighs what of it is covered, in units of 1/n
+// of a source pixel, and the weights of one output pixel add up to s.
 AxisFilter ShrinkFilter(std::int64_t source, std::int64_t output) {
     AxisFilter filter;
+    filter.total = static_cast<std::uint32_t>(source);
     std::vector<std::int64_t> raw;
     for (std::int64_t d = 0; d < output; ++d) {
-        const std::int64_t begin = d * source;  // in units of 1/output source pixels
+        const std::int64_t begin = d * source;
         const std::int64_t end = (d + 1) * source;
-        raw.clear();
         const std::int64_t first = begin / output;
-        for (std::int64_t s = first; s * output < end; ++s) {
-            raw.push_back(std::min(end, (s + 1) * output) - std::max(begin, s * output));
+        const auto tap = static_cast<std::uint32_t>(filter.weights.size());
+        std::uint32_t count = 0;
+        for (std::int64_t s = first; s * output < end; ++s, ++count) {
+            filter.weights.push_back(static_cast<std::uint32_t>(std::min(end, (s + 1) * output) - std::max(begin, s * output)));
         }
-        Normalise(raw, end - begin, filter, static_cast<std::uint32_t>(first));
+        filter.taps.push_back({static_cast<std::uint32_t>(first), count, tap});
     }
+    filter.Reduce();
     return filter;
 }
 
 // Bilinear: pixel centres are mapped, (d + 0.5) * s / n - 0.5, and the two
-// nearest source pixels are mixed; at the edges the edge pixel repeats.
+// nearest source pixels are mixed, in units of 1/(2n) of a source pixel; at
+// the edges the edge pixel repeats.
 AxisFilter GrowFilter(std::int64_t source, std::int64_t output) {
     AxisFilter filter;
-    std::vector<std::int64_t> raw(2);
+    const std::int64_t scale = 2 * output;
+    filter.total = static_cast<std::uint32_t>(scale);
     for (std::int64_t d = 0; d < output; ++d) {
-        // Position in 1/(2n) source pixels.
-        std::int64_t position = (2 * d + 1) * source - output;
-        if (position < 0) position = 0;
-        const std::int64_t scale = 2 * output;
-        std::int64_t first = position / scale;
-        std::int64_t fraction = position % scale;
-        if (first >= source - 1) {
-            first = source - 1;
-            fraction = 0;
-        }
-        if (fraction == 0) {
-            raw.assign(1, 1);
-            Normalise(raw, 1, filter, static_cast<std::uint32_t>(first));
+        const std::int64_t position = std::max<std::int64_t>(0, (2 * d + 1) * source - output);
+        const std::int64_t first = position / scale;
+        const std::int64_t fraction = position % scale;
+        if (first >= source - 1 || fraction == 0) {
+            filter.Add(static_cast<std::uint32_t>(std::min(first, source - 1)), {scale});
         } else {
-            raw = {scale - fraction, fraction};
-            Normalise(raw, scale, filter, static_cast<std::uint32_t>(first));
+            filter.Add(static_cast<std::uint32_t>(first), {scale - fraction, fraction});
         }
     }
+    filter.Reduce();
     return filter;
 }
 
@@ -92,13 +90,120 @@ AxisFilter FilterFor(std::int64_t source, std::int64_t output) {
     return output < source ? ShrinkFilter(source, output) : GrowFilter(source, output);
 }
 
-// Runs body(begin, end) over [0, count) in bands on up to four threads: the
-// picture work of a wallpaper change is large and the worker has the machine
-// to itself. Nothing may leave a thread, where it would end the program: a
-// band that throws (memory runs out) fails the whole run, and a band whose
-// thread cannot start runs on the calling thread. False when a band failed.
-template <class Body>
-bool ParallelRows(int count, Body body) {
+std::uint32_t LongestTap(const AxisFilter& filter) {
+    std::uint32_t longest = 1;
+    for (const Tap& tap : filter.taps) longest = std::max(longest, tap.count);
+    return longest;
+}
+
+// round(sum / total), half up, for every sum the two axes can make. A power
+// of two is a shift. Otherwise the quotient is taken in double precision:
+// sums stay below 2^41, so they and the product are exact to 2^-44, while a
+// quotient that is not whole lies at least 1/(2 * total) >= 2^-33 from the
+// next whole number; the small bias lifts a whole quotient computed a hair
+// low back onto its value without reaching the next one.
+class RoundedQuotient {
+public:
+    explicit RoundedQuotient(std::uint64_t total)
+        : total_(total), shift_(std::has_single_bit(total) ? std::countr_zero(total) : -1),
+          inverse_(1.0 / (2.0 * static_cast<double>(total))) {}
+    template <class Sum>
+    void Apply(const Sum* sums, std::uint8_t* out, std::size_t count) const {
+        if (shift_ >= 0) {
+            const Sum half = static_cast<Sum>(total_ >> 1);
+            for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<std::uint8_t>((sums[i] + half) >> shift_);
+            return;
+        }
+        const double bias = static_cast<double>(total_) * inverse_ + 0x1p-40;
+        const double twice = 2.0 * inverse_;
+        for (std::size_t i = 0; i < count; ++i) {
+            out[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(static_cast<double>(sums[i]) * twice + bias));
+        }
+    }
+
+private:
+    std::uint64_t total_;
+    int shift_;
+    double inverse_;
+};
+
+// One source row resampled to the output width: four channels per pixel,
+// each a weighted sum of at most 255 * the horizontal total.
+template <int kBytes>
+void ResampleRow(const std::uint8_t* in, const AxisFilter& horizontal, std::uint32_t* out) {
+    const std::uint32_t opaque = 255 * horizontal.total;
+    for (std::size_t x = 0; x < horizontal.taps.size(); ++x) {
+        const Tap& tap = horizontal.taps[x];
+        const std::uint32_t* w = horizontal.weights.data() + tap.offset;
+        const std::uint8_t* p = in + static_cast<std::size_t>(tap.first) * kBytes;
+        std::uint32_t c0 = 0, c1 = 0, c2 = 0, c3 = 0;
+        for (std::uint32_t k = 0; k < tap.count; ++k, p += kBytes) {
+            c0 += w[k] * p[0];
+            c1 += w[k] * p[1];
+            c2 += w[k] * p[2];
+            if constexpr (kBytes == 4) c3 += w[k] * p[3];
+        }
+        out[4 * x + 0] = c0;
+        out[4 * x + 1] = c1;
+        out[4 * x + 2] = c2;
+        out[4 * x + 3] = kBytes == 4 ? c3 : opaque;
+    }
+}
+
+// Output rows in memory order, in bands. The source rows an output row
+// needs are resampled to the new width once and kept in a ring as long as
+// later rows need them, so no full-size intermediate is ever held.
+template <class Sum>
+bool Resample(const PixelRows& source, const AxisFilter& horizontal, const AxisFilter& vertical,
+              Bitmap& destination) {
+    const int dw = destination.Width(), dh = destination.Height();
+    const std::uint32_t slots = LongestTap(vertical);
+    const std::size_t rowValues = static_cast<std::size_t>(dw) * 4;
+    const RoundedQuotient quotient(std::uint64_t{horizontal.total} * vertical.total);
+    const auto resampleRow = source.bytesPerPixel == 3 ? &ResampleRow<3> : &ResampleRow<4>;
+    return ParallelRows(dh, [&](int begin, int end) {
+        std::vector<std::uint32_t> ring(slots * rowValues);
+        std::vector<std::int64_t> held(slots, -1);
+        std::vector<Sum> sums(rowValues);
+        for (int y = begin; y < end; ++y) {
+            // Memory row y of a bottom-up bitmap is row dh - 1 - y from the top.
+            const Tap& tap = vertical.taps[static_cast<std::size_t>(dh - 1 - y)];
+            const std::uint32_t* w = vertical.weights.data() + tap.offset;
+            std::fill(sums.begin(), sums.end(), Sum{0});
+            for (std::uint32_t k = 0; k < tap.count; ++k) {
+                const std::uint32_t row = tap.first + k;
+                std::uint32_t* values = ring.data() + (row % slots) * rowValues;
+                if (held[row % slots] != row) {
+                    resampleRow(source.Row(static_cast<int>(row)), horizontal, values);
+                    held[row % slots] = row;
+                }
+                const Sum weight = w[k];
+                for (std::size_t i = 0; i < rowValues; ++i) sums[i] += weight * values[i];
+            }
+            auto* out = reinterpret_cast<std::uint8_t*>(destination.Pixels() + static_cast<std::size_t>(y) * dw);
+            quotient.Apply(sums.data(), out, rowValues);
+        }
+    });
+}
+
+// Same size: each row copied, 3-byte pixels widened with a fourth byte of 0xFF.
+bool CopyRows(const PixelRows& source, Bitmap& destination) {
+    return ParallelRows(source.height, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            const std::uint8_t* in = source.Row(y);
+            std::uint32_t* out = destination.RowFromTop(y);
+            if (source.bytesPerPixel == 4) {
+                std::memcpy(out, in, destination.Stride());
+            } else {
+                WidenRow(in, out, static_cast<std::size_t>(source.width));
+            }
+        }
+    });
+}
+
+}  // namespace
+
+bool ParallelRows(int count, const std::function<void(int begin, int end)>& body) {
     std::atomic<bool> failed{false};
     const auto band = [&](int begin, int end) noexcept {
         try {
@@ -107,6 +212,8 @@ bool ParallelRows(int count, Body body) {
             failed = true;
         }
     };
+    // The picture work of a wallpaper change is large and the worker has the
+    // machine to itself.
     const unsigned cores = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
     const int chunk = cores == 1 || count < 64 ? count : (count + static_cast<int>(cores) - 1) / static_cast<int>(cores);
     std::vector<std::thread> threads;
@@ -130,82 +237,27 @@ bool ParallelRows(int count, Body body) {
     return !failed;
 }
 
-// One source row resampled to the output width: four 16-bit channels per
-// pixel that keep 8 bits more than a byte.
-void ResampleRow(const std::uint32_t* sourceRow, const AxisFilter& horizontal, std::uint16_t* out) {
-    const auto* in = reinterpret_cast<const std::uint8_t*>(sourceRow);
-    for (std::size_t x = 0; x < horizontal.taps.size(); ++x) {
-        const Tap& tap = horizontal.taps[x];
-        const std::uint16_t* w = horizontal.weights.data() + tap.offset;
-        const std::uint8_t* p = in + static_cast<std::size_t>(tap.first) * 4;
-        std::uint32_t c0 = 0, c1 = 0, c2 = 0, c3 = 0;
-        for (std::uint32_t k = 0; k < tap.count; ++k, p += 4) {
-            c0 += w[k] * p[0];
-            c1 += w[k] * p[1];
-            c2 += w[k] * p[2];
-            c3 += w[k] * p[3];
-        }
-        out[4 * x + 0] = static_cast<std::uint16_t>((c0 + 8) >> 4);
-        out[4 * x + 1] = static_cast<std::uint16_t>((c1 + 8) >> 4);
-        out[4 * x + 2] = static_cast<std::uint16_t>((c2 + 8) >> 4);
-        out[4 * x + 3] = static_cast<std::uint16_t>((c3 + 8) >> 4);
-    }
-}
-
-std::uint32_t LongestTap(const AxisFilter& filter) {
-    std::uint32_t longest = 1;
-    for (const Tap& tap : filter.taps) longest = std::max(longest, tap.count);
-    return longest;
-}
-
-// Resamples the whole source onto the whole destination, whatever the sizes.
-// False when memory ran out on the way; the destination is then incomplete.
-bool ResamplePixels(const Bitmap& source, Bitmap& destination) {
-    const int sw = source.Width(), sh = source.Height();
-    const int dw = destination.Width(), dh = destination.Height();
-    if (sw == dw && sh == dh) {
-        std::memcpy(destination.Pixels(), source.Pixels(), source.PixelCount() * 4);
-        return true;
-    }
-    const AxisFilter horizontal = FilterFor(sw, dw);
-    const AxisFilter vertical = FilterFor(sh, dh);
-    const std::uint32_t slots = LongestTap(vertical);
-    const std::size_t rowValues = static_cast<std::size_t>(dw) * 4;
-
-    // Output rows in memory order. The source rows an output row needs are
-    // resampled to the new width once and kept in a ring as long as later
-    // rows need them, so no full-size intermediate is ever held.
-    return ParallelRows(dh, [&](int begin, int end) {
-        std::vector<std::uint16_t> ring(slots * rowValues);
-        std::vector<std::int64_t> held(slots, -1);
-        std::vector<std::uint32_t> sums(rowValues);
-        for (int y = begin; y < end; ++y) {
-            const Tap& tap = vertical.taps[static_cast<std::size_t>(y)];
-            const std::uint16_t* w = vertical.weights.data() + tap.offset;
-            std::fill(sums.begin(), sums.end(), 1u << 19);  // rounds the final shift
-            for (std::uint32_t k = 0; k < tap.count; ++k) {
-                const std::uint32_t row = tap.first + k;
-                std::uint16_t* values = ring.data() + (row % slots) * rowValues;
-                if (held[row % slots] != row) {
-                    ResampleRow(source.Pixels() + static_cast<std::size_t>(row) * sw, horizontal, values);
-                    held[row % slots] = row;
-                }
-                const std::uint32_t weight = w[k];
-                for (std::size_t i = 0; i < rowValues; ++i) sums[i] += weight * values[i];
-            }
-            auto* out = reinterpret_cast<std::uint8_t*>(destination.Pixels() + static_cast<std::size_t>(y) * dw);
-            for (std::size_t i = 0; i < rowValues; ++i) out[i] = static_cast<std::uint8_t>(sums[i] >> 20);
-        }
-    });
-}
-
-}  // namespace
-
-std::optional<Bitmap> ScaleBitmap(const Bitmap& source, std::uint32_t percentage) {
-    auto scaled = Bitmap::Allocate(ScaledSize(source.Width(), source.Height(), percentage));
+std::optional<Bitmap> ScaleRows(const PixelRows& source, BitmapSize size) {
+    auto scaled = Bitmap::Allocate(size);
+    if (!scaled) return std::nullopt;
     try {
-        if (scaled && ResamplePixels(source, *scaled)) return scaled;
+        if (source.width == scaled->Width() && source.height == scaled->Height()) {
+            return CopyRows(source, *scaled) ? std::move(scaled) : std::nullopt;
+        }
+        const AxisFilter horizontal = FilterFor(source.width, scaled->Width());
+        const AxisFilter vertical = FilterFor(source.height, scaled->Height());
+        // 32-bit sums where even a white picture's cannot overflow them.
+        const bool narrow = std::uint64_t{255} * horizontal.total * vertical.total + horizontal.total * vertical.total <
+                            (std::uint64_t{1} << 32);
+        if (narrow ? Resample<std::uint32_t>(source, horizontal, vertical, *scaled)
+                   : Resample<std::uint64_t>(source, horizontal, vertical, *scaled)) {
+            return scaled;
+        }
     } catch (const std::bad_alloc&) {  // the filters of a large picture
     }
     return std::nullopt;
+}
+
+std::optional<Bitmap> ScaleBitmap(const Bitmap& source, std::uint32_t percentage) {
+    return ScaleRows(RowsOf(source), ScaledSize(source.Width(), source.Height(), percentage));
 }

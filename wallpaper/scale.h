@@ -1,10 +1,12 @@
 // Resampling: the area average of the covered source pixels when a side
 // shrinks, bilinear interpolation when it grows, a plain copy when it stays.
-// Integer arithmetic only, so every platform gives the same pixels.
-// Portable: no Windows headers.
+// The weights are exact fractions and only the final value is rounded, so
+// every source pixel counts exactly as much as it is covered and every
+// platform gives the same pixels. Portable: no Windows headers.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "wallpaper/bitmap.h"
@@ -12,3 +14,14 @@
 // A new bitmap of ScaledSize of the source; nothing when that size is
 // refused or memory runs out. The source is left to the caller.
 std::optional<Bitmap> ScaleBitmap(const Bitmap& source, std::uint32_t percentage);
+
+// The whole of the rows resampled onto a new bitmap of `size`; 3-byte
+// pixels come out with a fourth byte of 0xFF. Nothing when the size is
+// refused or memory runs out.
+std::optional<Bitmap> ScaleRows(const PixelRows& source, BitmapSize size);
+
+// Runs body(begin, end) over [0, count) in bands on up to four threads.
+// Nothing may leave a thread, where it would end the program: a band that
+// throws (memory runs out) fails the whole run, and a band whose thread
+// cannot start runs on the calling thread. False when a band failed.
+bool ParallelRows(int count, const std::function<void(int begin, int end)>& body);

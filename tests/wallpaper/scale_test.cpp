@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "tests/support/allocation_meter.h"
 #include "wallpaper/bitmap_ops.h"
@@ -17,6 +20,13 @@ Bitmap Pattern(int width, int height, std::uint32_t (*at)(int x, int y)) {
     auto bitmap = Bitmap::Allocate({width, height});
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) bitmap->RowFromTop(y)[x] = at(x, y);
+    return std::move(*bitmap);
+}
+
+Bitmap RandomPicture(int width, int height, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    auto bitmap = Bitmap::Allocate({width, height});
+    for (std::size_t i = 0; i < bitmap->PixelCount(); ++i) bitmap->Pixels()[i] = random() | 0xFF000000u;
     return std::move(*bitmap);
 }
 
@@ -72,6 +82,199 @@ TEST(Scale, EnlargingInterpolatesBetweenNeighbours) {
     EXPECT_EQ(Channel(wide->RowFromTop(0)[7], 0), 0xC8);
 }
 
+// Expected values of the resampler's definition, from a model written apart
+// from it: every output pixel is a weighted sum of source pixels with whole
+// weights per axis, divided by the product of the axes' totals and rounded
+// once, half up.
+struct AxisWeights {
+    std::vector<std::vector<std::pair<int, std::int64_t>>> taps;  // per output: (source index, weight)
+    std::int64_t total = 0;
+};
+
+// Shrinking: output d covers [d * s / n, (d + 1) * s / n); a source pixel
+// weighs its overlap with that, in units of 1/n.
+AxisWeights AreaModel(int source, int output) {
+    AxisWeights axis{std::vector<std::vector<std::pair<int, std::int64_t>>>(output), source};
+    for (int d = 0; d < output; ++d) {
+        for (int i = 0; i < source; ++i) {
+            const std::int64_t overlap = std::min<std::int64_t>((d + 1) * std::int64_t{source}, (i + 1) * std::int64_t{output}) -
+                                         std::max<std::int64_t>(d * std::int64_t{source}, i * std::int64_t{output});
+            if (overlap > 0) axis.taps[d].emplace_back(i, overlap);
+        }
+    }
+    return axis;
+}
+
+// Enlarging: output centre d + 1/2 sits at source position (d + 1/2) * s / n
+// - 1/2, held in units of 1/(2n); the two source pixels around it mix by
+// distance, and outside the outermost centres the edge pixel repeats.
+AxisWeights BilinearModel(int source, int output) {
+    AxisWeights axis{std::vector<std::vector<std::pair<int, std::int64_t>>>(output), 2 * std::int64_t{output}};
+    for (int d = 0; d < output; ++d) {
+        const std::int64_t at = (2 * d + 1) * std::int64_t{source} - output;  // position * 2n
+        if (at <= 0) {
+            axis.taps[d] = {{0, axis.total}};
+        } else if (at >= (source - 1) * axis.total) {
+            axis.taps[d] = {{source - 1, axis.total}};
+        } else {
+            const int left = static_cast<int>(at / axis.total);
+            const std::int64_t right = at % axis.total;
+            axis.taps[d] = {{left, axis.total - right}, {left + 1, right}};
+        }
+    }
+    return axis;
+}
+
+Bitmap ModelScale(const Bitmap& source, int width, int height, bool shrink) {
+    const AxisWeights across = shrink ? AreaModel(source.Width(), width) : BilinearModel(source.Width(), width);
+    const AxisWeights down = shrink ? AreaModel(source.Height(), height) : BilinearModel(source.Height(), height);
+    auto out = Bitmap::Allocate({width, height});
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            std::uint32_t pixel = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+                std::int64_t sum = 0;
+                for (const auto& [sy, wy] : down.taps[y]) {
+                    for (const auto& [sx, wx] : across.taps[x]) sum += wx * wy * ((source.RowFromTop(sy)[sx] >> shift) & 0xFF);
+                }
+                const std::int64_t total = across.total * down.total;
+                pixel |= static_cast<std::uint32_t>((2 * sum + total) / (2 * total)) << shift;
+            }
+            out->RowFromTop(y)[x] = pixel;
+        }
+    }
+    return std::move(*out);
+}
+
+Bitmap Row(std::initializer_list<std::uint8_t> values) {
+    auto bitmap = Bitmap::Allocate({static_cast<std::int64_t>(values.size()), 1});
+    int x = 0;
+    for (const std::uint8_t v : values) bitmap->Pixels()[x++] = 0xFF000000u | v * 0x010101u;
+    return std::move(*bitmap);
+}
+
+std::vector<int> Greys(const Bitmap& bitmap) {
+    std::vector<int> values;
+    for (int x = 0; x < bitmap.Width(); ++x) values.push_back(Channel(bitmap.RowFromTop(0)[x], 8));
+    return values;
+}
+
+void ExpectSamePixels(const Bitmap& actual, const Bitmap& expected, const std::string& what) {
+    ASSERT_EQ(actual.Width(), expected.Width()) << what;
+    ASSERT_EQ(actual.Height(), expected.Height()) << what;
+    for (int y = 0; y < expected.Height(); ++y) {
+        for (int x = 0; x < expected.Width(); ++x) {
+            ASSERT_EQ(actual.RowFromTop(y)[x], expected.RowFromTop(y)[x]) << what << " at " << x << "," << y;
+        }
+    }
+}
+
+// Ten pixels at 33 % make three, each covering 3 1/3 source pixels:
+// (0 + 30 + 60 + 90/3) * 3/10 = 36, (90 * 2/3 + 120 + 150 + 180 * 2/3) * 3/10
+// = 135 and (180/3 + 210 + 240 + 255) * 3/10 = 229.5, rounded up.
+TEST(ScaleKnownAnswers, ShrinkingWeighsEachPixelByWhatOfItIsCovered) {
+    const auto third = ScaleBitmap(Row({0, 30, 60, 90, 120, 150, 180, 210, 240, 255}), 33);
+    ASSERT_TRUE(third);
+    EXPECT_EQ(Greys(*third), (std::vector<int>{36, 135, 230}));
+
+    const Bitmap picture = RandomPicture(61, 43, 33);
+    ExpectSamePixels(*ScaleBitmap(picture, 33), ModelScale(picture, 20, 14, true), "33 %");
+    const Bitmap coprime = RandomPicture(97, 89, 7);  // totals that share nothing with the sizes
+    ExpectSamePixels(*ScaleBitmap(coprime, 41), ModelScale(coprime, 39, 36, true), "41 %");
+}
+
+// At 1 % every output pixel is the mean of 100 x 100 source pixels: a white
+// 10 x 10 square among them is 2.55, so 3, wherever in the group it lies.
+// Weights rounded to 1/4096, with the rounding put on one pixel, made the
+// first row and column of a group count 3.4 times the others: 8 or 0 for
+// the same square.
+TEST(ScaleKnownAnswers, AtOnePercentEveryCoveredPixelCountsTheSame) {
+    auto picture = Bitmap::Allocate({500, 200});
+    std::fill_n(picture->Pixels(), picture->PixelCount(), 0xFF000000u);
+    const int corners[5][2] = {{0, 0}, {37, 90}, {50, 0}, {90, 45}, {63, 12}};
+    for (int group = 0; group < 10; ++group) {
+        const int left = 100 * (group % 5) + corners[group % 5][0];
+        const int top = 100 * (group / 5) + corners[(group + 2) % 5][1];
+        for (int y = top; y < top + 10; ++y) std::fill_n(picture->RowFromTop(y) + left, 10, 0xFFFFFFFFu);
+    }
+    const auto scaled = ScaleBitmap(*picture, 1);
+    ASSERT_EQ(scaled->Width(), 5);
+    ASSERT_EQ(scaled->Height(), 2);
+    for (int group = 0; group < 10; ++group) {
+        EXPECT_EQ(scaled->RowFromTop(group / 5)[group % 5], 0xFF030303u) << "group " << group;
+    }
+}
+
+// Beyond 4096 pixels an output pixel covers, a weight of 1/4096 fell to 0
+// and one source pixel stood for all of them. 0 % makes one pixel of the
+// whole picture: the exact mean.
+TEST(ScaleKnownAnswers, OnePixelOfAWidePictureIsItsMean) {
+    auto stripes = Bitmap::Allocate({6000, 3});
+    for (int x = 0; x < 6000; ++x) {
+        for (int y = 0; y < 3; ++y) stripes->RowFromTop(y)[x] = x % 2 ? 0x00FF0A00u : 0x00000000u;
+    }
+    stripes->RowFromTop(0)[0] = 0x000000FFu;  // blue: 255 of 18000 samples, 0.014
+    const auto one = ScaleBitmap(*stripes, 0);
+    ASSERT_EQ(one->PixelCount(), 1u);
+    EXPECT_EQ(one->Pixels()[0], 0x00800500u) << "red 127.5 and green 5 up, blue 0";
+}
+
+// 200 %: output centres fall a quarter and three quarters between source
+// centres, so 0 and 255 give 0, 63.75, 191.25, 255; across two axes the
+// weights multiply: 0.75 * 0.75 * 0 + 0.75 * 0.25 * (100 + 200) + 0.0625 *
+// 255 = 72.1875.
+TEST(ScaleKnownAnswers, EnlargingMixesTheTwoNearestCentresByDistance) {
+    EXPECT_EQ(Greys(*ScaleBitmap(Row({0, 255}), 200)), (std::vector<int>{0, 64, 191, 255}));
+    // 150 %: centres at -1/6, 1/2, 7/6, 11/6, 5/2, 19/6 of four pixels.
+    EXPECT_EQ(Greys(*ScaleBitmap(Row({0, 60, 120, 255}), 150)), (std::vector<int>{0, 30, 70, 110, 188, 255}));
+
+    auto square = Bitmap::Allocate({2, 2});
+    square->RowFromTop(0)[0] = 0;
+    square->RowFromTop(0)[1] = 100;
+    square->RowFromTop(1)[0] = 200;
+    square->RowFromTop(1)[1] = 255;
+    const auto doubled = ScaleBitmap(*square, 200);
+    const int expected[4][4] = {{0, 25, 75, 100}, {50, 72, 117, 139}, {150, 167, 200, 216}, {200, 214, 241, 255}};
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(Channel(doubled->RowFromTop(y)[x], 0), expected[y][x]) << x << "," << y;
+    }
+
+    const Bitmap picture = RandomPicture(7, 5, 150);
+    ExpectSamePixels(*ScaleBitmap(picture, 150), ModelScale(picture, 10, 7, false), "150 %");
+    ExpectSamePixels(*ScaleBitmap(picture, 200), ModelScale(picture, 14, 10, false), "200 %");
+}
+
+// Decoders give 3-byte rows top first; they scale and compose as the same
+// picture in a 32-bit bitmap does, opaque.
+std::optional<Picture> PackedCopy(const Bitmap& bitmap) {
+    auto picture = Picture::AllocateRgb(bitmap.Width(), bitmap.Height());
+    std::uint8_t* at = picture->RgbBytes();
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        for (int x = 0; x < bitmap.Width(); ++x) {
+            const std::uint32_t p = bitmap.RowFromTop(y)[x];
+            *at++ = Channel(p, 0);
+            *at++ = Channel(p, 8);
+            *at++ = Channel(p, 16);
+        }
+    }
+    return picture;
+}
+
+TEST(ScaleKnownAnswers, ThreeByteRowsScaleAndComposeAsTheirBitmap) {
+    const Bitmap bitmap = RandomPicture(53, 31, 3);
+    const auto packed = PackedCopy(bitmap);
+    for (const BitmapSize size : {BitmapSize{17, 10}, BitmapSize{53, 31}, BitmapSize{80, 47}}) {
+        ExpectSamePixels(*ScaleRows(packed->Rows(), size), *ScaleRows(RowsOf(bitmap), size), std::to_string(size.width));
+    }
+    for (const std::uint32_t magnification : {25u, 100u, 200u}) {
+        auto copy = Bitmap::Allocate({53, 31});
+        std::memcpy(copy->Pixels(), bitmap.Pixels(), bitmap.PixelCount() * 4);
+        const auto fromRows = ComposeWallpaperBitmap(std::move(*PackedCopy(bitmap)), magnification, 40, 0x256F95);
+        const auto fromBitmap = ComposeWallpaperBitmap(Picture(std::move(*copy)), magnification, 40, 0x256F95);
+        ExpectSamePixels(*fromRows, *fromBitmap, std::to_string(magnification) + " %");
+    }
+}
+
 // A resampling thread that runs out of memory fails the scale; before, the
 // exception left the thread and ended the program.
 TEST(Scale, MemoryRunningOutOnAResamplingThreadFailsTheScale) {
@@ -88,13 +291,6 @@ TEST(Scale, RefusesSizesBeyondTheBound) {
     const Bitmap small = Pattern(400, 2, [](int, int) { return 0u; });
     EXPECT_FALSE(ScaleBitmap(small, 0xFFFFFFFFu));
     EXPECT_FALSE(ScaleBitmap(small, 8193 * 100 + 100));  // 400 * 8194 > 32768 a side
-}
-
-Bitmap RandomPicture(int width, int height, std::uint32_t seed) {
-    std::mt19937 random(seed);
-    auto bitmap = Bitmap::Allocate({width, height});
-    for (std::size_t i = 0; i < bitmap->PixelCount(); ++i) bitmap->Pixels()[i] = random() | 0xFF000000u;
-    return std::move(*bitmap);
 }
 
 // The steps as the composition is defined: a solid background bitmap and
@@ -115,7 +311,7 @@ TEST(Compose, EqualsTheDefinedStepsBitForBit) {
             const auto expected = DefinedComposition(picture, magnification, t, desktop);
             auto copy = Bitmap::Allocate({53, 29});
             std::memcpy(copy->Pixels(), picture.Pixels(), picture.PixelCount() * 4);
-            const auto composed = ComposeWallpaperBitmap(std::move(*copy), magnification, t, desktop);
+            const auto composed = ComposeWallpaperBitmap(Picture(std::move(*copy)), magnification, t, desktop);
             ASSERT_TRUE(composed);
             ASSERT_EQ(composed->Width(), expected->Width());
             ASSERT_EQ(composed->Height(), expected->Height());
@@ -127,12 +323,13 @@ TEST(Compose, EqualsTheDefinedStepsBitForBit) {
 
 TEST(Compose, SizeFollowsTheMagnificationAndFullTransparencyIsTheDesktopColour) {
     const auto size = [](std::uint32_t magnification) {
-        auto composed = ComposeWallpaperBitmap(std::move(*CreateBlankBitmap({1000, 800})), magnification, 100, 0x256F95);
+        auto composed =
+            ComposeWallpaperBitmap(Picture(std::move(*CreateBlankBitmap({1000, 800}))), magnification, 100, 0x256F95);
         return BitmapSize{composed->Width(), composed->Height()};
     };
     EXPECT_EQ(size(50), (BitmapSize{500, 400}));
     EXPECT_EQ(size(200), (BitmapSize{2000, 1600}));
-    auto composed = ComposeWallpaperBitmap(RandomPicture(10, 10, 1), 100, 100, 0x256F95);
+    auto composed = ComposeWallpaperBitmap(Picture(RandomPicture(10, 10, 1)), 100, 100, 0x256F95);
     for (std::size_t i = 0; i < composed->PixelCount(); ++i) EXPECT_EQ(composed->Pixels()[i], 0x256F95u);
 }
 

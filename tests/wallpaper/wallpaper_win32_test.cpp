@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <ocidl.h>
+#include <olectl.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
@@ -26,7 +28,8 @@ namespace {
 
 std::string Fixture(const std::string& name) { return BuildFolder() + "\\fixtures\\" + name; }
 
-// The top-left-based pixel of a decoded picture, as a colour reference-free RGB.
+// The top-left-based pixel of a decoded picture, red, green and blue.
+std::uint32_t Rgb(const Picture& picture, int x, int y) { return picture.Rows().At(x, y) & 0x00FFFFFF; }
 std::uint32_t Rgb(const Bitmap& bitmap, int x, int y) { return bitmap.RowFromTop(y)[x] & 0x00FFFFFF; }
 
 bool Near(std::uint32_t a, std::uint32_t b, int tolerance) {
@@ -53,6 +56,32 @@ TEST(PictureDecoding, EachFormatGivesItsPixelsAtItsOwnSize) {
         EXPECT_TRUE(Near(Rgb(*picture, 34, 5), 0x00FF00, c.tolerance)) << c.file << " top right";
         EXPECT_TRUE(Near(Rgb(*picture, 5, 24), 0x0000FF, c.tolerance)) << c.file << " bottom left";
         EXPECT_TRUE(Near(Rgb(*picture, 34, 24), 0xFFFFFF, c.tolerance)) << c.file << " bottom right";
+    }
+}
+
+// A JPEG goes to the imaging component's decoder and stays in its 3-byte
+// rows: every pixel must be what the OLE loader renders of the same file.
+TEST(PictureDecoding, AJpegGivesTheOleLoadersPixels) {
+    for (const char* name : {"quad.jpg", "photo12.jpg"}) {
+        const std::string bytes = ReadFileBytes(Fixture(name));
+        const HGLOBAL block = ::GlobalAlloc(GMEM_FIXED, bytes.size());
+        std::memcpy(block, bytes.data(), bytes.size());
+        fw::ComPtr<IStream> stream;
+        ASSERT_HRESULT_SUCCEEDED(::CreateStreamOnHGlobal(block, TRUE, stream.Put()));
+        fw::ComPtr<IPicture> ole;
+        ASSERT_HRESULT_SUCCEEDED(::OleLoadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
+                                                  ole.PutVoid()));
+        const auto rendered = RenderOlePicture(ole.Get());
+        const auto decoded = LoadPictureFile(Fixture(name));
+        ASSERT_TRUE(rendered && decoded) << name;
+        EXPECT_EQ(decoded->Rows().bytesPerPixel, 3) << name << ": not the decoder's own rows";
+        ASSERT_EQ(decoded->Width(), rendered->Width()) << name;
+        ASSERT_EQ(decoded->Height(), rendered->Height()) << name;
+        int differing = 0;
+        for (int y = 0; y < rendered->Height(); ++y) {
+            for (int x = 0; x < rendered->Width(); ++x) differing += Rgb(*decoded, x, y) != Rgb(*rendered, x, y);
+        }
+        EXPECT_EQ(differing, 0) << name;
     }
 }
 
