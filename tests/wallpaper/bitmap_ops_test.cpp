@@ -78,6 +78,7 @@ TEST(Blend, FullTransparencyGivesTheBackground) {
     const auto background = CreateSolidBitmap({5, 5}, 0x00256F95);
     for (std::int32_t t : {100, 150}) {
         const auto out = BlendBitmap(picture, *background, 0, 0, t, 0xFFFFFFFF);
+        ASSERT_TRUE(out) << t;
         for (std::size_t i = 0; i < out->PixelCount(); ++i) EXPECT_EQ(out->Pixels()[i], 0x00256F95u) << t;
     }
 }
@@ -87,6 +88,7 @@ TEST(Blend, HalfOfRedOverBlueAndTheKeyPixel) {
     picture->Pixels()[1] = 0x00123456;  // the key
     const auto background = CreateSolidBitmap({2, 1}, 0x000000FF);
     const auto out = BlendBitmap(*picture, *background, 0, 0, 50, 0x00123456);
+    ASSERT_TRUE(out);
     EXPECT_EQ(out->Pixels()[0], 0x007F007Fu);  // red 127, blue 127
     EXPECT_EQ(out->Pixels()[1], 0x000000FFu);
 }
@@ -98,6 +100,7 @@ TEST(Blend, MatchesTheChannelByChannelDefinitionOverRandomPixels) {
         picture.Pixels()[0] = 0xDEADBEEF;  // one key pixel
         for (const std::int32_t t : {-10, 0, 1, 25, 33, 50, 75, 99, 100, 110}) {
             const auto out = BlendBitmap(picture, background, 0, 0, t, 0xDEADBEEF);
+            ASSERT_TRUE(out);
             for (std::size_t i = 0; i < out->PixelCount(); ++i) {
                 ASSERT_EQ(out->Pixels()[i],
                           ReferenceBlend(picture.Pixels()[i], background.Pixels()[i], t, 0xDEADBEEF))
@@ -133,15 +136,19 @@ TEST(CopyRegion, CountsRowsFromTheTopAndFillsWhatLiesOutside) {
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 3; ++x) source->RowFromTop(y)[x] = static_cast<std::uint32_t>(10 * y + x);
     const auto inside = CopyBitmapRegion(*source, 1, 1, 3, 3, 0xAA);
+    ASSERT_TRUE(inside);
     EXPECT_EQ(inside->RowFromTop(0)[0], 11u);
     EXPECT_EQ(inside->RowFromTop(1)[1], 22u);
     const auto over = CopyBitmapRegion(*source, 2, -1, 4, 1, 0xAA);
+    ASSERT_TRUE(over);
     EXPECT_EQ(over->RowFromTop(0)[0], 0xAAu);
     EXPECT_EQ(over->RowFromTop(1)[0], 2u);
     EXPECT_EQ(over->RowFromTop(1)[1], 0xAAu);
     // BlendBitmap takes its background from (x, y).
     const auto picture = CreateSolidBitmap({1, 1}, 0x00FFFFFF);
-    EXPECT_EQ(BlendBitmap(*picture, *source, 2, 1, 100, 0)->Pixels()[0], 12u);
+    const auto blended = BlendBitmap(*picture, *source, 2, 1, 100, 0);
+    ASSERT_TRUE(blended);
+    EXPECT_EQ(blended->Pixels()[0], 12u);
 }
 
 TEST(BitmapFile, HeaderAndRowsAsTheFileHoldsThem) {

@@ -293,14 +293,18 @@ TEST(Scale, RefusesSizesBeyondTheBound) {
     EXPECT_FALSE(ScaleBitmap(small, 8193 * 100 + 100));  // 400 * 8194 > 32768 a side
 }
 
-// The steps as the composition is defined: a solid background bitmap and
-// the general blend, with the scale on the side of the smaller size.
-std::optional<Bitmap> DefinedComposition(const Bitmap& picture, std::uint32_t magnification, std::int32_t t,
-                                         PixelValue background) {
-    std::optional<Bitmap> p = ScaleBitmap(picture, magnification <= 100 ? magnification : 100);
-    const auto solid = CreateSolidBitmap({p->Width(), p->Height()}, background);
-    auto blended = BlendBitmap(*p, *solid, 0, 0, t, background);
-    return magnification > 100 ? ScaleBitmap(*blended, magnification) : std::move(blended);
+// The steps as the composition is defined, from the model resampler above:
+// a solid background bitmap and the general blend, with the scale on the
+// side of the smaller size.
+Bitmap DefinedComposition(const Bitmap& picture, std::uint32_t magnification, std::int32_t t, PixelValue background) {
+    const auto scaled = [&](const Bitmap& b, bool shrink) {
+        return ModelScale(b, std::max(1, b.Width() * static_cast<int>(magnification) / 100),
+                          std::max(1, b.Height() * static_cast<int>(magnification) / 100), shrink);
+    };
+    const Bitmap p = magnification < 100 ? scaled(picture, true) : ModelScale(picture, picture.Width(), picture.Height(), true);
+    const auto solid = CreateSolidBitmap({p.Width(), p.Height()}, background);
+    auto blended = BlendBitmap(p, *solid, 0, 0, t, background);
+    return magnification > 100 ? scaled(*blended, false) : std::move(*blended);
 }
 
 TEST(Compose, EqualsTheDefinedStepsBitForBit) {
@@ -308,14 +312,14 @@ TEST(Compose, EqualsTheDefinedStepsBitForBit) {
     for (const std::uint32_t magnification : {25u, 50u, 100u, 200u}) {
         for (const std::int32_t t : {0, 40, 100}) {
             const Bitmap picture = RandomPicture(53, 29, magnification + t);
-            const auto expected = DefinedComposition(picture, magnification, t, desktop);
+            const Bitmap expected = DefinedComposition(picture, magnification, t, desktop);
             auto copy = Bitmap::Allocate({53, 29});
             std::memcpy(copy->Pixels(), picture.Pixels(), picture.PixelCount() * 4);
             const auto composed = ComposeWallpaperBitmap(Picture(std::move(*copy)), magnification, t, desktop);
             ASSERT_TRUE(composed);
-            ASSERT_EQ(composed->Width(), expected->Width());
-            ASSERT_EQ(composed->Height(), expected->Height());
-            EXPECT_EQ(std::memcmp(composed->Pixels(), expected->Pixels(), expected->PixelCount() * 4), 0)
+            ASSERT_EQ(composed->Width(), expected.Width());
+            ASSERT_EQ(composed->Height(), expected.Height());
+            EXPECT_EQ(std::memcmp(composed->Pixels(), expected.Pixels(), expected.PixelCount() * 4), 0)
                 << magnification << "% at " << t;
         }
     }
