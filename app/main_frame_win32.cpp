@@ -26,11 +26,6 @@ UINT TaskbarCreatedMessage() {
     return message;
 }
 
-HICON LoadTrayIcon(int id) {
-    return static_cast<HICON>(
-        ::LoadImageA(fw::ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_VGACOLOR));
-}
-
 void ApplyIconSize(const AppSettings& live) {
     if (live.smallIcons) {
         UseSmallDesktopIcons();
@@ -98,15 +93,13 @@ std::span<const fw::MessageEntry<CMainFrame>> CMainFrame::Messages() {
 }
 
 bool CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    tray_.OnWindowMessage(message, wParam);
     return fw::Dispatch(Messages(), this, message, wParam, lParam, result);
 }
 
 LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
     AppSettings& live = WallpaperApp::Current().Settings();
-    enabledIcon_.Reset(LoadTrayIcon(IDI_ROTATION_ENABLED));
-    disabledIcon_.Reset(LoadTrayIcon(IDI_ROTATION_DISABLED));
-    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(enabledIcon_.Get()));
-    tray_.Add(Handle(), TrayMessage(), live.rotationEnabled ? enabledIcon_.Get() : disabledIcon_.Get());
+    tray_.Add(Handle(), TrayMessage(), live.rotationEnabled);
     // A tool window never gets a taskbar button.
     ::SetWindowLongPtrA(Handle(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     RegisterBossHotkey(Handle(), live.bossHotkey, Handle());
@@ -120,8 +113,6 @@ LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
 LRESULT CMainFrame::OnDestroy(WPARAM, LPARAM) {
     if (WallpaperApp::Current().Settings().saveIconLayoutAtExit) OnSaveIconLayout();
     tray_.Delete();
-    enabledIcon_.Reset();
-    disabledIcon_.Reset();
     // Whatever the menu left them as, the icons are shown at exit.
     ShowDesktopIcons(SW_SHOW);
     ::PostQuitMessage(0);
@@ -152,7 +143,7 @@ void CMainFrame::StartWallpaperWorker(WallpaperJob job, ChangeOrder::Change chan
 }
 
 void CMainFrame::ShowRotationState(bool enabled) {
-    tray_.Show(enabled ? enabledIcon_.Get() : disabledIcon_.Get());
+    tray_.Show(enabled);
 }
 
 void CMainFrame::ToggleRotation() {
