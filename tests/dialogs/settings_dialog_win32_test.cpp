@@ -10,57 +10,22 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <thread>
 
 #include "dialogs/about_box_win32.h"
 #include "dialogs/dialog_context_win32.h"
 #include "dialogs/other_settings_page_win32.h"
 #include "dialogs/settings_dialog_win32.h"
 #include "framework/cp932_win32.h"
-#include "framework/window_win32.h"
 #include "resources/resource_ids.h"
 #include "settings/image_list.h"
 #include "settings/picture_properties_dialog_win32.h"
 #include "settings/settings_model.h"
-#include "tests/support/screenshot_win32.h"
+#include "tests/support/dialog_driver_win32.h"
 #include "tests/support/wine_support_win32.h"
 
 using namespace wine_test;
 
 namespace {
-
-// Stands in for the main window: it owns the hotkey and counts the
-// rotation ticks the dialog posts.
-class StandInMainWindow : public fw::Window {
-public:
-    StandInMainWindow() { Create("VistaloomTestMainWindow", "main", WS_POPUP, 0, 0, 0, 10, 10); }
-    int ticks = 0;
-
-protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
-        if (message != WM_TIMER || wParam != 1) return false;
-        ++ticks;
-        result = 0;
-        return true;
-    }
-};
-
-// Runs the dialog here (`run` runs it modally) while `steps` drive it from
-// another thread; the dialog is closed at the end whatever the steps did.
-INT_PTR RunDriven(fw::Dialog& dialog, const std::function<INT_PTR()>& run, const std::function<void(HWND)>& steps) {
-    std::thread driver([&] {
-        HWND window = nullptr;
-        if (WaitFor([&] { return (window = dialog.Handle()) && ::IsWindowVisible(window); })) steps(window);
-        if (::IsWindow(window)) ::PostMessageA(window, WM_CLOSE, 0, 0);
-    });
-    const INT_PTR result = run();
-    driver.join();
-    return result;
-}
-
-INT_PTR RunDriven(fw::Dialog& dialog, const std::function<void(HWND)>& steps) {
-    return RunDriven(dialog, [&] { return dialog.RunModal(nullptr); }, steps);
-}
 
 std::string TextOf(HWND window) { return WindowText(window); }
 
@@ -85,15 +50,6 @@ bool ApplyEnabled(HWND dialog) { return ::IsWindowEnabled(::GetDlgItem(dialog, I
 void Click(HWND dialog, int id) { ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 // The same for a button that opens a modal window: do not wait for it.
 void ClickLater(HWND dialog, int id) { ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
-void ShowTab(HWND dialog, int index) {
-    const HWND tabs = ::GetDlgItem(dialog, IDC_SETTINGS_TABS);
-    RECT item{};
-    ::SendMessageA(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
-    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-    ::SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::SendMessageA(tabs, WM_LBUTTONUP, 0, at);
-}
 
 HWND OwnedDialog(HWND owner) {
     HWND found = nullptr;
@@ -403,41 +359,6 @@ TEST(AboutBoxTest, ShowsTheVersionFromTheVersionResourceAndClosesOnAClick) {
                             Click(d, IDOK);
                         }),
               IDOK);
-}
-
-// For people to look at: every tab, the properties dialog and the about box,
-// in build/mingw/screenshots. Each must show drawn text, and the tabs differ.
-TEST_F(SettingsDialogTest, ScreenshotsOfEveryWindow) {
-    std::vector<Screenshot> tabs;
-    Run([&](HWND d) {
-        const char* names[] = {"settings-images", "settings-interval", "settings-boss-key", "settings-other"};
-        for (int tab = 0; tab < 4; ++tab) {
-            ShowTab(d, tab);
-            ::RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-            Screenshot shot;
-            WaitFor([&] {
-                shot = CaptureWindow(d);
-                return shot.Colours() > 20 && (tabs.empty() || !(shot == tabs.back()));
-            });
-            EXPECT_GT(shot.Colours(), 20u) << names[tab];
-            EXPECT_TRUE(SaveScreenshot(shot, names[tab]));
-            tabs.push_back(shot);
-        }
-        ShowTab(d, 0);
-    });
-    for (std::size_t i = 1; i < tabs.size(); ++i) EXPECT_FALSE(tabs[i] == tabs[i - 1]) << i;
-
-    for (const bool about : {false, true}) {
-        PicturePropertiesDialog properties;
-        AboutBox box;
-        fw::Dialog& dialog = about ? static_cast<fw::Dialog&>(box) : properties;
-        RunDriven(dialog, [&](HWND d) {
-            Screenshot shot;
-            WaitFor([&] { return (shot = CaptureWindow(d)).Colours() > 10; });
-            EXPECT_GT(shot.Colours(), 10u);
-            EXPECT_TRUE(SaveScreenshot(shot, about ? "about-box" : "picture-properties"));
-        });
-    }
 }
 
 }  // namespace
