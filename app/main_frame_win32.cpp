@@ -25,11 +25,6 @@ UINT TaskbarCreatedMessage() {
     return message;
 }
 
-HICON LoadTrayIcon(int id) {
-    return static_cast<HICON>(
-        ::LoadImageA(fw::ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_VGACOLOR));
-}
-
 // From the system folder only: a library of that name in the program's
 // folder, where anyone who can write there may put one, must never load.
 HMODULE LoadHelpViewer() {
@@ -101,15 +96,13 @@ std::span<const fw::MessageEntry<CMainFrame>> CMainFrame::Messages() {
 }
 
 bool CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    tray_.OnWindowMessage(message, wParam);
     return fw::Dispatch(Messages(), this, message, wParam, lParam, result);
 }
 
 LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
     const AppSettings& live = context_.live;
-    enabledIcon_.Reset(LoadTrayIcon(IDI_ROTATION_ENABLED));
-    disabledIcon_.Reset(LoadTrayIcon(IDI_ROTATION_DISABLED));
-    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(enabledIcon_.Get()));
-    tray_.Add(Handle(), TrayMessage(), live.rotationEnabled ? enabledIcon_.Get() : disabledIcon_.Get());
+    tray_.Add(Handle(), TrayMessage(), live.rotationEnabled);
     // A tool window never gets a taskbar button.
     ::SetWindowLongPtrA(Handle(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     {
@@ -143,8 +136,6 @@ LRESULT CMainFrame::OnClose(WPARAM wParam, LPARAM lParam) {
 LRESULT CMainFrame::OnDestroy(WPARAM, LPARAM) {
     if (context_.live.saveIconLayoutAtExit) OnSaveIconLayout();
     tray_.Delete();
-    enabledIcon_.Reset();
-    disabledIcon_.Reset();
     // Whatever the menu left them as, the icons are shown at exit.
     ShowDesktopIcons(SW_SHOW);
     ::PostQuitMessage(0);
@@ -172,7 +163,7 @@ void CMainFrame::StartWallpaperWorker(WallpaperJob job, ChangeOrder::Change chan
 }
 
 void CMainFrame::ShowRotationState(bool enabled) {
-    tray_.Show(enabled ? enabledIcon_.Get() : disabledIcon_.Get());
+    tray_.Show(enabled);
 }
 
 void CMainFrame::ToggleRotation() {

@@ -117,8 +117,6 @@ private:
     SavedWallpaperStyle savedWallpaperStyle_;
     // Shared with the workers, which may outlive this window.
     std::shared_ptr<WallpaperChanges> wallpaperChanges_ = std::make_shared<WallpaperChanges>();
-    fw::UniqueIcon enabledIcon_;
-    fw::UniqueIcon disabledIcon_;
     WindowTimer timer_{*this};
     RotationScheduler rotation_{timer_};
     int modalLoops_ = 0;

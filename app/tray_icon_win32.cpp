@@ -1,10 +1,20 @@
 #include "app/tray_icon_win32.h"
 
 #include <cstring>
+#include <utility>
 
+#include "framework/dpi_win32.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 #include "settings/settings_model.h"
+
+namespace {
+
+#ifndef WM_DPICHANGED
+constexpr UINT WM_DPICHANGED = 0x02E0;
+#endif
+
+}  // namespace
 
 void UpdateTrayMenu(HMENU menu, const AppSettings& live) {
     ::CheckMenuItem(menu, ID_TOGGLE_ROTATION, live.rotationEnabled ? MF_UNCHECKED : MF_CHECKED);
@@ -13,7 +23,22 @@ void UpdateTrayMenu(HMENU menu, const AppSettings& live) {
     ::CheckMenuItem(menu, ID_HIDE_ICONS, live.iconsHidden ? MF_CHECKED : MF_UNCHECKED);
 }
 
-void TrayIcon::Add(HWND window, UINT callbackMessage, HICON icon) {
+bool TrayIcon::LoadIcons(UINT dpi) {
+    const int size = fw::SmallIconSize(dpi);
+    if (size == iconSize_) return false;
+    fw::UniqueIcon enabled(fw::LoadIconOfSize(IDI_ROTATION_ENABLED, size));
+    fw::UniqueIcon disabled(fw::LoadIconOfSize(IDI_ROTATION_DISABLED, size));
+    if (!enabled || !disabled) return false;
+    // The window and the record let go of the old icons before they go.
+    ::SendMessageA(data_.hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(enabled.Get()));
+    data_.hIcon = enabled_ ? enabled.Get() : disabled.Get();
+    enabledIcon_ = std::move(enabled);
+    disabledIcon_ = std::move(disabled);
+    iconSize_ = size;
+    return true;
+}
+
+void TrayIcon::Add(HWND window, UINT callbackMessage, bool enabled) {
     // The record of the version with a 128-byte tip; in a 64-bit program its
     // size is 504 bytes (488 is the same record's size in a 32-bit one).
     data_.cbSize = NOTIFYICONDATAA_V2_SIZE;
@@ -21,16 +46,38 @@ void TrayIcon::Add(HWND window, UINT callbackMessage, HICON icon) {
     data_.uID = kId;
     data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data_.uCallbackMessage = callbackMessage;
-    data_.hIcon = icon;
     std::strncpy(data_.szTip, texts::kAppName, sizeof(data_.szTip) - 1);
+    enabled_ = enabled;
+    LoadIcons(fw::WindowDpi(window));
     ::Shell_NotifyIconA(NIM_ADD, &data_);
 }
 
-void TrayIcon::Show(HICON icon) {
-    data_.hIcon = icon;
+void TrayIcon::Show(bool enabled) {
+    enabled_ = enabled;
+    data_.hIcon = enabled ? enabledIcon_.Get() : disabledIcon_.Get();
     ::Shell_NotifyIconA(NIM_MODIFY, &data_);
 }
 
-void TrayIcon::AddAgain() { ::Shell_NotifyIconA(NIM_ADD, &data_); }
+void TrayIcon::AddAgain() {
+    LoadIcons(fw::WindowDpi(data_.hWnd));
+    ::Shell_NotifyIconA(NIM_ADD, &data_);
+}
 
-void TrayIcon::Delete() { ::Shell_NotifyIconA(NIM_DELETE, &data_); }
+void TrayIcon::OnWindowMessage(UINT message, WPARAM wParam) {
+    if (!data_.hWnd) return;
+    // WM_DPICHANGED carries the new DPI; after a display change the window
+    // may sit on a monitor of another DPI.
+    const bool reloaded = message == WM_DPICHANGED      ? LoadIcons(LOWORD(wParam))
+                          : message == WM_DISPLAYCHANGE ? LoadIcons(fw::WindowDpi(data_.hWnd))
+                                                        : false;
+    if (reloaded) ::Shell_NotifyIconA(NIM_MODIFY, &data_);
+}
+
+void TrayIcon::Delete() {
+    ::Shell_NotifyIconA(NIM_DELETE, &data_);
+    ::SendMessageA(data_.hWnd, WM_SETICON, ICON_SMALL, 0);
+    data_.hIcon = nullptr;
+    enabledIcon_.Reset();
+    disabledIcon_.Reset();
+    iconSize_ = 0;
+}

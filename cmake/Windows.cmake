@@ -43,6 +43,7 @@ add_library(vistaloom_win32 STATIC
     dialogs/settings_page_win32.cpp
     framework/cp932_win32.cpp
     framework/dialog_win32.cpp
+    framework/dpi_win32.cpp
     framework/message_box_win32.cpp
     framework/module_path_win32.cpp
     framework/window_win32.cpp
@@ -63,6 +64,10 @@ target_link_libraries(vistaloom_win32 PUBLIC vistaloom_core Iconmire user32 gdi3
 # The version is written once, in project(); the version resource takes it from here.
 configure_file(resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
 
+# The resource compiler reports no dependencies: the files the .rc takes in are named here.
+file(GLOB VISTALOOM_RESOURCE_FILES ${CMAKE_SOURCE_DIR}/resources/icons/*.ico)
+list(APPEND VISTALOOM_RESOURCE_FILES ${CMAKE_SOURCE_DIR}/resources/vistaloom.manifest)
+set_source_files_properties(resources/vistaloom.rc PROPERTIES OBJECT_DEPENDS "${VISTALOOM_RESOURCE_FILES}")
 add_executable(Vistaloom WIN32 app/main_win32.cpp resources/vistaloom.rc)
 target_link_libraries(Vistaloom PRIVATE vistaloom_win32)
 target_include_directories(Vistaloom PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)

@@ -6,11 +6,15 @@
 #include <vector>
 
 #include "controls/button_colours.h"
+#include "framework/dpi_win32.h"
 
 namespace {
 
 constexpr POINT kImageOrigin{3, 3};
 constexpr POINT kPressedOffset{1, 1};
+#ifndef WM_DPICHANGED_AFTERPARENT
+constexpr UINT WM_DPICHANGED_AFTERPARENT = 0x02E3;
+#endif
 
 // An icon's size is twice its hot spot.
 SIZE IconSize(HICON icon) {
@@ -72,12 +76,18 @@ void ImageButton::SetBorder(bool on, bool repaint) {
 }
 
 void ImageButton::SetIcons(int inIcon, int outIcon) {
-    const auto load = [](int id) {
-        return static_cast<HICON>(::LoadImageA(fw::ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
-    };
-    inIcon_.Reset(load(inIcon));
+    inIconId_ = inIcon;
+    outIconId_ = outIcon;
+    LoadIcons();
+}
+
+void ImageButton::LoadIcons() {
+    const int size = fw::SmallIconSize(fw::WindowDpi(Handle()));
+    inIcon_.Reset(fw::LoadIconOfSize(inIconId_, size));
     inSize_ = IconSize(inIcon_.Get());
-    outIcon_.Reset(outIcon == kGreyOutIcon ? GreyCopy(inIcon_.Get()) : outIcon ? load(outIcon) : nullptr);
+    outIcon_.Reset(outIconId_ == kGreyOutIcon ? GreyCopy(inIcon_.Get())
+                   : outIconId_               ? fw::LoadIconOfSize(outIconId_, size)
+                                              : nullptr);
     outSize_ = IconSize(outIcon_.Get());
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
@@ -130,6 +140,12 @@ bool ImageButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_LBUTTONDBLCLK:  // a double click is two presses, not one press and a double click
         result = DefaultProc(WM_LBUTTONDOWN, wParam, lParam);
         return true;
+    case BM_GETIMAGE:
+        result = wParam == IMAGE_ICON ? reinterpret_cast<LRESULT>(inIcon_.Get()) : 0;
+        return true;
+    case WM_DPICHANGED_AFTERPARENT:
+        if (inIconId_) LoadIcons();
+        break;
     case WM_GETDLGCODE:
         result = DefaultProc(message, wParam, lParam) | (defaultButton_ ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
         return true;
@@ -242,7 +258,8 @@ void ImageButton::Draw(const DRAWITEMSTRUCT& item) {
     }
     if (caption.empty()) return;
     RECT measured = text;
-    ::DrawTextA(dc, caption.c_str(), -1, &measured, DT_WORDBREAK | DT_CENTER | DT_CALCRECT);
+    // Lines break where the caption says, never to fit the width.
+    ::DrawTextA(dc, caption.c_str(), -1, &measured, DT_CENTER | DT_CALCRECT);
     const int offsetY = ((text.bottom - text.top) - (measured.bottom - measured.top)) / 2;
     text.top += offsetY + shift;
     text.bottom = text.top + (measured.bottom - measured.top);
@@ -251,10 +268,10 @@ void ImageButton::Draw(const DRAWITEMSTRUCT& item) {
         RECT raised = text;
         ::OffsetRect(&raised, 1, 1);
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNHIGHLIGHT));
-        ::DrawTextA(dc, caption.c_str(), -1, &raised, DT_WORDBREAK | DT_CENTER);
+        ::DrawTextA(dc, caption.c_str(), -1, &raised, DT_CENTER);
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNSHADOW));
     } else {
         ::SetTextColor(dc, lit ? colours_[HoverText] : colours_[RestText]);
     }
-    ::DrawTextA(dc, caption.c_str(), -1, &text, DT_WORDBREAK | DT_CENTER);
+    ::DrawTextA(dc, caption.c_str(), -1, &text, DT_CENTER);
 }

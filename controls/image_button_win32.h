@@ -1,6 +1,8 @@
 // The flat push button of the dialogs: an icon beside its caption, a raised
 // border while the mouse is over it, a sunken one while it is pressed, a
-// lighter background then, and a greyed icon at rest when it has one.
+// lighter background then, and a greyed icon at rest when it has one. The
+// icon has the small-icon size of the button's DPI; the caption is never
+// wrapped.
 #pragma once
 
 #include <windows.h>
@@ -20,7 +22,8 @@ public:
     // Takes over the dialog's push button and makes it owner-drawn.
     bool Bind(HWND dialog, int id);
     void SetBorder(bool on, bool repaint);
-    // In-icon and out-icon resource ids; 0 for no out-icon.
+    // In-icon and out-icon resource ids; 0 for no out-icon. BM_GETIMAGE
+    // answers with the in-icon.
     void SetIcons(int inIcon, int outIcon);
     // 0 on success, 3 for an index above 5, 5 for an offset outside -255..255.
     int OffsetColour(int index, int offset, bool repaint);
@@ -31,6 +34,8 @@ protected:
 
 private:
     void ResetColours();
+    // Loads the icons of SetIcons at the size of the button's DPI.
+    void LoadIcons();
     void Draw(const DRAWITEMSTRUCT& item);
     void StopHovering();
     void CreateTooltip();
@@ -39,6 +44,8 @@ private:
     bool hovered_ = false;
     bool defaultButton_ = false;
     COLORREF colours_[kColours];
+    int inIconId_ = 0;
+    int outIconId_ = 0;
     fw::UniqueIcon inIcon_;
     fw::UniqueIcon outIcon_;
     SIZE inSize_{};

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <thread>
 
 #include "app/settings_commit_win32.h"
 #include "dialogs/about_box_win32.h"
@@ -18,59 +17,16 @@
 #include "dialogs/other_settings_page_win32.h"
 #include "dialogs/settings_dialog_win32.h"
 #include "framework/cp932_win32.h"
-#include "framework/window_win32.h"
 #include "resources/resource_ids.h"
 #include "settings/image_list.h"
 #include "settings/picture_properties_dialog_win32.h"
 #include "settings/settings_model.h"
-#include "tests/support/screenshot_win32.h"
+#include "tests/support/dialog_driver_win32.h"
 #include "tests/support/wine_support_win32.h"
 
 using namespace wine_test;
 
 namespace {
-
-// Stands in for the main window, which owns the hotkey.
-class StandInMainWindow : public fw::Window {
-public:
-    StandInMainWindow() { Create("VistaloomTestMainWindow", "main", WS_POPUP, 0, 0, 0, 10, 10); }
-};
-
-// Closes every dialog of the thread, the nested ones (a message box, the
-// properties dialog a failed step left open) with the dialog itself: a
-// modal loop under another would never end.
-void CloseEveryDialog(HWND dialog) {
-    const DWORD thread = ::GetWindowThreadProcessId(dialog, nullptr);
-    while (::IsWindow(dialog)) {
-        ::EnumThreadWindows(
-            thread,
-            [](HWND window, LPARAM) -> BOOL {
-                char name[16] = {};
-                ::GetClassNameA(window, name, sizeof(name));
-                if (std::string(name) == "#32770") ::PostMessageA(window, WM_CLOSE, 0, 0);
-                return TRUE;
-            },
-            0);
-        WaitFor([&] { return !::IsWindow(dialog); }, 2000);
-    }
-}
-
-// Runs the dialog here (`run` runs it modally) while `steps` drive it from
-// another thread; the dialog is closed at the end whatever the steps did.
-INT_PTR RunDriven(fw::Dialog& dialog, const std::function<INT_PTR()>& run, const std::function<void(HWND)>& steps) {
-    std::thread driver([&] {
-        HWND window = nullptr;
-        if (WaitFor([&] { return (window = dialog.Handle()) && ::IsWindowVisible(window); })) steps(window);
-        if (window) CloseEveryDialog(window);
-    });
-    const INT_PTR result = run();
-    driver.join();
-    return result;
-}
-
-INT_PTR RunDriven(fw::Dialog& dialog, const std::function<void(HWND)>& steps) {
-    return RunDriven(dialog, [&] { return dialog.RunModal(nullptr); }, steps);
-}
 
 std::string TextOf(HWND window) { return WindowText(window); }
 
@@ -95,15 +51,6 @@ bool ApplyEnabled(HWND dialog) { return ::IsWindowEnabled(::GetDlgItem(dialog, I
 void Click(HWND dialog, int id) { ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 // The same for a button that opens a modal window: do not wait for it.
 void ClickLater(HWND dialog, int id) { ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
-void ShowTab(HWND dialog, int index) {
-    const HWND tabs = ::GetDlgItem(dialog, IDC_SETTINGS_TABS);
-    RECT item{};
-    ::SendMessageA(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
-    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-    ::SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::SendMessageA(tabs, WM_LBUTTONUP, 0, at);
-}
 
 HWND OwnedDialog(HWND owner) {
     HWND found = nullptr;
@@ -482,41 +429,6 @@ TEST(AboutBoxTest, ShowsTheVersionFromTheVersionResourceAndClosesOnAClick) {
                             Click(d, IDOK);
                         }),
               IDOK);
-}
-
-// For people to look at: every tab, the properties dialog and the about box,
-// in build/mingw/screenshots. Each must show drawn text, and the tabs differ.
-TEST_F(SettingsDialogTest, ScreenshotsOfEveryWindow) {
-    std::vector<Screenshot> tabs;
-    Run([&](HWND d) {
-        const char* names[] = {"settings-images", "settings-interval", "settings-boss-key", "settings-other"};
-        for (int tab = 0; tab < 4; ++tab) {
-            ShowTab(d, tab);
-            ::RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-            Screenshot shot;
-            WaitFor([&] {
-                shot = CaptureWindow(d);
-                return shot.Colours() > 20 && (tabs.empty() || !(shot == tabs.back()));
-            });
-            EXPECT_GT(shot.Colours(), 20u) << names[tab];
-            EXPECT_TRUE(SaveScreenshot(shot, names[tab]));
-            tabs.push_back(shot);
-        }
-        ShowTab(d, 0);
-    });
-    for (std::size_t i = 1; i < tabs.size(); ++i) EXPECT_FALSE(tabs[i] == tabs[i - 1]) << i;
-
-    for (const bool about : {false, true}) {
-        PicturePropertiesDialog properties;
-        AboutBox box;
-        fw::Dialog& dialog = about ? static_cast<fw::Dialog&>(box) : properties;
-        RunDriven(dialog, [&](HWND d) {
-            Screenshot shot;
-            WaitFor([&] { return (shot = CaptureWindow(d)).Colours() > 10; });
-            EXPECT_GT(shot.Colours(), 10u);
-            EXPECT_TRUE(SaveScreenshot(shot, about ? "about-box" : "picture-properties"));
-        });
-    }
 }
 
 }  // namespace

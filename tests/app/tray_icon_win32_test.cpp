@@ -1,0 +1,62 @@
+// The tray icon's images at the DPI of the test prefix: loaded at the
+// small-icon size of the window's DPI, and loaded again at the new size when
+// the DPI changes or the taskbar comes back. The test runs in the 96-DPI
+// and in the 144-DPI prefix.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "app/tray_icon_win32.h"
+#include "framework/handles_win32.h"
+#include "framework/window_win32.h"
+
+namespace {
+
+#ifndef WM_DPICHANGED
+constexpr UINT WM_DPICHANGED = 0x02E0;
+#endif
+
+UINT ScreenDpi() {
+    fw::WindowDc screen(nullptr);
+    return static_cast<UINT>(::GetDeviceCaps(screen.Get(), LOGPIXELSY));
+}
+
+// The side of the icon the window shows as its small icon, which the tray
+// icon keeps equal to its enabled icon; 0 for none.
+int SmallIconSide(HWND window) {
+    const auto icon = reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    ::GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+class TrayWindow : public fw::Window {
+public:
+    TrayWindow() { Create("VistaloomTestTrayWindow", "tray", WS_POPUP, 0, 0, 0, 10, 10); }
+};
+
+TEST(TrayIconDpi, IconsHaveTheSmallIconSizeOfTheDpiAndFollowItsChanges) {
+    // Windows' small icons: 16 pixels at 96 DPI, 24 at 144, 32 at 192.
+    const int expected = static_cast<int>(ScreenDpi()) / 6;
+    TrayWindow window;
+    TrayIcon tray;
+    tray.Add(window.Handle(), WM_APP, true);
+    EXPECT_EQ(SmallIconSide(window.Handle()), expected) << ScreenDpi() << " DPI";
+
+    tray.OnWindowMessage(WM_DPICHANGED, MAKEWPARAM(192, 192));
+    EXPECT_EQ(SmallIconSide(window.Handle()), 32) << "moved to a monitor of 192 DPI";
+    tray.Show(false);
+    tray.OnWindowMessage(WM_PAINT, 0);
+    EXPECT_EQ(SmallIconSide(window.Handle()), 32) << "other messages load nothing";
+
+    tray.AddAgain();
+    EXPECT_EQ(SmallIconSide(window.Handle()), expected) << "the new taskbar is at the window's own DPI";
+    tray.Delete();
+    EXPECT_EQ(SmallIconSide(window.Handle()), 0) << "the icons are gone with the tray icon";
+}
+
+}  // namespace
