@@ -10,6 +10,25 @@
 #include "settings/image_list_page_win32.h"
 #include "settings/settings_model.h"
 
+namespace {
+
+// With visual styles a page drawn in the plain dialog colour stands out of
+// the tab's own background; the theme gives it the tab's. Looked up when
+// first needed: a system without themes shows the plain colour.
+void UseTabPageBackground(HWND page) {
+    using EnableTexture = HRESULT(WINAPI*)(HWND, DWORD);
+    static const auto enable = [] {
+        const HMODULE theme = ::LoadLibraryA("uxtheme.dll");
+        return theme ? reinterpret_cast<EnableTexture>(
+                           reinterpret_cast<void (*)()>(::GetProcAddress(theme, "EnableThemeDialogTexture")))
+                     : nullptr;
+    }();
+    constexpr DWORD kEnableTab = 0x00000006;  // ETDT_ENABLETAB
+    if (enable) enable(page, kEnableTab);
+}
+
+}  // namespace
+
 void SettingsTabControl::CreatePages(DialogContext& context) {
     pages_.push_back(std::make_unique<ImageListPage>(context));
     pages_.push_back(std::make_unique<IntervalPage>(context));
@@ -21,6 +40,7 @@ void SettingsTabControl::CreatePages(DialogContext& context) {
     ::SendMessageA(Handle(), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
     for (std::size_t i = 0; i < pages_.size(); ++i) {
         pages_[i]->CreateChild(Handle());
+        UseTabPageBackground(pages_[i]->Handle());
         ::SetWindowPos(pages_[i]->Handle(), HWND_TOP, item.left, item.bottom + 1, client.right - item.left - 1,
                        client.bottom - item.bottom - 2, i == 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
     }

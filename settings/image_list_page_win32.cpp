@@ -7,6 +7,7 @@
 
 #include "dialogs/open_file_win32.h"
 #include "framework/cp932.h"
+#include "framework/dpi_win32.h"
 #include "framework/handles_win32.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
@@ -40,13 +41,15 @@ BOOL ImageListPage::OnInitDialog() {
     initialising_ = true;
     const HWND list = list_.Handle();
     ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    // In pixels of a 96 DPI screen; the titles need as many more as the DPI gives.
     const int widths[] = {150, 60, 60, 60, 500};
+    const int dpi = static_cast<int>(fw::WindowDpi(list));
     const int formats[] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_RIGHT, LVCFMT_LEFT};
     for (int column = 0; column < 5; ++column) {
         LVCOLUMNA header{};
         header.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         header.fmt = formats[column];
-        header.cx = widths[column];
+        header.cx = ::MulDiv(widths[column], dpi, 96);
         header.pszText = const_cast<char*>(texts::kColumnTexts[column]);
         ::SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&header));
     }

@@ -154,6 +154,20 @@ std::optional<std::string> Clipping(HWND control) {
         RECT format{};
         ::SendMessageA(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
         clips = tooNarrow(dc.Width(text), format.right - format.left);
+    } else if (kind == "SysHeader32") {
+        // Each column's title in its column, inside the margins the header keeps.
+        const int margin = 3 * ::GetSystemMetrics(SM_CXEDGE);
+        const int count = static_cast<int>(::SendMessageA(control, HDM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count && !clips; ++i) {
+            char title[64] = {};
+            HDITEMA item{};
+            item.mask = HDI_TEXT | HDI_WIDTH;
+            item.pszText = title;
+            item.cchTextMax = sizeof(title);
+            ::SendMessageA(control, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+            if (tooNarrow(dc.Width(title) + 2 * margin, item.cxy)) why << " (column " << i << ")";
+            clips = dc.Width(title) + 2 * margin > item.cxy;
+        }
     } else if (kind == "ComboBox") {
         COMBOBOXINFO combo{};
         combo.cbSize = sizeof(combo);
