@@ -3,16 +3,13 @@
 #include <algorithm>
 #include <numeric>
 
+#include "settings/interval_units.h"
 #include "settings/settings_model.h"
 
 std::uint32_t RotationPeriodMs(std::int32_t unit, std::int32_t value) {
-    std::int32_t low = 10, high = 60, seconds = 1;
-    if (unit == 0) {
-        low = 1, high = 24, seconds = 3600;
-    } else if (unit == 1) {
-        low = 1, high = 60, seconds = 60;
-    }
-    return static_cast<std::uint32_t>(std::clamp(value, low, high) * seconds) * 1000u;
+    const IntervalRange* range = RangeOfUnit(unit);
+    if (!range) range = RangeOfUnit(static_cast<std::int32_t>(IntervalUnit::Seconds));  // any other unit counts seconds
+    return static_cast<std::uint32_t>(std::clamp(value, range->minimum, range->maximum)) * range->secondsPerUnit * 1000u;
 }
 
 bool CommitRestartsRotation(const AppSettings& live, const AppSettings& working) {

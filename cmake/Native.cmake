@@ -14,6 +14,7 @@ add_executable(vistaloom_unit_tests
     tests/hook/desktop_item_order_test.cpp
     tests/settings/archive_test.cpp
     tests/settings/image_list_test.cpp
+    tests/settings/interval_units_test.cpp
     tests/settings/settings_model_test.cpp
     tests/settings/settings_stream_test.cpp
     tests/support/allocation_meter.cpp

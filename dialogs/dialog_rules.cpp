@@ -1,6 +1,5 @@
 #include "dialogs/dialog_rules.h"
 
-#include <algorithm>
 #include <charconv>
 
 #include "resources/texts.h"
@@ -15,20 +14,6 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
-}
-
-UnitRange RangeOfUnit(std::int32_t unit) {
-    switch (unit) {
-    case 0: return {1, 24, texts::kUnitHours};
-    case 1: return {1, 60, texts::kUnitMinutes};
-    case 2: return {10, 60, texts::kUnitSeconds};
-    default: return {0, 0, ""};
-    }
-}
-
-std::int32_t HoldToUnit(std::int32_t unit, std::int32_t value) {
-    const UnitRange range = RangeOfUnit(unit);
-    return std::min(std::max(value, range.minimum), range.maximum);
 }
 
 namespace {

@@ -9,15 +9,6 @@
 // An optional sign and decimal digits that fit 32 bits; nothing else.
 std::optional<std::int32_t> ParseInteger(std::string_view text);
 
-struct UnitRange {
-    std::int32_t minimum;
-    std::int32_t maximum;
-    const char* label;  // "時間", "分", "秒"; empty for a unit outside 0..2
-};
-UnitRange RangeOfUnit(std::int32_t unit);
-// The value raised to the minimum, then lowered to the maximum.
-std::int32_t HoldToUnit(std::int32_t unit, std::int32_t value);
-
 // Between the stored boss hotkey (low byte virtual key, high byte MOD_*:
 // Alt 1, Control 2, Shift 4, Windows 8) and the hotkey control's word (low
 // byte virtual key, high byte HOTKEYF_*: Shift 1, Control 2, Alt 4,

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "dialogs/dialog_rules.h"
+#include "settings/interval_units.h"
 #include "framework/message_box_win32.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_model.h"
@@ -84,10 +85,11 @@ void IntervalPage::Fill() {
 
 void IntervalPage::ApplyUnitRange() {
     AppSettings& working = context_.working;
-    const UnitRange range = RangeOfUnit(working.intervalUnit);
+    // A unit outside the three (a damaged file) allows no value and has no label.
+    const IntervalRange* range = RangeOfUnit(working.intervalUnit);
     working.intervalValue = HoldToUnit(working.intervalUnit, working.intervalValue);
-    ::SendMessageA(Item(IDC_INTERVAL_SPIN), UDM_SETRANGE32, range.minimum, range.maximum);
+    ::SendMessageA(Item(IDC_INTERVAL_SPIN), UDM_SETRANGE32, range ? range->minimum : 0, range ? range->maximum : 0);
     ::SendMessageA(Item(IDC_INTERVAL_SPIN), UDM_SETPOS32, 0, working.intervalValue);
-    unitLabel_ = range.label;
+    unitLabel_ = range ? range->label : "";
     Fill();
 }

@@ -155,10 +155,7 @@ void ImageListPage::OnProperties() {
     for (const int row : rows) {
         SetPictureProperties(pictures, static_cast<std::size_t>(row), dialog.displayMethod, dialog.magnification,
                              dialog.transparency);
-        // A changed row shows the short tile text until the next refresh.
-        const int method = dialog.displayMethod;
-        SetCell(row, 1, method == 0 ? texts::kMethodNone : method == 1 ? texts::kMethodTileShort
-                        : method == 2 ? texts::kMethodEnlarge : "");
+        SetCell(row, 1, ChangedRowMethodText(dialog.displayMethod));
         SetCell(row, 2, PercentText(dialog.magnification));
         SetCell(row, 3, PercentText(dialog.transparency));
     }

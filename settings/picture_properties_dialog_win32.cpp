@@ -6,6 +6,7 @@
 #include "framework/message_box_win32.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
+#include "settings/settings_model.h"
 
 PicturePropertiesDialog::PicturePropertiesDialog() : fw::Dialog(IDD_PICTURE_PROPERTIES) {}
 
@@ -17,7 +18,10 @@ BOOL PicturePropertiesDialog::OnInitDialog() {
     ::SendMessageA(Item(IDC_MAGNIFICATION_SPIN), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Item(IDC_MAGNIFICATION)), 0);
     ::SendMessageA(Item(IDC_TRANSPARENCY_SPIN), UDM_SETRANGE32, 0, 99);
     ::SendMessageA(Item(IDC_MAGNIFICATION_SPIN), UDM_SETRANGE32, 25, 400);
-    ::SendMessageA(Item(IDC_DISPLAY_METHOD), CB_SETCURSEL, displayMethod >= 0 && displayMethod <= 2 ? displayMethod : -1, 0);
+    // The items are in the order of the methods; an unknown one selects none.
+    const bool known = displayMethod >= static_cast<std::int32_t>(DisplayMethod::None) &&
+                       displayMethod <= static_cast<std::int32_t>(DisplayMethod::Enlarge);
+    ::SendMessageA(Item(IDC_DISPLAY_METHOD), CB_SETCURSEL, known ? displayMethod : -1, 0);
     ::SetDlgItemInt(Handle(), IDC_TRANSPARENCY, static_cast<UINT>(transparency), TRUE);
     ::SetDlgItemInt(Handle(), IDC_MAGNIFICATION, static_cast<UINT>(magnification), TRUE);
     return TRUE;

@@ -2,12 +2,22 @@
 
 #include "framework/cp932.h"
 #include "resources/texts.h"
+#include "settings/settings_model.h"
 
 const char* DisplayMethodText(std::int32_t method) {
-    switch (method) {
-    case 1: return texts::kMethodTile;
-    case 2: return texts::kMethodEnlarge;
+    switch (static_cast<DisplayMethod>(method)) {
+    case DisplayMethod::Tile: return texts::kMethodTile;
+    case DisplayMethod::Enlarge: return texts::kMethodEnlarge;
     default: return texts::kMethodNone;
+    }
+}
+
+const char* ChangedRowMethodText(std::int32_t method) {
+    switch (static_cast<DisplayMethod>(method)) {
+    case DisplayMethod::None: return texts::kMethodNone;
+    case DisplayMethod::Tile: return texts::kMethodTileShort;
+    case DisplayMethod::Enlarge: return texts::kMethodEnlarge;
+    default: return "";
     }
 }
 

@@ -7,6 +7,9 @@
 
 // "なし", "タイル表示" or "拡大表示"; any unknown method reads as none.
 const char* DisplayMethodText(std::int32_t method);
+// What a row the properties dialog has just changed shows until the list is
+// filled again: the short tile text, and nothing for an unknown method.
+const char* ChangedRowMethodText(std::int32_t method);
 // The part after the last backslash, and the part before it.
 std::string FileNameOf(std::string_view path);
 std::string FolderOf(std::string_view path);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "settings/settings_model.h"
+
 struct WallpaperStyleValues {
     const char* tileWallpaper;
     const char* wallpaperStyle;
@@ -11,9 +13,9 @@ struct WallpaperStyleValues {
 
 // None (and any unknown value) centred, Tile tiled, Enlarge stretched.
 constexpr WallpaperStyleValues StyleValuesFor(std::int32_t displayMethod) {
-    switch (displayMethod) {
-    case 1: return {"1", "0"};
-    case 2: return {"0", "2"};
+    switch (static_cast<DisplayMethod>(displayMethod)) {
+    case DisplayMethod::Tile: return {"1", "0"};
+    case DisplayMethod::Enlarge: return {"0", "2"};
     default: return {"0", "0"};
     }
 }

@@ -15,13 +15,6 @@ TEST(ParseInteger, AcceptsAnOptionalSignAndDigitsOnly) {
     for (const auto& [text, value] : cases) EXPECT_EQ(ParseInteger(text), value) << text;
 }
 
-TEST(UnitRange, HoldsTheValueToItsUnit) {
-    const struct {
-        std::int32_t unit, value, held;
-    } cases[] = {{0, 30, 24}, {1, 5, 5}, {2, 5, 10}, {0, 45, 24}, {1, 24, 24}, {2, 99, 60}, {0, 0, 1}, {9, 5, 0}};
-    for (const auto& c : cases) EXPECT_EQ(HoldToUnit(c.unit, c.value), c.held) << c.unit << " " << c.value;
-}
-
 TEST(HotkeyWord, ConvertsModifiersBothWaysAndKeepsTheExtendedFlagOutOfTheStoredWord) {
     EXPECT_EQ(ControlWordFromStored(0x0341), 0x0641) << "Ctrl + Alt + A";
     EXPECT_EQ(StoredHotkeyFromControl(0x0641), 0x0341);
