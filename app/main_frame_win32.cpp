@@ -14,16 +14,10 @@ namespace {
 
 constexpr char kFrameClass[] = "VistaloomMainFrame";
 constexpr UINT_PTR kRotationTimerId = 1;
-
-UINT TrayMessage() {
-    static const UINT message = ::RegisterWindowMessageA(texts::kTrayMessage);
-    return message;
-}
-
-UINT TaskbarCreatedMessage() {
-    static const UINT message = ::RegisterWindowMessageA(texts::kTaskbarCreated);
-    return message;
-}
+// Once, a second after a new taskbar: the shell's new desktop needs that
+// long before it answers, and the program must not wait for it meanwhile.
+constexpr UINT_PTR kNewShellTimerId = 2;
+constexpr UINT kNewShellDelayMs = 1000;
 
 // From the system folder only: a library of that name in the program's
 // folder, where anyone who can write there may put one, must never load.
@@ -69,8 +63,8 @@ std::span<const fw::MessageEntry<CMainFrame>> CMainFrame::Messages() {
         fw::OnMessage(WM_DESTROY, &CMainFrame::OnDestroy),
         fw::OnMessage(WM_QUERYENDSESSION, &CMainFrame::OnQueryEndSession),
         fw::OnMessage(WM_ENDSESSION, &CMainFrame::OnEndSession),
-        fw::OnMessage(TrayMessage(), &CMainFrame::OnTrayNotify),
-        fw::OnMessage(TaskbarCreatedMessage(), &CMainFrame::OnTaskbarCreated),
+        fw::OnMessage(kTrayCallback, &CMainFrame::OnTrayNotify),
+        fw::OnMessage(kTaskbarCreated, &CMainFrame::OnTaskbarCreated),
         fw::OnMessage(WM_TIMER, &CMainFrame::OnTimer),
         fw::OnMessage(WM_HOTKEY, &CMainFrame::OnBossKey),
         fw::OnCommand(ID_SHOW_SETTINGS, &CMainFrame::OnShowSettings),
@@ -102,7 +96,7 @@ bool CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
 
 LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
     const AppSettings& live = context_.live;
-    tray_.Add(Handle(), TrayMessage(), live.rotationEnabled);
+    tray_.Add(Handle(), live.rotationEnabled);
     // A tool window never gets a taskbar button.
     ::SetWindowLongPtrA(Handle(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     {
@@ -185,8 +179,14 @@ void CMainFrame::RotationTick() {
     }
 }
 
-LRESULT CMainFrame::OnTimer(WPARAM, LPARAM) {
-    RotationTick();
+LRESULT CMainFrame::OnTimer(WPARAM id, LPARAM) {
+    if (id == kNewShellTimerId) {
+        ::KillTimer(Handle(), kNewShellTimerId);
+        UseDesktopIconSize(context_.live.smallIcons != 0);
+        ShowDesktopIcons(context_.live.iconsHidden ? SW_HIDE : SW_SHOWNORMAL);
+    } else {
+        RotationTick();
+    }
     return 0;
 }
 
@@ -212,12 +212,10 @@ void CMainFrame::ShowTrayMenu() {
     ::PostMessageA(Handle(), WM_NULL, 0, 0);
 }
 
+// The tray icon adds itself again; the desktop options follow when the
+// shell's new desktop answers.
 LRESULT CMainFrame::OnTaskbarCreated(WPARAM, LPARAM) {
-    const AppSettings& live = context_.live;
-    tray_.AddAgain();
-    ::Sleep(1000);  // the new shell's desktop needs a moment before it answers
-    UseDesktopIconSize(live.smallIcons != 0);
-    ShowDesktopIcons(live.iconsHidden ? SW_HIDE : SW_SHOWNORMAL);
+    ::SetTimer(Handle(), kNewShellTimerId, kNewShellDelayMs, nullptr);
     return 0;
 }
 

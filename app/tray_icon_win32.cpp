@@ -38,7 +38,7 @@ bool TrayIcon::LoadIcons(UINT dpi) {
     return true;
 }
 
-void TrayIcon::Add(HWND window, UINT callbackMessage, bool enabled) {
+void TrayIcon::Add(HWND window, bool enabled, UINT callbackMessage) {
     // The record of the version with a 128-byte tip; in a 64-bit program its
     // size is 504 bytes (488 is the same record's size in a 32-bit one).
     data_.cbSize = NOTIFYICONDATAA_V2_SIZE;
@@ -65,6 +65,10 @@ void TrayIcon::AddAgain() {
 
 void TrayIcon::OnWindowMessage(UINT message, WPARAM wParam) {
     if (!data_.hWnd) return;
+    if (message == kTaskbarCreated) {
+        AddAgain();
+        return;
+    }
     // WM_DPICHANGED carries the new DPI; after a display change the window
     // may sit on a monitor of another DPI.
     const bool reloaded = message == WM_DPICHANGED      ? LoadIcons(LOWORD(wParam))

@@ -33,7 +33,7 @@ std::optional<LRESULT> Ask(HWND listView, UINT message, WPARAM wParam, LPARAM lP
 // own procedure does not know the message and answers 0.
 bool SubclassAnswers(HWND listView) {
     for (int check = 0; check < kSubclassChecks; ++check) {
-        const auto answer = AskDesktopListView(listView, ListViewMessages::Get().getItemPosX, static_cast<WPARAM>(-1));
+        const auto answer = AskDesktopListView(listView, list_view_protocol::kGetItemPosX, static_cast<WPARAM>(-1));
         if (!answer) return false;
         if (static_cast<int>(*answer) == -1) return true;
         ::Sleep(kSubclassCheckMs);
@@ -48,21 +48,11 @@ void SetDesktopListViewStyle(std::uint32_t (*newStyle)(std::uint32_t)) {
     const auto style = static_cast<std::uint32_t>(::GetWindowLongA(listView, GWL_STYLE));
     const DesktopBracket bracket(listView);
     if (!bracket.InPlace()) return;
-    AskDesktopListView(listView, ListViewMessages::Get().setWindowLong, static_cast<WPARAM>(GWL_STYLE),
+    AskDesktopListView(listView, list_view_protocol::kSetWindowLong, static_cast<WPARAM>(GWL_STYLE),
                        static_cast<LPARAM>(static_cast<LONG>(newStyle(style))));
 }
 
 }  // namespace
-
-const ListViewMessages& ListViewMessages::Get() {
-    namespace p = list_view_protocol;
-    static const ListViewMessages messages{
-        ::RegisterWindowMessageA(p::kGetItemPosX),  ::RegisterWindowMessageA(p::kGetItemPosY),
-        ::RegisterWindowMessageA(p::kGetItemWidth), ::RegisterWindowMessageA(p::kGetText),
-        ::RegisterWindowMessageA(p::kSetWindowLong), ::RegisterWindowMessageA(p::kSortItems),
-    };
-    return messages;
-}
 
 HWND FindDesktopListView() { return FindDesktopListViewWindow(); }
 
@@ -123,7 +113,7 @@ void FitDesktopIconColumn() {
         const DesktopBracket bracket(listView);
         if (!bracket.InPlace()) return;
         for (int i = 0; i < count; ++i) {
-            const auto width = AskDesktopListView(listView, ListViewMessages::Get().getItemWidth, static_cast<WPARAM>(i));
+            const auto width = AskDesktopListView(listView, list_view_protocol::kGetItemWidth, static_cast<WPARAM>(i));
             if (!width) return;
             widest = std::max(widest, desktop_rules::WidthOf(*width));
         }
@@ -140,11 +130,11 @@ void SortDesktopIcons(IconSortKind kind) {
     const DesktopBracket bracket(listView);
     if (!bracket.InPlace()) return;
     ::Sleep(kSubclassWaitMs);  // the shell's sort gathers the desktop first: give it longer
-    Ask(listView, ListViewMessages::Get().sortItems, static_cast<WPARAM>(kind), 0, kSortTimeoutMs);
+    Ask(listView, list_view_protocol::kSortItems, static_cast<WPARAM>(kind), 0, kSortTimeoutMs);
 }
 
 std::optional<std::string> ReadDesktopIconText(HWND listView, int index) {
-    const auto answer = AskDesktopListView(listView, ListViewMessages::Get().getText, static_cast<WPARAM>(index));
+    const auto answer = AskDesktopListView(listView, list_view_protocol::kGetText, static_cast<WPARAM>(index));
     const auto atom = static_cast<ATOM>(answer.value_or(0) & 0xFFFF);
     if (!atom) return std::nullopt;
     char name[260] = {};

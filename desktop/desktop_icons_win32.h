@@ -57,9 +57,3 @@ void SortDesktopIcons(IconSortKind kind);
 // Inside a bracket: the text of an item, read from the atom the shell sent
 // (and deleted); nothing when no text was delivered.
 std::optional<std::string> ReadDesktopIconText(HWND listView, int index);
-
-// The registered message numbers the program sends itself.
-struct ListViewMessages {
-    UINT getItemPosX, getItemPosY, getItemWidth, getText, setWindowLong, sortItems;
-    static const ListViewMessages& Get();
-};

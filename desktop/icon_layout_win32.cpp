@@ -5,6 +5,7 @@
 
 #include "desktop/desktop_icons_win32.h"
 #include "desktop/desktop_rules.h"
+#include "hook/list_view_protocol.h"
 #include "settings/settings_model.h"
 
 void SaveIconLayout(IconLayout& layout) {
@@ -19,7 +20,7 @@ void SaveIconLayout(IconLayout& layout) {
     {
         const DesktopBracket bracket(listView);
         if (!bracket.InPlace()) return;
-        const auto& messages = ListViewMessages::Get();
+        namespace p = list_view_protocol;
         for (int index = -1;;) {
             const auto next = AskDesktopListView(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_ALL);
             if (!next) return;
@@ -28,8 +29,8 @@ void SaveIconLayout(IconLayout& layout) {
             if (static_cast<int>(*next) <= index) return;
             index = static_cast<int>(*next);
             ++items;
-            const auto x = AskDesktopListView(listView, messages.getItemPosX, static_cast<WPARAM>(index));
-            const auto y = AskDesktopListView(listView, messages.getItemPosY, static_cast<WPARAM>(index));
+            const auto x = AskDesktopListView(listView, p::kGetItemPosX, static_cast<WPARAM>(index));
+            const auto y = AskDesktopListView(listView, p::kGetItemPosY, static_cast<WPARAM>(index));
             if (!x || !y) return;
             if (auto text = ReadDesktopIconText(listView, index)) {
                 fresh.Insert({static_cast<std::int32_t>(*x), static_cast<std::int32_t>(*y), std::move(*text)});

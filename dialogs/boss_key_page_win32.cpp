@@ -11,7 +11,7 @@
 bool HotKeyField::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN) return false;
     result = DefaultProc(message, wParam, lParam);
-    ::SendMessageA(::GetParent(Handle()), ChangedParameterMessage(), 0, 0);
+    ::SendMessageA(::GetParent(Handle()), kChangedParameter, 0, 0);
     return true;
 }
 
@@ -33,7 +33,7 @@ BOOL BossKeyPage::OnInitDialog() {
 
 bool BossKeyPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     static const fw::MessageEntry<BossKeyPage> map[] = {
-        fw::OnMessage(ChangedParameterMessage(), &BossKeyPage::OnHotkeyChanged),
+        fw::OnMessage(kChangedParameter, &BossKeyPage::OnHotkeyChanged),
         fw::OnCommand(IDC_BOSS_BROWSE, &BossKeyPage::OnBrowse),
         fw::OnNotification(IDC_BOSS_PICTURE, EN_CHANGE, &BossKeyPage::OnFieldChanged),
         fw::OnCommand(IDC_BOSS_PAUSE, &BossKeyPage::OnFieldChanged),

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "framework/registered_message_win32.h"
+
 class AppSettings;
 
 struct DialogContext {
@@ -17,5 +19,6 @@ struct DialogContext {
     std::function<void(HWND owner)> commit;
 };
 
-// The registered change notice that pages send up to the dialog.
-UINT ChangedParameterMessage();
+// The change notice a page sends its parent, the tab control, after it has
+// changed the working copy, and the tab control the dialog; both parameters 0.
+inline const fw::RegisteredMessage kChangedParameter{"WM_CHANGED_PARAMETER"};

@@ -51,8 +51,8 @@ void SettingsTabControl::BeforeCommit() {
 }
 
 bool SettingsTabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (message == ChangedParameterMessage()) {
-        ::SendMessageA(::GetParent(Handle()), ChangedParameterMessage(), 0, 0);
+    if (message == kChangedParameter) {
+        ::SendMessageA(::GetParent(Handle()), kChangedParameter, 0, 0);
         result = 0;
         return true;
     }
@@ -94,7 +94,7 @@ BOOL SettingsDialog::OnInitDialog() {
 
 bool SettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     static const fw::MessageEntry<SettingsDialog> map[] = {
-        fw::OnMessage(ChangedParameterMessage(), &SettingsDialog::OnChanged),
+        fw::OnMessage(kChangedParameter, &SettingsDialog::OnChanged),
         fw::OnCommand(IDC_SETTINGS_OK, &SettingsDialog::OnCommitAndClose),
         fw::OnCommand(IDC_SETTINGS_APPLY, &SettingsDialog::OnApply),
         fw::OnCommand(IDC_SETTINGS_CANCEL, &SettingsDialog::OnCancel),

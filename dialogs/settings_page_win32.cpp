@@ -1,12 +1,6 @@
 #include "dialogs/settings_page_win32.h"
 
-#include "resources/texts.h"
-
-UINT ChangedParameterMessage() {
-    static const UINT message = ::RegisterWindowMessageA(texts::kChangedParameter);
-    return message;
-}
 
 void SettingsPage::NotifyChange() const {
-    if (!initialising_) ::SendMessageA(::GetParent(Handle()), ChangedParameterMessage(), 0, 0);
+    if (!initialising_) ::SendMessageA(::GetParent(Handle()), kChangedParameter, 0, 0);
 }

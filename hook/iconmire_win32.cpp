@@ -22,23 +22,7 @@ WNDPROC savedListViewProc = nullptr;
 // waited for: the library's detach puts it back if the shell unloads it.
 constexpr UINT kUnsubclassTimeoutMs = 5000;
 
-struct Messages {
-    UINT unsubclass, subclass, getItemPosY, getItemPosX, sortItems, getLParam, getText, setWindowLong,
-        getItemWidth;
-} messages{};
-
-void RegisterMessages() {
-    namespace p = list_view_protocol;
-    messages.unsubclass = ::RegisterWindowMessageA(p::kUnsubclass);
-    messages.subclass = ::RegisterWindowMessageA(p::kSubclass);
-    messages.getItemPosY = ::RegisterWindowMessageA(p::kGetItemPosY);
-    messages.getItemPosX = ::RegisterWindowMessageA(p::kGetItemPosX);
-    messages.sortItems = ::RegisterWindowMessageA(p::kSortItems);
-    messages.getLParam = ::RegisterWindowMessageA(p::kGetLParam);
-    messages.getText = ::RegisterWindowMessageA(p::kGetText);
-    messages.setWindowLong = ::RegisterWindowMessageA(p::kSetWindowLong);
-    messages.getItemWidth = ::RegisterWindowMessageA(p::kGetItemWidth);
-}
+namespace p = list_view_protocol;
 
 // Every answer of the protocol is a 32-bit value.
 LRESULT Answer(LONG value) { return static_cast<LRESULT>(value); }
@@ -86,27 +70,27 @@ LRESULT SortItems(HWND window, WPARAM kind) {
 }
 
 LRESULT HandleListViewMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == messages.unsubclass) {
+    if (message == p::kUnsubclass) {
         RemoveListViewSubclass();
         return 1;
     }
-    if (message == messages.getItemWidth) {
+    if (message == p::kGetItemWidth) {
         RECT bounds{};
         bounds.left = LVIR_BOUNDS;
         ::SendMessageA(window, LVM_GETITEMRECT, wParam, reinterpret_cast<LPARAM>(&bounds));
         return Answer(bounds.right - bounds.left);
     }
-    if (message == messages.getItemPosX) return ItemPosition(window, wParam, false);
-    if (message == messages.getItemPosY) return ItemPosition(window, wParam, true);
-    if (message == messages.sortItems) return SortItems(window, wParam);
-    if (message == messages.getLParam) {
+    if (message == p::kGetItemPosX) return ItemPosition(window, wParam, false);
+    if (message == p::kGetItemPosY) return ItemPosition(window, wParam, true);
+    if (message == p::kSortItems) return SortItems(window, wParam);
+    if (message == p::kGetLParam) {
         LVITEMA item{};
         item.mask = LVIF_PARAM;
         item.iItem = static_cast<int>(wParam);
         ::SendMessageA(window, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
         return Answer(static_cast<LONG>(item.lParam));
     }
-    if (message == messages.getText) {
+    if (message == p::kGetText) {
         char text[260] = {};
         LVITEMA item{};
         item.mask = LVIF_TEXT;
@@ -117,7 +101,7 @@ LRESULT HandleListViewMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         text[sizeof(text) - 1] = '\0';
         return Answer(::GlobalAddAtomA(text));  // 0 for a text over 255 bytes
     }
-    if (message == messages.setWindowLong) {
+    if (message == p::kSetWindowLong) {
         // Only the style: no other process may replace this window's
         // procedure or data through the shell's own hands.
         if (static_cast<int>(wParam) != GWL_STYLE) return 0;
@@ -140,7 +124,7 @@ LRESULT CALLBACK DesktopListViewProc(HWND window, UINT message, WPARAM wParam, L
 
 LRESULT CALLBACK SubclassHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
     const auto* msg = reinterpret_cast<const MSG*>(lParam);
-    if (!savedListViewProc && code >= 0 && msg && msg->message == messages.subclass) {
+    if (!savedListViewProc && code >= 0 && msg && msg->message == p::kSubclass) {
         InstallListViewSubclass(GetDesktopListView());
     }
     return ::CallNextHookEx(hookHandle, code, wParam, lParam);
@@ -158,12 +142,12 @@ BOOL BeginSubclassDesktopListView() {
     hookHandle = ::SetWindowsHookExA(WH_GETMESSAGE, &SubclassHookProc, moduleInstance, thread);
     // Without the hook nothing would take the request: say so.
     if (!hookHandle) return FALSE;
-    return ::PostThreadMessageA(thread, messages.subclass, 0, 0);
+    return ::PostThreadMessageA(thread, p::kSubclass, 0, 0);
 }
 
 BOOL EndSubclassDesktopListView() {
     DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutA(GetDesktopListView(), messages.unsubclass, 0, 0, SMTO_ABORTIFHUNG, kUnsubclassTimeoutMs,
+    ::SendMessageTimeoutA(GetDesktopListView(), p::kUnsubclass, 0, 0, SMTO_ABORTIFHUNG, kUnsubclassTimeoutMs,
                           &ignored);
     const BOOL result = ::UnhookWindowsHookEx(hookHandle);
     hookHandle = nullptr;
@@ -174,7 +158,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         moduleInstance = instance;
         ::DisableThreadLibraryCalls(instance);
-        RegisterMessages();
+        // The numbers are known from the load on, as every copy needs them.
+        for (const fw::RegisteredMessage* message : {&p::kUnsubclass, &p::kSubclass, &p::kGetItemPosY, &p::kGetItemPosX,
+                                                     &p::kSortItems, &p::kGetLParam, &p::kGetText, &p::kSetWindowLong,
+                                                     &p::kGetItemWidth}) {
+            static_cast<void>(static_cast<UINT>(*message));
+        }
     } else if (reason == DLL_PROCESS_DETACH) {
         // Put the list view's own procedure back before this code goes away.
         if (savedListViewProc) RemoveListViewSubclass();

@@ -48,12 +48,6 @@ inline constexpr char kVersionSeparator[] = " Ver. ";
 inline constexpr char kProgramFile[] = "\\Vistaloom.exe";
 inline constexpr char kStartupShortcut[] = "\\Vistaloom.lnk";
 
-// Registered window messages.
-inline constexpr char kTrayMessage[] = "WM_NOTIFY_TRAYICON";
-inline constexpr char kTaskbarCreated[] = "TaskbarCreated";
-inline constexpr char kChangedParameter[] = "WM_CHANGED_PARAMETER";
-inline constexpr char kDropListFile[] = "WM_DROP_LIST_FILE";
-
 inline constexpr char kHelpFile[] = "Vistaloom.chm";
 
 }  // namespace texts

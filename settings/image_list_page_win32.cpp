@@ -16,14 +16,9 @@
 #include "settings/picture_properties_dialog_win32.h"
 #include "settings/picture_texts.h"
 
-UINT DropListFileMessage() {
-    static const UINT message = ::RegisterWindowMessageA(texts::kDropListFile);
-    return message;
-}
-
 bool DropFileListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message != WM_DROPFILES) return false;
-    ::SendMessageA(::GetParent(Handle()), DropListFileMessage(), wParam, 0);
+    ::SendMessageA(::GetParent(Handle()), kDropListFile, wParam, 0);
     result = DefaultProc(message, wParam, lParam);
     ::DragFinish(reinterpret_cast<HDROP>(wParam));
     return true;
@@ -69,7 +64,7 @@ bool ImageListPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         fw::OnCommand(IDC_PICTURE_ADD_FOLDER, &ImageListPage::OnAddFolder),
         fw::OnCommand(IDC_PICTURE_PROPERTIES, &ImageListPage::OnProperties),
         fw::OnCommand(IDC_PICTURE_DELETE, &ImageListPage::OnDelete),
-        fw::OnMessage(DropListFileMessage(), &ImageListPage::OnDrop),
+        fw::OnMessage(kDropListFile, &ImageListPage::OnDrop),
     };
     return fw::Dispatch(map, this, message, wParam, lParam, result);
 }

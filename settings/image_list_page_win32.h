@@ -8,6 +8,7 @@
 
 #include "controls/image_button_win32.h"
 #include "dialogs/settings_page_win32.h"
+#include "framework/registered_message_win32.h"
 #include "framework/window_win32.h"
 
 // A list view that hands files dropped on it to its parent.
@@ -16,8 +17,9 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 };
 
-// The registered message with which the list passes a drop handle on.
-UINT DropListFileMessage();
+// With which the list passes the drop handle of a WM_DROPFILES on to its
+// parent, the page, synchronously: wParam the handle, lParam 0; answered 0.
+inline const fw::RegisteredMessage kDropListFile{"WM_DROP_LIST_FILE"};
 
 class ImageListPage : public SettingsPage {
 public:

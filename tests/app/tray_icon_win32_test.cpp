@@ -44,7 +44,7 @@ TEST(TrayIconDpi, IconsHaveTheSmallIconSizeOfTheDpiAndFollowItsChanges) {
     const int expected = static_cast<int>(ScreenDpi()) / 6;
     TrayWindow window;
     TrayIcon tray;
-    tray.Add(window.Handle(), WM_APP, true);
+    tray.Add(window.Handle(), true, WM_APP);
     EXPECT_EQ(SmallIconSide(window.Handle()), expected) << ScreenDpi() << " DPI";
 
     tray.OnWindowMessage(WM_DPICHANGED, MAKEWPARAM(192, 192));
@@ -53,7 +53,7 @@ TEST(TrayIconDpi, IconsHaveTheSmallIconSizeOfTheDpiAndFollowItsChanges) {
     tray.OnWindowMessage(WM_PAINT, 0);
     EXPECT_EQ(SmallIconSide(window.Handle()), 32) << "other messages load nothing";
 
-    tray.AddAgain();
+    tray.OnWindowMessage(kTaskbarCreated, 0);
     EXPECT_EQ(SmallIconSide(window.Handle()), expected) << "the new taskbar is at the window's own DPI";
     tray.Delete();
     EXPECT_EQ(SmallIconSide(window.Handle()), 0) << "the icons are gone with the tray icon";

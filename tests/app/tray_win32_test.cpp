@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/tray_icon_win32.h"
+#include "desktop/desktop_icons_win32.h"
 #include "framework/handles_win32.h"
 #include "resources/resource_ids.h"
 #include "settings/image_list.h"
@@ -194,10 +195,11 @@ TEST_F(RunningProgram, ExitShowsHiddenDesktopIconsAndTheTaskbarComingBackKeepsTh
     icon.uID = 1;
     ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &icon));
     ASSERT_TRUE(TrayShows(TrayState::None));
+    ::ShowWindow(FindDesktopListView(), SW_SHOW);  // the new shell shows its icons
     DWORD_PTR answer = 0;
     ::SendMessageTimeoutA(frame, Registered("TaskbarCreated"), 0, 0, SMTO_NORMAL, kTimeoutMs, &answer);
     EXPECT_TRUE(TrayShows(TrayState::Disabled)) << "the icon comes back as it was";
-    EXPECT_EQ(shell.Ask(fake_shell::kVisible), 0);
+    EXPECT_TRUE(WaitFor([&] { return shell.Ask(fake_shell::kVisible) == 0; })) << "hidden icons are hidden again";
 
     CloseAndExpectExit(program, frame);
     EXPECT_EQ(shell.Ask(fake_shell::kVisible), 1);

@@ -10,7 +10,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!BeginSubclassDesktopListView()) return 1;
     // The subclass answers the position of index -1 with -1, the list view
     // itself with 0.
-    const UINT probe = ::RegisterWindowMessageA(list_view_protocol::kGetItemPosX);
+    const UINT probe = list_view_protocol::kGetItemPosX;
     for (int tries = 0; tries < 500; ++tries) {
         DWORD_PTR answer = 0;
         ::SendMessageTimeoutA(GetDesktopListView(), probe, static_cast<WPARAM>(-1), 0, SMTO_ABORTIFHUNG, 5000, &answer);

@@ -12,10 +12,8 @@ namespace p = list_view_protocol;
 
 namespace {
 
-UINT Message(const char* name) { return ::RegisterWindowMessageA(name); }
-
-LRESULT Send(const char* name, WPARAM wParam = 0, LPARAM lParam = 0) {
-    return ::SendMessageA(GetDesktopListView(), Message(name), wParam, lParam);
+LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return ::SendMessageA(GetDesktopListView(), message, wParam, lParam);
 }
 
 // Subclasses and waits until the fake shell has taken the request.
@@ -113,7 +111,7 @@ TEST_F(Protocol, BracketsRepeatAndASecondSubclassRequestChangesNothing) {
     }
     Begin(shell);
     const DWORD thread = ::GetWindowThreadProcessId(GetDesktopListView(), nullptr);
-    ASSERT_TRUE(::PostThreadMessageA(thread, Message(p::kSubclass), 0, 0));
+    ASSERT_TRUE(::PostThreadMessageA(thread, p::kSubclass, 0, 0));
     ASSERT_TRUE(shell.Drain());
     EXPECT_EQ(Send(p::kGetItemPosY, 1), 40);
     EXPECT_TRUE(EndSubclassDesktopListView());
