@@ -60,13 +60,17 @@ void ImageButton::ResetColours() {
     }
 }
 
-bool ImageButton::Bind(HWND dialog, int id) {
+bool ImageButton::Bind(HWND dialog, int id, const ImageButtonStyle& look) {
     const HWND button = ::GetDlgItem(dialog, id);
     if (!Subclass(button)) return false;
     const LONG style = ::GetWindowLongA(button, GWL_STYLE);
     defaultButton_ = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
     ::SetWindowLongA(button, GWL_STYLE, (style & ~BS_TYPEMASK) | BS_OWNERDRAW);
     ::SetWindowPos(button, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    SetBorder(look.border, false);
+    SetIcons(look.inIcon, look.outIcon);
+    OffsetColour(HoverBackground, look.hoverLighter, false);
+    if (look.tooltip) SetTooltipText(look.tooltip, true);
     return true;
 }
 
@@ -85,7 +89,7 @@ void ImageButton::LoadIcons() {
     const int size = fw::SmallIconSize(fw::WindowDpi(Handle()));
     inIcon_.Reset(fw::LoadIconOfSize(inIconId_, size));
     inSize_ = IconSize(inIcon_.Get());
-    outIcon_.Reset(outIconId_ == kGreyOutIcon ? GreyCopy(inIcon_.Get())
+    outIcon_.Reset(outIconId_ == ImageButtonStyle::kGreyOutIcon ? GreyCopy(inIcon_.Get())
                    : outIconId_               ? fw::LoadIconOfSize(outIconId_, size)
                                               : nullptr);
     outSize_ = IconSize(outIcon_.Get());

@@ -10,17 +10,28 @@
 #include "framework/handles_win32.h"
 #include "framework/window_win32.h"
 
+// How one button of a dialog looks: what every dialog of the program asks
+// for is the default but the icons.
+struct ImageButtonStyle {
+    static constexpr int kGreyOutIcon = -2;  // as out-icon: a grey copy of the in-icon
+
+    int inIcon = 0;                // icon resource shown while hovered or pressed, and at rest without an out-icon
+    int outIcon = 0;               // shown at rest; 0 for none
+    bool border = true;            // raised while hovered, sunken while pressed
+    int hoverLighter = 30;         // how much lighter the background is while hovered or pressed
+    const char* tooltip = nullptr;
+};
+
 class ImageButton : public fw::Window {
 public:
-    // The out-icon value that makes a grey copy of the in-icon.
-    static constexpr int kGreyOutIcon = -2;
     enum Colour { HoverBackground, HoverText, RestBackground, RestText, FocusBackground, FocusText, kColours };
 
     ImageButton();
     ~ImageButton() override;
 
-    // Takes over the dialog's push button and makes it owner-drawn.
-    bool Bind(HWND dialog, int id);
+    // Takes over the dialog's push button, makes it owner-drawn and gives it
+    // the style.
+    bool Bind(HWND dialog, int id, const ImageButtonStyle& style);
     void SetBorder(bool on, bool repaint);
     // In-icon and out-icon resource ids; 0 for no out-icon. BM_GETIMAGE
     // answers with the in-icon.

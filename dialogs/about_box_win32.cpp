@@ -34,10 +34,7 @@ std::string VersionString(const std::vector<char>& data, const char* key) {
 AboutBox::AboutBox() : fw::Dialog(IDD_ABOUT) {}
 
 BOOL AboutBox::OnInitDialog() {
-    face_.Bind(Handle(), IDOK);
-    face_.SetIcons(IDI_ABOUT, 0);
-    face_.SetBorder(true, false);
-    face_.OffsetColour(ImageButton::HoverBackground, 30, false);
+    face_.Bind(Handle(), IDOK, {.inIcon = IDI_ABOUT});
     const std::string program = ModulePath();
     DWORD ignored = 0;
     std::vector<char> data(::GetFileVersionInfoSizeA(program.c_str(), &ignored));

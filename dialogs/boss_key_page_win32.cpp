@@ -19,12 +19,8 @@ BossKeyPage::BossKeyPage(DialogContext& context) : SettingsPage(IDD_BOSS_KEY_PAG
 
 BOOL BossKeyPage::OnInitDialog() {
     hotkey_.Subclass(Item(IDC_BOSS_HOTKEY));
-    browse_.Bind(Handle(), IDC_BOSS_BROWSE);
     initialising_ = true;
-    browse_.SetBorder(true, false);
-    browse_.SetIcons(IDI_BROWSE, 0);
-    browse_.OffsetColour(ImageButton::HoverBackground, 30, false);
-    browse_.SetTooltipText(texts::kBrowseTip, true);
+    browse_.Bind(Handle(), IDC_BOSS_BROWSE, {.inIcon = IDI_BROWSE, .tooltip = texts::kBrowseTip});
     ::SendMessageA(Item(IDC_BOSS_HOTKEY), HKM_SETHOTKEY, ControlWordFromStored(context_.working.bossHotkey), 0);
     Fill();
     initialising_ = false;

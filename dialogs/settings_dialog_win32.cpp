@@ -76,10 +76,7 @@ BOOL SettingsDialog::OnInitDialog() {
     const int ids[] = {IDC_SETTINGS_OK, IDC_SETTINGS_APPLY, IDC_SETTINGS_CANCEL};
     const int icons[] = {IDI_OK, IDI_APPLY, IDI_CANCEL};
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        buttons_[i].Bind(Handle(), ids[i]);
-        buttons_[i].SetBorder(true, false);
-        buttons_[i].SetIcons(icons[i], ImageButton::kGreyOutIcon);
-        buttons_[i].OffsetColour(ImageButton::HoverBackground, 30, false);
+        buttons_[i].Bind(Handle(), ids[i], {.inIcon = icons[i], .outIcon = ImageButtonStyle::kGreyOutIcon});
     }
     ::EnableWindow(Item(IDC_SETTINGS_APPLY), FALSE);
     for (int i = 0; i < 4; ++i) {

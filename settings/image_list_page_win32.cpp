@@ -31,7 +31,9 @@ BOOL ImageListPage::OnInitDialog() {
         int id, icon;
     } buttons[] = {{IDC_PICTURE_ADD_FOLDER, IDI_ADD_FOLDER}, {IDC_PICTURE_PROPERTIES, IDI_PROPERTIES},
                    {IDC_PICTURE_DELETE, IDI_DELETE}, {IDC_PICTURE_ADD, IDI_ADD}};
-    for (std::size_t i = 0; i < buttons_.size(); ++i) buttons_[i].Bind(Handle(), buttons[i].id);
+    for (std::size_t i = 0; i < buttons_.size(); ++i) {
+        buttons_[i].Bind(Handle(), buttons[i].id, {.inIcon = buttons[i].icon, .outIcon = ImageButtonStyle::kGreyOutIcon});
+    }
     list_.Subclass(Item(IDC_PICTURE_LIST));
     initialising_ = true;
     const HWND list = list_.Handle();
@@ -47,11 +49,6 @@ BOOL ImageListPage::OnInitDialog() {
         header.cx = ::MulDiv(widths[column], dpi, 96);
         header.pszText = const_cast<char*>(texts::kColumnTexts[column]);
         ::SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&header));
-    }
-    for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        buttons_[i].SetBorder(true, false);
-        buttons_[i].SetIcons(buttons[i].icon, ImageButton::kGreyOutIcon);
-        buttons_[i].OffsetColour(ImageButton::HoverBackground, 30, false);
     }
     Refresh();
     initialising_ = false;
