@@ -37,13 +37,6 @@ public:
 
     bool Create();
 
-    // One wallpaper change on a worker thread of its own, in its place
-    // among the changes asked for.
-    void StartWallpaperWorker(WallpaperJob job, ChangeOrder::Change change);
-    void ToggleRotation();
-    // Shows the enabled or the disabled icon in the tray.
-    void ShowRotationState(bool enabled);
-
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -104,6 +97,12 @@ private:
     void OnAppExit();
     void OnToggleRotation() { ToggleRotation(); }
 
+    // One wallpaper change on a worker thread of its own, in its place
+    // among the changes asked for.
+    void StartWallpaperWorker(WallpaperJob job, ChangeOrder::Change change);
+    void ToggleRotation();
+    // Shows the enabled or the disabled icon in the tray.
+    void ShowRotationState(bool enabled);
     void RotationTick();
     void ShowTrayMenu();
     // The user's wallpaper style and wallpaper back, for good.

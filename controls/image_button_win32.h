@@ -32,6 +32,11 @@ public:
     // Takes over the dialog's push button, makes it owner-drawn and gives it
     // the style.
     bool Bind(HWND dialog, int id, const ImageButtonStyle& style);
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
     void SetBorder(bool on, bool repaint);
     // In-icon and out-icon resource ids; 0 for no out-icon. BM_GETIMAGE
     // answers with the in-icon.
@@ -39,11 +44,6 @@ public:
     // 0 on success, 3 for an index above 5, 5 for an offset outside -255..255.
     int OffsetColour(int index, int offset, bool repaint);
     void SetTooltipText(const char* text, bool activate);
-
-protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-
-private:
     void ResetColours();
     // Loads the icons of SetIcons at the size of the button's DPI.
     void LoadIcons();

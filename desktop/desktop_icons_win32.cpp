@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "desktop/desktop_rules.h"
-#include "hook/desktop_lookup_win32.h"
 #include "hook/iconmire_win32.h"
 #include "hook/list_view_protocol.h"
 
@@ -53,8 +52,6 @@ void SetDesktopListViewStyle(std::uint32_t (*newStyle)(std::uint32_t)) {
 }
 
 }  // namespace
-
-HWND FindDesktopListView() { return FindDesktopListViewWindow(); }
 
 std::optional<LRESULT> AskDesktopListView(HWND listView, UINT message, WPARAM wParam, LPARAM lParam) {
     return Ask(listView, message, wParam, lParam, kAnswerTimeoutMs);

@@ -11,8 +11,7 @@
 #include <string>
 
 #include "hook/desktop_item_order.h"
-
-HWND FindDesktopListView();
+#include "hook/desktop_lookup_win32.h"
 
 // One bracket of the hook library: the desktop list view subclassed from
 // construction to destruction, whatever path the operation leaves by.

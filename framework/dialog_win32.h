@@ -17,7 +17,6 @@ public:
     virtual ~Dialog();
 
     HWND Handle() const { return hwnd_; }
-    UINT ResourceId() const { return resourceId_; }
 
     // Runs the dialog modally; the result passed to EndDialog, or -1 when
     // the dialog could not be created.

@@ -79,23 +79,14 @@ struct GdiTraits {
     static void Close(Handle h) { ::DeleteObject(h); }
 };
 
-struct GlobalAtomTraits {
-    using Handle = ATOM;
-    static Handle Invalid() { return 0; }
-    static bool IsValid(Handle h) { return h != 0; }
-    static void Close(Handle h) { ::GlobalDeleteAtom(h); }
-};
-
 using UniqueHandle = Unique<KernelTraits>;
 using UniqueFind = Unique<FindTraits>;
 using UniqueRegKey = Unique<RegKeyTraits>;
 using UniqueMemoryDc = Unique<SimpleTraits<HDC, ::DeleteDC>>;
 using UniqueIcon = Unique<SimpleTraits<HICON, ::DestroyIcon>>;
 using UniqueMenu = Unique<SimpleTraits<HMENU, ::DestroyMenu>>;
-using UniqueHook = Unique<SimpleTraits<HHOOK, ::UnhookWindowsHookEx>>;
 using UniqueBitmap = Unique<GdiTraits<HBITMAP>>;
 using UniqueBrush = Unique<GdiTraits<HBRUSH>>;
-using UniqueGlobalAtom = Unique<GlobalAtomTraits>;
 
 // A window's device context, given back with ReleaseDC.
 class WindowDc {

@@ -1,5 +1,5 @@
 // Message maps: a table per window class from message, command or
-// notification to one member function.
+// control notification to one member function.
 #pragma once
 
 #include <windows.h>
@@ -8,41 +8,33 @@ namespace fw {
 
 template <class T>
 struct MessageEntry {
-    enum class Kind { Message, Command, Notify };
+    enum class Kind { Message, Command };
     using MessageHandler = LRESULT (T::*)(WPARAM, LPARAM);
     using CommandHandler = void (T::*)();
-    using NotifyHandler = LRESULT (T::*)(NMHDR*);
 
     Kind kind;
     UINT key;   // message number, or control / command id
-    UINT code;  // notification code of Command and Notify entries
+    UINT code;  // notification code of a Command entry
     MessageHandler onMessage = nullptr;
     CommandHandler onCommand = nullptr;
-    NotifyHandler onNotify = nullptr;
 };
 
 // Any message, registered ones included.
 template <class T>
 MessageEntry<T> OnMessage(UINT message, LRESULT (T::*handler)(WPARAM, LPARAM)) {
-    return {MessageEntry<T>::Kind::Message, message, 0, handler, nullptr, nullptr};
+    return {MessageEntry<T>::Kind::Message, message, 0, handler, nullptr};
 }
 
 // WM_COMMAND from a menu item, an accelerator or a button click (BN_CLICKED).
 template <class T>
 MessageEntry<T> OnCommand(UINT id, void (T::*handler)()) {
-    return {MessageEntry<T>::Kind::Command, id, BN_CLICKED, nullptr, handler, nullptr};
+    return {MessageEntry<T>::Kind::Command, id, BN_CLICKED, nullptr, handler};
 }
 
 // WM_COMMAND with another notification code, such as EN_CHANGE.
 template <class T>
 MessageEntry<T> OnNotification(UINT id, UINT code, void (T::*handler)()) {
-    return {MessageEntry<T>::Kind::Command, id, code, nullptr, handler, nullptr};
-}
-
-// WM_NOTIFY from a control.
-template <class T>
-MessageEntry<T> OnNotify(UINT id, UINT code, LRESULT (T::*handler)(NMHDR*)) {
-    return {MessageEntry<T>::Kind::Notify, id, code, nullptr, nullptr, handler};
+    return {MessageEntry<T>::Kind::Command, id, code, nullptr, handler};
 }
 
 // Runs the entry of the map (an array or span of entries) that matches;
@@ -65,15 +57,6 @@ bool Dispatch(const Map& map, T* self, UINT message, WPARAM wParam, LPARAM lPara
                 (self->*entry.onCommand)();
                 result = 0;
                 return true;
-            }
-            break;
-        case Kind::Notify:
-            if (message == WM_NOTIFY) {
-                auto* header = reinterpret_cast<NMHDR*>(lParam);
-                if (header->idFrom == entry.key && header->code == entry.code) {
-                    result = (self->*entry.onNotify)(header);
-                    return true;
-                }
             }
             break;
         }

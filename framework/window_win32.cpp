@@ -91,7 +91,6 @@ LRESULT CALLBACK Window::ClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
-        self->OnFinalMessage();  // last use of self
     }
     return result;
 }
@@ -107,9 +106,7 @@ LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LP
     ::RemovePropA(hwnd, kObjectProperty);
     self->hwnd_ = nullptr;
     self->controlProc_ = nullptr;
-    const LRESULT result = ::CallWindowProcA(own, hwnd, message, wParam, lParam);
-    self->OnFinalMessage();
-    return result;
+    return ::CallWindowProcA(own, hwnd, message, wParam, lParam);
 }
 
 }  // namespace fw

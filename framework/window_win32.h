@@ -39,8 +39,6 @@ protected:
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // The window's own procedure: DefWindowProc, or the control's procedure.
     LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
-    // Called after WM_NCDESTROY, when the window is gone; the object may delete itself.
-    virtual void OnFinalMessage() {}
 
 private:
     static LRESULT CALLBACK ClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

@@ -1,6 +1,6 @@
 #include "hook/desktop_lookup_win32.h"
 
-HWND FindDesktopListViewWindow() {
+HWND FindDesktopListView() {
     const HWND progman = ::FindWindowA("Progman", "Program Manager");
     if (!progman) return nullptr;
     HWND defView = ::FindWindowExA(progman, nullptr, "SHELLDLL_DefView", nullptr);

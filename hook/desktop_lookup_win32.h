@@ -8,4 +8,4 @@
 // "SysListView32". Only when Progman holds no SHELLDLL_DefView, the one that
 // a "WorkerW" top-level window holds: current shells move it there once a
 // wallpaper slideshow or animation has run. Null when not found.
-HWND FindDesktopListViewWindow();
+HWND FindDesktopListView();

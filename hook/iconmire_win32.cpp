@@ -132,7 +132,7 @@ LRESULT CALLBACK SubclassHookProc(int code, WPARAM wParam, LPARAM lParam) noexce
 
 }  // namespace
 
-HWND GetDesktopListView() { return FindDesktopListViewWindow(); }
+HWND GetDesktopListView() { return FindDesktopListView(); }
 
 BOOL BeginSubclassDesktopListView() {
     const HWND listView = GetDesktopListView();

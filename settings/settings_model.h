@@ -78,7 +78,6 @@ public:
     const IconPosition* Find(std::string_view name) const;
     void Clear();
     std::size_t Size() const { return index_.size(); }
-    bool Empty() const { return index_.empty(); }
 
     // Buckets 0 to 16, each from the head of its chain.
     template <class Visit>

@@ -92,7 +92,7 @@ TEST_F(DesktopIcons, SavingAnEmptyDesktopEmptiesTheLayout) {
     IconLayout layout;
     layout.Insert({1, 1, "old"});
     SaveIconLayout(layout);
-    EXPECT_TRUE(layout.Empty());
+    EXPECT_EQ(layout.Size(), 0u);
 }
 
 // A shell thread busy past the wait answers, but through the list view's

@@ -19,7 +19,6 @@ constexpr UINT kCommandId = 100;
 class MappedWindow : public fw::Window {
 public:
     int commands = 0;
-    int finalMessages = 0;
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
@@ -29,7 +28,6 @@ protected:
         };
         return fw::Dispatch(map, this, message, wParam, lParam, result);
     }
-    void OnFinalMessage() override { ++finalMessages; }
 
 private:
     LRESULT OnAsk(WPARAM wParam, LPARAM lParam) { return static_cast<LRESULT>(wParam + lParam); }
@@ -50,16 +48,12 @@ TEST(WindowLayer, MessageMapHandlesItsEntriesAndLeavesTheRestToTheDefault) {
     EXPECT_STREQ(title, "タイトル");
 
     ::DestroyWindow(hwnd);
-    EXPECT_EQ(window.finalMessages, 1);
     EXPECT_EQ(window.Handle(), nullptr);
     EXPECT_FALSE(::IsWindow(hwnd));
 }
 
 // Swallows one letter typed into an edit control.
 class NoXEdit : public fw::Window {
-public:
-    int finalMessages = 0;
-
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
         if (message == WM_CHAR && wParam == 'x') {
@@ -68,7 +62,6 @@ protected:
         }
         return false;
     }
-    void OnFinalMessage() override { ++finalMessages; }
 };
 
 TEST(WindowLayer, SubclassedControlKeepsItsOwnBehaviourForTheRest) {
@@ -84,7 +77,6 @@ TEST(WindowLayer, SubclassedControlKeepsItsOwnBehaviourForTheRest) {
     EXPECT_STREQ(text, "abc");
 
     ::DestroyWindow(edit);
-    EXPECT_EQ(subclass.finalMessages, 1);
     EXPECT_EQ(subclass.Handle(), nullptr);
 
     // An object that goes first gives the control its procedure back.

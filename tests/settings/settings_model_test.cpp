@@ -27,7 +27,7 @@ TEST(AppSettings, FreshRecordHoldsTheDefaults) {
     EXPECT_EQ(s.transparentLabelBackground + s.smallIcons + s.restoreIconLayoutAtStart + s.saveIconLayoutAtExit, 0);
     EXPECT_EQ(s.iconsHidden, 0);
     EXPECT_TRUE(s.imageList.empty());
-    EXPECT_TRUE(s.iconLayout.Empty());
+    EXPECT_EQ(s.iconLayout.Size(), 0u);
 }
 
 TEST(AppSettingsCopyFrom, CopiesEverythingButTheRunState) {
@@ -58,7 +58,7 @@ TEST(AppSettingsCopyFrom, EmptySourceCollectionsEmptyTheTarget) {
     const AppSettings empty;
     target.CopyFrom(empty);
     EXPECT_TRUE(target.imageList.empty());
-    EXPECT_TRUE(target.iconLayout.Empty());
+    EXPECT_EQ(target.iconLayout.Size(), 0u);
 }
 
 TEST(WallpaperEntryCopy, CarriesDisplayFieldsAndZeroesTheReservedOnes) {

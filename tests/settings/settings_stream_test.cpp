@@ -99,7 +99,7 @@ TEST(SettingsFile, ZeroOrNegativeIconCountLoadsNoRecords) {
     for (const std::int32_t m : {0, -1, -2147483647 - 1}) {
         AppSettings loaded;
         ASSERT_EQ(Load(DefaultHead() + Int32(0) + Int32(m) + icon, loaded), LoadResult::Loaded) << m;
-        EXPECT_TRUE(loaded.iconLayout.Empty()) << m;
+        EXPECT_EQ(loaded.iconLayout.Size(), 0u) << m;
     }
 }
 
