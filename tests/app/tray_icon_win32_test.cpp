@@ -9,6 +9,9 @@
 #include "app/tray_icon_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/window_win32.h"
+#include "tests/support/wine_support_win32.h"
+
+using namespace wine_test;
 
 namespace {
 
@@ -16,22 +19,10 @@ namespace {
 constexpr UINT WM_DPICHANGED = 0x02E0;
 #endif
 
-UINT ScreenDpi() {
-    fw::WindowDc screen(nullptr);
-    return static_cast<UINT>(::GetDeviceCaps(screen.Get(), LOGPIXELSY));
-}
-
-// The side of the icon the window shows as its small icon, which the tray
-// icon keeps equal to its enabled icon; 0 for none.
+// The icon the window shows as its small icon, which the tray icon keeps
+// equal to its enabled icon.
 int SmallIconSide(HWND window) {
-    const auto icon = reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
-    ICONINFO info{};
-    if (!icon || !::GetIconInfo(icon, &info)) return 0;
-    BITMAP bitmap{};
-    ::GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap);
-    ::DeleteObject(info.hbmColor);
-    ::DeleteObject(info.hbmMask);
-    return bitmap.bmWidth;
+    return IconSide(reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, ICON_SMALL, 0)));
 }
 
 class TrayWindow : public fw::Window {
@@ -41,7 +32,7 @@ public:
 
 TEST(TrayIconDpi, IconsHaveTheSmallIconSizeOfTheDpiAndFollowItsChanges) {
     // Windows' small icons: 16 pixels at 96 DPI, 24 at 144, 32 at 192.
-    const int expected = static_cast<int>(ScreenDpi()) / 6;
+    const int expected = SmallIconSideAtScreenDpi();
     TrayWindow window;
     TrayIcon tray;
     tray.Add(window.Handle(), true, WM_APP);

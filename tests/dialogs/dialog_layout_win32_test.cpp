@@ -31,23 +31,7 @@ using namespace wine_test;
 
 namespace {
 
-UINT ScreenDpi() {
-    fw::WindowDc screen(nullptr);
-    return static_cast<UINT>(::GetDeviceCaps(screen.Get(), LOGPIXELSY));
-}
 
-// Windows' small icons: 16 pixels at 96 DPI, 24 at 144.
-int ExpectedIconSide() { return static_cast<int>(ScreenDpi()) / 6; }
-
-int IconSide(HICON icon) {
-    ICONINFO info{};
-    if (!icon || !::GetIconInfo(icon, &info)) return 0;
-    BITMAP bitmap{};
-    ::GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap);
-    ::DeleteObject(info.hbmColor);
-    ::DeleteObject(info.hbmMask);
-    return bitmap.bmWidth;
-}
 
 std::string ClassOf(HWND window) {
     char name[64] = {};
@@ -129,9 +113,9 @@ std::optional<std::string> Clipping(HWND control) {
         ::DrawTextA(dc.Get(), text.c_str(), -1, &needed, DT_WORDBREAK | DT_EXPANDTABS | DT_CALCRECT);
         clips = tooNarrow(needed.right, client.right) || tooLow(needed.bottom, client.bottom);
     } else if (IsImageButton(control) && text.empty()) {
-        clips = tooNarrow(ExpectedIconSide(), client.right) || tooLow(ExpectedIconSide(), client.bottom);
+        clips = tooNarrow(SmallIconSideAtScreenDpi(), client.right) || tooLow(SmallIconSideAtScreenDpi(), client.bottom);
     } else if (IsImageButton(control)) {
-        const int room = client.right - (3 + ExpectedIconSide() + 3) - 1;  // and the pressed offset
+        const int room = client.right - (3 + SmallIconSideAtScreenDpi() + 3) - 1;  // and the pressed offset
         const auto lines = Lines(text);
         for (const auto& line : lines) clips = clips || tooNarrow(dc.Width(line), room);
         clips = clips || tooLow(static_cast<int>(lines.size()) * dc.LineHeight(), client.bottom);
@@ -239,7 +223,7 @@ TEST_F(DialogLayout, ImageButtonsShowTheirIconAtTheSmallIconSizeOfTheDpi) {
         for (const HWND control : VisibleDescendants(window)) {
             if (!IsImageButton(control)) continue;
             const auto icon = reinterpret_cast<HICON>(::SendMessageA(control, BM_GETIMAGE, IMAGE_ICON, 0));
-            EXPECT_EQ(IconSide(icon), ExpectedIconSide()) << Describe(name, control);
+            EXPECT_EQ(IconSide(icon), SmallIconSideAtScreenDpi()) << Describe(name, control);
             ++buttons;
         }
     });

@@ -214,6 +214,25 @@ int ProgramThreadsBesideMain(DWORD processId, DWORD mainThreadId) {
     return count;
 }
 
+UINT ScreenDpi() {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return static_cast<UINT>(dpi);
+}
+
+int SmallIconSideAtScreenDpi() { return static_cast<int>(ScreenDpi()) / 6; }
+
+int IconSide(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    ::GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
 std::vector<COLORREF> ScreenPixels(const RECT& area) {
     const int width = area.right - area.left, height = area.bottom - area.top;
     BITMAPINFO info{};

@@ -81,6 +81,13 @@ void PressButton(HWND dialog, int id);
 // system's pool threads.
 int ProgramThreadsBesideMain(DWORD processId, DWORD mainThreadId);
 
+// The screen's DPI, and the side of Windows' small icons at it: 16 pixels
+// at 96 DPI, 24 at 144.
+UINT ScreenDpi();
+int SmallIconSideAtScreenDpi();
+// The width of an icon's bitmap; 0 for no icon.
+int IconSide(HICON icon);
+
 // What the screen shows in a rectangle, as colour references by row.
 std::vector<COLORREF> ScreenPixels(const RECT& area);
 
