@@ -259,6 +259,21 @@ TEST_F(RunningProgram, TheBossKeyWinsOverARotationChangeStillComposing) {
 
 // Without the pause the rotation goes on; a missing or empty path erases
 // the wallpaper; a folder is no picture and leaves the wallpaper as it is.
+// Pictures are composed off the main window's thread: it answers while a
+// large one is still being worked on. (How fast: scripts/bench-wine.)
+TEST_F(RunningProgram, TheMainWindowAnswersWhileALargePictureIsComposed) {
+    AppSettings s = WithPictures(0);
+    s.rotationEnabled = 0;
+    AppendPicture(s.imageList, BuildFolder() + "\\fixtures\\photo24.jpg");
+    ASSERT_NE(Start(s), nullptr);
+    TrayClick(WM_LBUTTONDOWN);  // enabled: the photograph begins to compose at once
+    ASSERT_TRUE(WaitFor([&] { return ProgramThreadsBesideMain(program.Id(), program.MainThreadId()) > 0; }));
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(::SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, &answer));
+    EXPECT_GT(ProgramThreadsBesideMain(program.Id(), program.MainThreadId()), 0) << "answered only once it was done";
+    EXPECT_TRUE(WaitFor([&] { return ProgramThreadsBesideMain(program.Id(), program.MainThreadId()) == 0; }, 120000));
+}
+
 TEST_F(RunningProgram, BossKeyWithoutPauseWithoutPictureAndWithAFolder) {
     const COLORREF desktop = ::GetSysColor(COLOR_BACKGROUND);
     const struct {
