@@ -15,8 +15,7 @@ double Basis(int n, int k, int size) {
 // that needs only the DC can skip the rest.
 float MeanWeight(int first, int count, int k, int size) {
     double sum = 0;
-    for (int n = first; n < first + count; ++n)
-        sum += Basis(n, k, size);
+    for (int n = first; n < first + count; ++n) sum += Basis(n, k, size);
     const double mean = sum / count;
     return std::fabs(mean) < 1e-9 ? 0.0f : static_cast<float>(mean);
 }
@@ -34,8 +33,7 @@ JpegAxisWeights MakeJpegAxisWeights(int length, int reduction, int upsampling) {
         }
     }
     for (int n = 0; n < size; ++n) {
-        for (int k = 0; k < 8; ++k)
-            weights.samples[n * 8 + k] = MeanWeight(n, 1, k, size);
+        for (int k = 0; k < 8; ++k) weights.samples[n * 8 + k] = MeanWeight(n, 1, k, size);
     }
     weights.edge = weights.inner;
     const int outputs = (length + reduction - 1) / reduction;
@@ -44,8 +42,7 @@ JpegAxisWeights MakeJpegAxisWeights(int length, int reduction, int upsampling) {
         const int first = (outputs - 1) * reduction;
         weights.edgeBlock = first / size;
         const int m = (first % size) / reduction;
-        for (int k = 0; k < 8; ++k)
-            weights.edge[m * 8 + k] = MeanWeight(first % size, last, k, size);
+        for (int k = 0; k < 8; ++k) weights.edge[m * 8 + k] = MeanWeight(first % size, last, k, size);
     }
     return weights;
 }

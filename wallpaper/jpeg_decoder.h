@@ -22,3 +22,11 @@ int JpegReductionFor(BitmapSize full, std::uint32_t magnification);
 // Huffman-coded 8-bit JPEG of 1 or 3 components in one scan with sampling
 // factors of 1 or 2, when it is damaged, or when memory runs out.
 std::optional<Picture> DecodeJpeg(const std::uint8_t* bytes, std::size_t length, int reduction);
+
+// For a wallpaper at `magnification` percent: the picture decoded at
+// JpegReductionFor its size, as DecodeJpeg does. Nothing when no reduction
+// applies (the system's decoder then gives the full size as it always has)
+// or the file is not handled.
+std::optional<Picture> DecodeJpegForWallpaper(const std::uint8_t* bytes,
+                                              std::size_t length,
+                                              std::uint32_t magnification);

@@ -30,16 +30,14 @@ std::optional<CleanScan> Unstuff(const std::uint8_t* p, const std::uint8_t* end,
     CleanScan scan;
     const auto available = static_cast<std::size_t>(end - p);
     scan.bytes.reset(new (std::nothrow) std::uint8_t[available + padding]);
-    if (!scan.bytes)
-        return std::nullopt;
+    if (!scan.bytes) return std::nullopt;
     std::uint8_t* out = scan.bytes.get();
     scan.segments.push_back(0);
     int expected = 0;
     for (;;) {
         const auto* mark =
             static_cast<const std::uint8_t*>(std::memchr(p, 0xFF, static_cast<std::size_t>(end - p)));
-        if (!mark || mark + 1 >= end)
-            return std::nullopt;  // no EOI: the file is cut short
+        if (!mark || mark + 1 >= end) return std::nullopt;  // no EOI: the file is cut short
         std::memcpy(out, p, static_cast<std::size_t>(mark - p));
         out += mark - p;
         const int marker = mark[1];
@@ -49,8 +47,7 @@ std::optional<CleanScan> Unstuff(const std::uint8_t* p, const std::uint8_t* end,
         } else if (marker == 0xFF) {
             p = mark + 1;  // a fill byte before a marker
         } else if (marker >= 0xD0 && marker <= 0xD7) {
-            if (marker != 0xD0 + expected)
-                return std::nullopt;
+            if (marker != 0xD0 + expected) return std::nullopt;
             expected = (expected + 1) & 7;
             scan.segments.push_back(static_cast<std::size_t>(out - scan.bytes.get()));
             p = mark + 2;
@@ -86,8 +83,7 @@ std::optional<ScanPlan> PlanScan(const JpegFrame& frame) {
         const JpegComponent& component = frame.components[c];
         auto dc = JpegHuffmanTable::Build(frame.dc[component.dc], true);
         auto ac = JpegHuffmanTable::Build(frame.ac[component.ac], false);
-        if (!dc || !ac)
-            return std::nullopt;
+        if (!dc || !ac) return std::nullopt;
         plan.dc[component.dc] = *dc;
         plan.ac[component.ac] = *ac;
         for (int i = 0; i < component.h * component.v; ++i) {
@@ -118,14 +114,12 @@ std::uint32_t* DecodeBlock(JpegBitReader& bits,
             bits.Skip(dc.length);
         } else {
             size = dcTable.DecodeLong(bits);
-            if (size < 0)
-                return nullptr;
+            if (size < 0) return nullptr;
         }
         diff = ExtendJpegValue(bits.Take(size), size);
     }
     prediction += diff;
-    if (prediction > kDcLimit || prediction < -kDcLimit)
-        return nullptr;
+    if (prediction > kDcLimit || prediction < -kDcLimit) return nullptr;
     std::uint32_t* head = out++;
     int k = 1;
     while (k < 64) {
@@ -142,20 +136,17 @@ std::uint32_t* DecodeBlock(JpegBitReader& bits,
                 symbol = e.symbol;
             } else {
                 symbol = ac.DecodeLong(bits);
-                if (symbol < 0)
-                    return nullptr;
+                if (symbol < 0) return nullptr;
             }
             value = ExtendJpegValue(bits.Take(symbol & 15), symbol & 15);
         }
         if ((symbol & 15) == 0) {
-            if (symbol != 0xF0)
-                break;  // end of block
-            k += 16;    // sixteen zeros
+            if (symbol != 0xF0) break;  // end of block
+            k += 16;                    // sixteen zeros
             continue;
         }
         k += symbol >> 4;
-        if (k > 63)
-            return nullptr;
+        if (k > 63) return nullptr;
         *out++ = static_cast<std::uint32_t>(value) << 8 | kJpegZigzag[k];
         ++k;
     }
@@ -191,11 +182,9 @@ bool DecodeInterval(const ScanPlan& plan,
         for (int s = 0; s < plan.slotCount; ++s) {
             const BlockSlot& slot = plan.slots[s];
             words = DecodeBlock(bits, plan.dc[slot.dc], plan.ac[slot.ac], predictions[slot.component], words);
-            if (!words)
-                return false;
+            if (!words) return false;
         }
-        if (bits.Position() > endBits)
-            return false;
+        if (bits.Position() > endBits) return false;
     }
     out.size = static_cast<std::size_t>(words - out.words.get());
     return true;
@@ -206,23 +195,19 @@ bool DecodeInterval(const ScanPlan& plan,
 std::optional<JpegCoefficients> DecodeJpegScan(const JpegFrame& frame,
                                                const std::uint8_t* bytes,
                                                std::size_t length) {
-    if (frame.scanBegin > length)
-        return std::nullopt;
+    if (frame.scanBegin > length) return std::nullopt;
     const auto plan = PlanScan(frame);
-    if (!plan)
-        return std::nullopt;
+    if (!plan) return std::nullopt;
     const std::int64_t mcus = std::int64_t{frame.McusAcross()} * frame.McusDown();
     const int blocksPerMcu = frame.BlocksPerMcu();
     // Every block takes at least two bits (a DC code and an end of block):
     // data too short for the frame is refused before anything is allocated
     // for the frame's size.
     const auto dataBytes = static_cast<std::int64_t>(length - frame.scanBegin);
-    if (mcus * blocksPerMcu > dataBytes * 4)
-        return std::nullopt;
+    if (mcus * blocksPerMcu > dataBytes * 4) return std::nullopt;
     const std::size_t padding = kMostBytesPerBlock * static_cast<std::size_t>(blocksPerMcu) + 16;
     auto scan = Unstuff(bytes + frame.scanBegin, bytes + length, padding);
-    if (!scan)
-        return std::nullopt;
+    if (!scan) return std::nullopt;
 
     std::vector<Interval> intervals;
     const std::size_t segments = scan->segments.size() - 1;
@@ -271,16 +256,13 @@ std::optional<JpegCoefficients> DecodeJpegScan(const JpegFrame& frame,
             span.mcuCount += interval.mcuCount;
         }
     });
-    if (!done || damaged)
-        return std::nullopt;
+    if (!done || damaged) return std::nullopt;
     std::vector<std::size_t> renumbered(spans.size());
     for (std::size_t i = 0; i < spans.size(); ++i) {
-        if (!spans[i].words)
-            continue;
+        if (!spans[i].words) continue;
         renumbered[i] = result.spans.size();
         result.spans.push_back(std::move(spans[i]));
     }
-    for (auto& row : result.rows)
-        row.span = renumbered[row.span];
+    for (auto& row : result.rows) row.span = renumbered[row.span];
     return result;
 }

@@ -11,11 +11,9 @@ const std::array<std::uint8_t, 64> kJpegZigzag = {
 };
 
 int JpegFrame::BlocksPerMcu() const {
-    if (componentCount == 1)
-        return 1;
+    if (componentCount == 1) return 1;
     int blocks = 0;
-    for (int c = 0; c < componentCount; ++c)
-        blocks += components[c].h * components[c].v;
+    for (int c = 0; c < componentCount; ++c) blocks += components[c].h * components[c].v;
     return blocks;
 }
 
@@ -23,7 +21,7 @@ namespace {
 
 // Reads one marker segment at a time; every read is checked against the end.
 class SegmentReader {
-  public:
+public:
     SegmentReader(const std::uint8_t* bytes, std::size_t length) : p_(bytes), end_(bytes + length) {}
     bool Has(std::size_t n) const { return static_cast<std::size_t>(end_ - p_) >= n; }
     int Byte() { return *p_++; }
@@ -35,7 +33,7 @@ class SegmentReader {
     const std::uint8_t* At() const { return p_; }
     void Skip(std::size_t n) { p_ += n; }
 
-  private:
+private:
     const std::uint8_t* p_;
     const std::uint8_t* end_;
 };
@@ -48,21 +46,16 @@ struct Markers {
 };
 
 bool ReadFrameHeader(SegmentReader segment, std::size_t length, JpegFrame& frame) {
-    if (length < 6)
-        return false;
+    if (length < 6) return false;
     const int precision = segment.Byte();
     frame.height = segment.Word();
     frame.width = segment.Word();
     frame.componentCount = segment.Byte();
     // A height of 0 comes later in a DNL marker; 8-bit samples only.
-    if (precision != 8 || frame.height == 0 || frame.width == 0)
-        return false;
-    if (frame.componentCount != 1 && frame.componentCount != 3)
-        return false;
-    if (length != 6 + 3 * static_cast<std::size_t>(frame.componentCount))
-        return false;
-    if (!IsBitmapSizeAllowed({frame.width, frame.height}))
-        return false;
+    if (precision != 8 || frame.height == 0 || frame.width == 0) return false;
+    if (frame.componentCount != 1 && frame.componentCount != 3) return false;
+    if (length != 6 + 3 * static_cast<std::size_t>(frame.componentCount)) return false;
+    if (!IsBitmapSizeAllowed({frame.width, frame.height})) return false;
     for (int c = 0; c < frame.componentCount; ++c) {
         JpegComponent& component = frame.components[c];
         component.id = segment.Byte();
@@ -74,8 +67,7 @@ bool ReadFrameHeader(SegmentReader segment, std::size_t length, JpegFrame& frame
             return false;
         }
         for (int earlier = 0; earlier < c; ++earlier) {
-            if (frame.components[earlier].id == component.id)
-                return false;
+            if (frame.components[earlier].id == component.id) return false;
         }
     }
     if (frame.componentCount == 1) {
@@ -92,22 +84,17 @@ bool ReadFrameHeader(SegmentReader segment, std::size_t length, JpegFrame& frame
 
 bool ReadHuffmanTables(SegmentReader segment, std::size_t length, JpegFrame& frame) {
     while (length > 0) {
-        if (length < 17)
-            return false;
+        if (length < 17) return false;
         const int which = segment.Byte();
         const int kind = which >> 4, slot = which & 15;
-        if (kind > 1 || slot > 3)
-            return false;
+        if (kind > 1 || slot > 3) return false;
         JpegHuffmanSpec& spec = kind == 0 ? frame.dc[slot] : frame.ac[slot];
         spec = {};
         std::size_t total = 0;
-        for (int i = 0; i < 16; ++i)
-            total += spec.counts[i] = static_cast<std::uint8_t>(segment.Byte());
+        for (int i = 0; i < 16; ++i) total += spec.counts[i] = static_cast<std::uint8_t>(segment.Byte());
         length -= 17;
-        if (total == 0 || total > 256 || total > length)
-            return false;
-        for (std::size_t i = 0; i < total; ++i)
-            spec.symbols[i] = static_cast<std::uint8_t>(segment.Byte());
+        if (total == 0 || total > 256 || total > length) return false;
+        for (std::size_t i = 0; i < total; ++i) spec.symbols[i] = static_cast<std::uint8_t>(segment.Byte());
         length -= total;
         spec.defined = true;
     }
@@ -119,8 +106,7 @@ bool ReadQuantTables(SegmentReader segment, std::size_t length, JpegFrame& frame
         const int which = segment.Byte();
         const int precision = which >> 4, slot = which & 15;
         const std::size_t size = 1 + 64 * (precision ? 2u : 1u);
-        if (precision > 1 || slot > 3 || length < size)
-            return false;
+        if (precision > 1 || slot > 3 || length < size) return false;
         for (int k = 0; k < 64; ++k) {
             frame.quant[slot][kJpegZigzag[k]] =
                 static_cast<std::uint16_t>(precision ? segment.Word() : segment.Byte());
@@ -132,12 +118,10 @@ bool ReadQuantTables(SegmentReader segment, std::size_t length, JpegFrame& frame
 }
 
 bool ReadScanHeader(SegmentReader segment, std::size_t length, JpegFrame& frame) {
-    if (length < 1)
-        return false;
+    if (length < 1) return false;
     const int count = segment.Byte();
     // One scan with every component: several scans are left to the system.
-    if (count != frame.componentCount || length != 4 + 2 * static_cast<std::size_t>(count))
-        return false;
+    if (count != frame.componentCount || length != 4 + 2 * static_cast<std::size_t>(count)) return false;
     std::array<JpegComponent, 3> ordered{};
     for (int i = 0; i < count; ++i) {
         const int id = segment.Byte();
@@ -145,11 +129,9 @@ bool ReadScanHeader(SegmentReader segment, std::size_t length, JpegFrame& frame)
         const auto* found =
             std::find_if(frame.components.begin(), frame.components.begin() + frame.componentCount,
                          [&](const JpegComponent& c) { return c.id == id; });
-        if (found == frame.components.begin() + frame.componentCount)
-            return false;
+        if (found == frame.components.begin() + frame.componentCount) return false;
         for (int earlier = 0; earlier < i; ++earlier) {
-            if (ordered[earlier].id == id)
-                return false;
+            if (ordered[earlier].id == id) return false;
         }
         ordered[i] = *found;
         ordered[i].dc = tables >> 4;
@@ -160,8 +142,7 @@ bool ReadScanHeader(SegmentReader segment, std::size_t length, JpegFrame& frame)
         }
     }
     const int start = segment.Byte(), end = segment.Byte(), approximation = segment.Byte();
-    if (start != 0 || end != 63 || approximation != 0)
-        return false;
+    if (start != 0 || end != 63 || approximation != 0) return false;
     frame.components = ordered;
     return true;
 }
@@ -170,89 +151,70 @@ bool ReadScanHeader(SegmentReader segment, std::size_t length, JpegFrame& frame)
 // first, then the JFIF and Adobe markers. Where decoders are known to read
 // the same file differently, the file is left to the system.
 std::optional<JpegColour> ColourOf(const JpegFrame& frame, const Markers& markers) {
-    if (frame.componentCount == 1)
-        return JpegColour::Grey;
+    if (frame.componentCount == 1) return JpegColour::Grey;
     const int a = frame.components[0].id, b = frame.components[1].id, c = frame.components[2].id;
     const bool adobeRgb = markers.adobe && markers.adobeTransform == 0;
-    if (markers.adobe && markers.adobeTransform > 1)
-        return std::nullopt;
+    if (markers.adobe && markers.adobeTransform > 1) return std::nullopt;
     if (a == 1 && b == 2 && c == 3) {
-        if (adobeRgb && !markers.jfif)
-            return std::nullopt;
+        if (adobeRgb && !markers.jfif) return std::nullopt;
         return JpegColour::YCbCr;
     }
     if (a == 'R' && b == 'G' && c == 'B') {
-        if (markers.jfif || (markers.adobe && !adobeRgb))
-            return std::nullopt;
+        if (markers.jfif || (markers.adobe && !adobeRgb)) return std::nullopt;
         return JpegColour::Rgb;
     }
-    if ((a == 1 && b == 0x22 && c == 0x23) || (a == 'r' && b == 'g' && c == 'b'))
-        return std::nullopt;
-    if (markers.jfif)
-        return JpegColour::YCbCr;
+    if ((a == 1 && b == 0x22 && c == 0x23) || (a == 'r' && b == 'g' && c == 'b')) return std::nullopt;
+    if (markers.jfif) return JpegColour::YCbCr;
     return adobeRgb ? JpegColour::Rgb : JpegColour::YCbCr;
 }
 
 }  // namespace
 
 std::optional<JpegFrame> ReadJpegFrame(const std::uint8_t* bytes, std::size_t length) {
-    if (length < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8)
-        return std::nullopt;
+    if (length < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return std::nullopt;
     JpegFrame frame;
     Markers markers;
     SegmentReader reader(bytes + 2, length - 2);
     for (;;) {
-        if (!reader.Has(2) || reader.Byte() != 0xFF)
-            return std::nullopt;
+        if (!reader.Has(2) || reader.Byte() != 0xFF) return std::nullopt;
         int marker = reader.Byte();
         while (marker == 0xFF) {  // fill bytes before a marker
-            if (!reader.Has(1))
-                return std::nullopt;
+            if (!reader.Has(1)) return std::nullopt;
             marker = reader.Byte();
         }
-        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9))
-            return std::nullopt;
-        if (!reader.Has(2))
-            return std::nullopt;
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) return std::nullopt;
+        if (!reader.Has(2)) return std::nullopt;
         const int declared = reader.Word();
-        if (declared < 2 || !reader.Has(static_cast<std::size_t>(declared - 2)))
-            return std::nullopt;
+        if (declared < 2 || !reader.Has(static_cast<std::size_t>(declared - 2))) return std::nullopt;
         const auto size = static_cast<std::size_t>(declared - 2);
         const SegmentReader segment = reader;
         reader.Skip(size);
         switch (marker) {
             case 0xC0:  // baseline
             case 0xC1:  // extended sequential, Huffman
-                if (markers.frame || !ReadFrameHeader(segment, size, frame))
-                    return std::nullopt;
+                if (markers.frame || !ReadFrameHeader(segment, size, frame)) return std::nullopt;
                 markers.frame = true;
                 break;
             case 0xC4:
-                if (!ReadHuffmanTables(segment, size, frame))
-                    return std::nullopt;
+                if (!ReadHuffmanTables(segment, size, frame)) return std::nullopt;
                 break;
             case 0xDB:
-                if (!ReadQuantTables(segment, size, frame))
-                    return std::nullopt;
+                if (!ReadQuantTables(segment, size, frame)) return std::nullopt;
                 break;
             case 0xDD:
-                if (size != 2)
-                    return std::nullopt;
+                if (size != 2) return std::nullopt;
                 frame.restartInterval = SegmentReader(segment).Word();
                 break;
             case 0xDA: {
-                if (!markers.frame || !ReadScanHeader(segment, size, frame))
-                    return std::nullopt;
+                if (!markers.frame || !ReadScanHeader(segment, size, frame)) return std::nullopt;
                 const auto colour = ColourOf(frame, markers);
-                if (!colour)
-                    return std::nullopt;
+                if (!colour) return std::nullopt;
                 frame.colour = *colour;
                 frame.scanBegin = static_cast<std::size_t>(reader.At() - bytes);
                 return frame;
             }
             case 0xE0:
-                if (size >= 5 && std::equal(segment.At(), segment.At() + 5, "JFIF"))
-                    markers.jfif = true;
+                if (size >= 5 && std::equal(segment.At(), segment.At() + 5, "JFIF")) markers.jfif = true;
                 break;
             case 0xEE:
                 if (size >= 12 && std::equal(segment.At(), segment.At() + 5, "Adobe")) {
@@ -264,8 +226,7 @@ std::optional<JpegFrame> ReadJpegFrame(const std::uint8_t* bytes, std::size_t le
                 // Other application segments and comments carry nothing for
                 // the pixels; every other marker (other frame types,
                 // arithmetic conditioning, hierarchical) is not handled.
-                if (!((marker >= 0xE1 && marker <= 0xEF) || marker == 0xFE))
-                    return std::nullopt;
+                if (!((marker >= 0xE1 && marker <= 0xEF) || marker == 0xFE)) return std::nullopt;
                 break;
         }
     }

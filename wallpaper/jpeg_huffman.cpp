@@ -11,10 +11,8 @@ std::optional<JpegHuffmanTable> JpegHuffmanTable::Build(const JpegHuffmanSpec& s
         for (int i = 0; i < count; ++i, ++index, ++code) {
             const int symbol = spec.symbols[index];
             const int size = symbol & 15;
-            if (dc ? symbol > 11 : size > 10)
-                return std::nullopt;
-            if (length > kLookupBits)
-                continue;
+            if (dc ? symbol > 11 : size > 10) return std::nullopt;
+            if (length > kLookupBits) continue;
             // Every 9-bit prefix that begins with this code.
             const int spare = kLookupBits - length;
             for (int suffix = 0; suffix < (1 << spare); ++suffix) {
@@ -33,8 +31,7 @@ std::optional<JpegHuffmanTable> JpegHuffmanTable::Build(const JpegHuffmanSpec& s
         table.maxCode_[length] = count ? code - 1 : -1;
         // No code may be all ones, which the padding at the end of a
         // segment is made of.
-        if (code >= (1 << length))
-            return std::nullopt;
+        if (code >= (1 << length)) return std::nullopt;
         code <<= 1;
     }
     return table;

@@ -16,7 +16,7 @@
 // readable bytes: the buffer is refilled 8 bytes at a time, whatever lies
 // there, and what was used is checked against the end afterwards.
 class JpegBitReader {
-  public:
+public:
     JpegBitReader(const std::uint8_t* data, std::size_t bitBegin) : base_(data), next_(data + bitBegin / 8) {
         Refill();
         Skip(static_cast<int>(bitBegin % 8));
@@ -47,7 +47,7 @@ class JpegBitReader {
         return static_cast<std::size_t>(next_ - base_) * 8 - static_cast<std::size_t>(count_);
     }
 
-  private:
+private:
     const std::uint8_t* base_;
     const std::uint8_t* next_;
     std::uint64_t bits_ = 0;
@@ -62,7 +62,7 @@ inline int ExtendJpegValue(std::uint32_t bits, int size) {
 }
 
 class JpegHuffmanTable {
-  public:
+public:
     static constexpr int kLookupBits = 11;
 
     // Nothing when the counts overflow their lengths, a code would be all
@@ -93,7 +93,7 @@ class JpegHuffmanTable {
         return -1;
     }
 
-  private:
+private:
     std::array<Entry, 1 << kLookupBits> lookup_{};
     std::array<std::int32_t, 17> maxCode_{};  // the last code of each length, -1 for none
     std::array<std::int32_t, 17> offset_{};   // symbol index minus first code, per length

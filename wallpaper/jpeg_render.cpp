@@ -22,32 +22,23 @@ constexpr int kMaxMcuOutputs = 64;  // at a reduction of 2 or more
 // few coefficients, each adding to every output of the block.
 template <int kOutputs>
 void Scatter(const float* weights, float dc, const std::uint32_t* ac, int count, float* __restrict out) {
-    for (int j = 0; j < kOutputs; ++j)
-        out[j] = dc;
+    for (int j = 0; j < kOutputs; ++j) out[j] = dc;
     for (int i = 0; i < count; ++i) {
         const float value = static_cast<float>(JpegWordValue(ac[i]));
         const float* __restrict row = weights + JpegWordLow(ac[i]) * kOutputs;
-        for (int j = 0; j < kOutputs; ++j)
-            out[j] += value * row[j];
+        for (int j = 0; j < kOutputs; ++j) out[j] += value * row[j];
     }
 }
 
 void Scatter(int outputs, const float* weights, float dc, const std::uint32_t* ac, int count, float* out) {
     switch (outputs) {
-        case 1:
-            return Scatter<1>(weights, dc, ac, count, out);
-        case 2:
-            return Scatter<2>(weights, dc, ac, count, out);
-        case 4:
-            return Scatter<4>(weights, dc, ac, count, out);
-        case 8:
-            return Scatter<8>(weights, dc, ac, count, out);
-        case 16:
-            return Scatter<16>(weights, dc, ac, count, out);
-        case 32:
-            return Scatter<32>(weights, dc, ac, count, out);
-        default:
-            return Scatter<64>(weights, dc, ac, count, out);
+        case 1: return Scatter<1>(weights, dc, ac, count, out);
+        case 2: return Scatter<2>(weights, dc, ac, count, out);
+        case 4: return Scatter<4>(weights, dc, ac, count, out);
+        case 8: return Scatter<8>(weights, dc, ac, count, out);
+        case 16: return Scatter<16>(weights, dc, ac, count, out);
+        case 32: return Scatter<32>(weights, dc, ac, count, out);
+        default: return Scatter<64>(weights, dc, ac, count, out);
     }
 }
 
@@ -122,8 +113,7 @@ Plan MakePlan(const JpegFrame& frame, int reduction) {
                 }
             }
         }
-        if (reduction == 1)
-            continue;  // every block goes sample by sample
+        if (reduction == 1) continue;  // every block goes sample by sample
         p.scatter.assign(static_cast<std::size_t>(64 * p.outputs), 0.0f);
         p.dcOnly = true;
         for (int pos = 1; pos < 64; ++pos) {
@@ -132,8 +122,7 @@ Plan MakePlan(const JpegFrame& frame, int reduction) {
                 for (int mx = 0; mx < p.x.outputs; ++mx) {
                     const float w = p.quant[pos] * p.y.inner[my * 8 + v] * p.x.inner[mx * 8 + u];
                     p.scatter[static_cast<std::size_t>(pos * p.outputs + my * p.x.outputs + mx)] = w;
-                    if (w != 0)
-                        p.dcOnly = false;
+                    if (w != 0) p.dcOnly = false;
                 }
             }
         }
@@ -150,7 +139,7 @@ struct BlockRef {
 
 // The MCUs of the rows from `row` on, one at a time, across spans.
 class McuCursor {
-  public:
+public:
     McuCursor(const JpegCoefficients& coefficients, int row, int mcusAcross) : coefficients_(coefficients) {
         const auto& start = coefficients.rows[static_cast<std::size_t>(row)];
         span_ = start.span;
@@ -172,7 +161,7 @@ class McuCursor {
         }
     }
 
-  private:
+private:
     const JpegCoefficients& coefficients_;
     std::size_t span_;
     const std::uint32_t* next_;
@@ -197,12 +186,10 @@ void TransformBlock(const BlockRef& block,
     }
     float across[8][16];
     for (int v = 0; v < 8; ++v) {
-        if (!(rows >> v & 1))
-            continue;
+        if (!(rows >> v & 1)) continue;
         for (int i = 0; i < nx; ++i) {
             float sum = 0;
-            for (int u = 0; u < 8; ++u)
-                sum += ax[i * 8 + u] * coefficients[v * 8 + u];
+            for (int u = 0; u < 8; ++u) sum += ax[i * 8 + u] * coefficients[v * 8 + u];
             across[v][i] = sum;
         }
     }
@@ -211,8 +198,7 @@ void TransformBlock(const BlockRef& block,
         for (int i = 0; i < nx; ++i) {
             float sum = dc;
             for (int v = 0; v < 8; ++v) {
-                if (rows >> v & 1)
-                    sum += ay[j * 8 + v] * across[v][i];
+                if (rows >> v & 1) sum += ay[j * 8 + v] * across[v][i];
             }
             out[j * nx + i] = sum;
         }
@@ -224,11 +210,9 @@ void TransformBlock(const BlockRef& block,
 // decode's rounding.
 bool MayClamp(JpegColour colour, int count, const float* low, const float* high) {
     for (int c = 0; c < count; ++c) {
-        if (low[c] < 1 || high[c] > 254)
-            return true;
+        if (low[c] < 1 || high[c] > 254) return true;
     }
-    if (colour != JpegColour::YCbCr)
-        return false;
+    if (colour != JpegColour::YCbCr) return false;
     const float cbLow = low[1] - 128, cbHigh = high[1] - 128, crLow = low[2] - 128, crHigh = high[2] - 128;
     const float red = kCrToRed / 65536.0f, blue = kCbToBlue / 65536.0f;
     const float cbGreen = kCbToGreen / 65536.0f, crGreen = kCrToGreen / 65536.0f;
@@ -237,8 +221,7 @@ bool MayClamp(JpegColour colour, int count, const float* low, const float* high)
     const float highs[3] = {high[0] + red * crHigh, high[0] - cbGreen * cbLow - crGreen * crLow,
                             high[0] + blue * cbHigh};
     for (int c = 0; c < 3; ++c) {
-        if (lows[c] < 2.5f || highs[c] > 252.5f)
-            return true;
+        if (lows[c] < 2.5f || highs[c] > 252.5f) return true;
     }
     return false;
 }
@@ -275,7 +258,7 @@ struct McuAverages {
 
 // One band: a row of MCUs, its outputs written to the picture.
 class BandRenderer {
-  public:
+public:
     BandRenderer(const Plan& plan, std::uint8_t* rgb) : plan_(plan), rgb_(rgb) {
         for (int c = 0; c < plan.componentCount; ++c)
             blockCount_ += plan.components[c].h * plan.components[c].v;
@@ -291,7 +274,7 @@ class BandRenderer {
         }
     }
 
-  private:
+private:
     void RenderMcu(int mcu, const BlockRef* blocks) {
         float low[3], high[3];
         Whole wholes[kMaxBlocksPerMcu];
@@ -345,8 +328,7 @@ class BandRenderer {
                     for (int j = 0; j < p.y.outputs; ++j) {
                         float* to =
                             averages.value[c] + (by * p.y.outputs + j) * plan_.mcuOutWidth + bx * p.x.outputs;
-                        for (int i = 0; i < p.x.outputs; ++i)
-                            to[i] = out[j * p.x.outputs + i];
+                        for (int i = 0; i < p.x.outputs; ++i) to[i] = out[j * p.x.outputs + i];
                     }
                 }
             }
@@ -366,8 +348,7 @@ class BandRenderer {
                       float* out) const {
         const int blockX = mcu * p.h + bx, blockY = row_ * p.v + by;
         if (whole.is) {
-            for (int j = 0; j < p.outputs; ++j)
-                out[j] = static_cast<float>(whole.value);
+            for (int j = 0; j < p.outputs; ++j) out[j] = static_cast<float>(whole.value);
         } else if (blockX == p.x.edgeBlock || blockY == p.y.edgeBlock) {
             TransformBlock(block, p, blockX == p.x.edgeBlock ? p.x.edge.data() : p.x.inner.data(),
                            p.x.outputs, blockY == p.y.edgeBlock ? p.y.edge.data() : p.y.inner.data(),
@@ -381,8 +362,7 @@ class BandRenderer {
     // Whether the block of component c that output (ox, oy) lies in is whole.
     bool IsWhole(const McuAverages& averages, int c, int ox, int oy) const {
         const ComponentPlan& p = plan_.components[c];
-        if (p.h * p.v == 1)
-            return averages.wholes[c][0].is;
+        if (p.h * p.v == 1) return averages.wholes[c][0].is;
         return averages.wholes[c][(oy / p.y.outputs) * p.h + ox / p.x.outputs].is;
     }
 
@@ -402,8 +382,7 @@ class BandRenderer {
             return {grey, grey, grey};
         }
         const float cb = averages.value[1][at], cr = averages.value[2][at];
-        if (plan_.colour == JpegColour::Rgb)
-            return {round(y), round(cb), round(cr)};
+        if (plan_.colour == JpegColour::Rgb) return {round(y), round(cb), round(cr)};
         const bool wholeCb = IsWhole(averages, 1, ox, oy), wholeCr = IsWhole(averages, 2, ox, oy);
         const int cbWhole = static_cast<int>(cb) - 128, crWhole = static_cast<int>(cr) - 128;
         const float red = wholeCr ? static_cast<float>((kCrToRed * crWhole + 32768) >> 16)
@@ -437,8 +416,7 @@ class BandRenderer {
                     }
                     std::int32_t* to = samples[c] + by * ny * width + bx * nx;
                     for (int j = 0; j < ny; ++j) {
-                        for (int i = 0; i < nx; ++i)
-                            to[j * width + i] = RoundSample(out[j * nx + i]);
+                        for (int i = 0; i < nx; ++i) to[j * width + i] = RoundSample(out[j * nx + i]);
                     }
                 }
             }
@@ -466,11 +444,9 @@ class BandRenderer {
                         int count,
                         std::int32_t (*rgb)[kMaxMcuSide * kMaxMcuSide]) const {
         if (plan_.colour == JpegColour::Grey) {
-            for (int c = 0; c < 3; ++c)
-                std::copy(samples[0], samples[0] + count, rgb[c]);
+            for (int c = 0; c < 3; ++c) std::copy(samples[0], samples[0] + count, rgb[c]);
         } else if (plan_.colour == JpegColour::Rgb) {
-            for (int c = 0; c < 3; ++c)
-                std::copy(samples[c], samples[c] + count, rgb[c]);
+            for (int c = 0; c < 3; ++c) std::copy(samples[c], samples[c] + count, rgb[c]);
         } else {
             for (int i = 0; i < count; ++i) {
                 const std::int32_t y = samples[0][i], cb = samples[1][i] - 128, cr = samples[2][i] - 128;
@@ -490,16 +466,14 @@ class BandRenderer {
         const int mcuX = mcu * plan_.mcuWidth, mcuY = row_ * plan_.mcuHeight;
         for (int oy = 0; oy < plan_.mcuOutHeight; ++oy) {
             const int y0 = oy * s, y1 = std::min(y0 + s, plan_.height - mcuY);
-            if (y1 <= y0)
-                break;
+            if (y1 <= y0) break;
             std::uint8_t* line =
                 rgb_ + (static_cast<std::size_t>(row_ * plan_.mcuOutHeight + oy) * plan_.outWidth +
                         static_cast<std::size_t>(mcu * plan_.mcuOutWidth)) *
                            3;
             for (int ox = 0; ox < plan_.mcuOutWidth; ++ox) {
                 const int x0 = ox * s, x1 = std::min(x0 + s, plan_.width - mcuX);
-                if (x1 <= x0)
-                    break;
+                if (x1 <= x0) break;
                 const RgbSample rgb = colour(ox, oy, x0, y0, x1, y1);
                 line[3 * ox + 0] = static_cast<std::uint8_t>(rgb.b);
                 line[3 * ox + 1] = static_cast<std::uint8_t>(rgb.g);
@@ -519,19 +493,15 @@ class BandRenderer {
 std::optional<Picture> RenderJpeg(const JpegFrame& frame,
                                   const JpegCoefficients& coefficients,
                                   int reduction) {
-    if (reduction != 1 && reduction != 2 && reduction != 4 && reduction != 8)
-        return std::nullopt;
+    if (reduction != 1 && reduction != 2 && reduction != 4 && reduction != 8) return std::nullopt;
     const Plan plan = MakePlan(frame, reduction);
     auto picture = Picture::AllocateRgb(plan.outWidth, plan.outHeight);
-    if (!picture)
-        return std::nullopt;
+    if (!picture) return std::nullopt;
     std::uint8_t* rgb = picture->RgbBytes();
     const bool done = ParallelRows(plan.mcusDown, [&](int begin, int end) {
         BandRenderer band(plan, rgb);
-        for (int row = begin; row < end; ++row)
-            band.Render(coefficients, row);
+        for (int row = begin; row < end; ++row) band.Render(coefficients, row);
     });
-    if (!done)
-        return std::nullopt;
+    if (!done) return std::nullopt;
     return picture;
 }

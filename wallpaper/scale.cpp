@@ -59,7 +59,8 @@ AxisFilter ShrinkFilter(std::int64_t source, std::int64_t output, std::int64_t r
         const auto tap = static_cast<std::uint32_t>(filter.weights.size());
         std::uint32_t count = 0;
         for (std::int64_t s = first; s * step < end; ++s, ++count) {
-            const std::int64_t covered = std::min(end, std::min((s + 1) * reduction, source) * output) - std::max(begin, s * step);
+            const std::int64_t last = std::min((s + 1) * reduction, source) * output;
+            const std::int64_t covered = std::min(end, last) - std::max(begin, s * step);
             filter.weights.push_back(static_cast<std::uint32_t>(covered));
         }
         filter.taps.push_back({static_cast<std::uint32_t>(first), count, tap});
