@@ -13,9 +13,7 @@ inline constexpr int kCbToBlue = 116130;
 inline constexpr int kCbToGreen = 22554;
 inline constexpr int kCrToGreen = 46802;
 
-inline int ClampSample(int v) {
-    return std::clamp(v, 0, 255);
-}
+inline int ClampSample(int v) { return std::clamp(v, 0, 255); }
 
 struct RgbSample {
     int r, g, b;

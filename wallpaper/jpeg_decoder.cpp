@@ -9,9 +9,10 @@ namespace {
 
 std::optional<Picture> DecodeFrame(const JpegFrame& frame, const std::uint8_t* bytes, std::size_t length,
                                    int reduction) {
-    const auto coefficients = DecodeJpegScan(frame, bytes, length);
-    if (!coefficients) return std::nullopt;
-    auto picture = RenderJpeg(frame, *coefficients, reduction);
+    JpegCoefficients coefficients;
+    JpegRowProgress progress;
+    auto picture = RenderJpeg(frame, coefficients, reduction, progress,
+                              [&] { return DecodeJpegScan(frame, bytes, length, coefficients, progress); });
     if (picture) picture->MarkReduced({frame.width, frame.height}, reduction);
     return picture;
 }
@@ -21,7 +22,8 @@ std::optional<Picture> DecodeFrame(const JpegFrame& frame, const std::uint8_t* b
 int JpegReductionFor(BitmapSize full, std::uint32_t magnification) {
     const BitmapSize target = ScaledSize(full.width, full.height, magnification);
     for (const int reduction : {8, 4, 2}) {
-        if (full.width >= reduction * target.width && full.height >= reduction * target.height) return reduction;
+        if (full.width >= reduction * target.width && full.height >= reduction * target.height)
+            return reduction;
     }
     return 1;
 }

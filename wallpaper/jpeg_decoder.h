@@ -27,6 +27,5 @@ std::optional<Picture> DecodeJpeg(const std::uint8_t* bytes, std::size_t length,
 // JpegReductionFor its size, as DecodeJpeg does. Nothing when no reduction
 // applies (the system's decoder then gives the full size as it always has)
 // or the file is not handled.
-std::optional<Picture> DecodeJpegForWallpaper(const std::uint8_t* bytes,
-                                              std::size_t length,
+std::optional<Picture> DecodeJpegForWallpaper(const std::uint8_t* bytes, std::size_t length,
                                               std::uint32_t magnification);

@@ -97,11 +97,8 @@ std::optional<ScanPlan> PlanScan(const JpegFrame& frame) {
 
 // One block's coefficients appended at `out`; the new end, or nullptr for
 // data no valid block has.
-std::uint32_t* DecodeBlock(JpegBitReader& bits,
-                           const JpegHuffmanTable& dcTable,
-                           const JpegHuffmanTable& ac,
-                           int& prediction,
-                           std::uint32_t* out) {
+std::uint32_t* DecodeBlock(JpegBitReader& bits, const JpegHuffmanTable& dcTable, const JpegHuffmanTable& ac,
+                           int& prediction, std::uint32_t* out) {
     bits.Refill();
     int diff;
     const JpegHuffmanTable::Entry& dc = dcTable.Look(bits);
@@ -162,13 +159,11 @@ struct Interval {
 };
 
 // The MCUs of one interval, from its first bit, with fresh predictions.
-// Rows that begin in it are noted in `rows` against span `span`.
-bool DecodeInterval(const ScanPlan& plan,
-                    const std::uint8_t* data,
-                    const Interval& interval,
-                    JpegCoefficients::Span& out,
-                    std::size_t span,
-                    std::vector<JpegCoefficients::RowStart>& rows) {
+// Rows that begin in it are noted in `rows` against span `span`, and each
+// row told to `progress` as soon as it is whole, when there is one.
+bool DecodeInterval(const ScanPlan& plan, const std::uint8_t* data, const Interval& interval,
+                    JpegCoefficients::Span& out, std::size_t span,
+                    std::vector<JpegCoefficients::RowStart>& rows, JpegRowProgress* progress) {
     JpegBitReader bits(data + interval.beginByte, 0);
     const std::size_t endBits = (interval.endByte - interval.beginByte) * 8;
     int predictions[3] = {0, 0, 0};
@@ -176,6 +171,7 @@ bool DecodeInterval(const ScanPlan& plan,
     for (int m = 0; m < interval.mcuCount; ++m) {
         const int mcu = interval.firstMcu + m;
         if (mcu % plan.mcusAcross == 0) {
+            if (progress && mcu > 0) progress->Publish(mcu / plan.mcusAcross);
             rows[static_cast<std::size_t>(mcu / plan.mcusAcross)] = {
                 span, static_cast<std::size_t>(words - out.words.get())};
         }
@@ -192,22 +188,47 @@ bool DecodeInterval(const ScanPlan& plan,
 
 }  // namespace
 
-std::optional<JpegCoefficients> DecodeJpegScan(const JpegFrame& frame,
-                                               const std::uint8_t* bytes,
-                                               std::size_t length) {
-    if (frame.scanBegin > length) return std::nullopt;
+void JpegRowProgress::Publish(int rows) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        rows_ = rows;
+    }
+    changed_.notify_all();
+}
+
+void JpegRowProgress::Fail() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        failed_ = true;
+    }
+    changed_.notify_all();
+}
+
+bool JpegRowProgress::WaitFor(int row) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return rows_ > row || failed_; });
+    return rows_ > row;
+}
+
+namespace {
+
+// A head per block, and at most one coefficient per two bits used, plus
+// what one MCU that overruns the data can add.
+std::size_t RoomFor(const Interval& interval, int blocksPerMcu) {
+    const auto blocks = static_cast<std::size_t>(interval.mcuCount) * static_cast<std::size_t>(blocksPerMcu);
+    return blocks + (interval.endByte - interval.beginByte) * 4 + 64 * static_cast<std::size_t>(blocksPerMcu);
+}
+
+bool DecodeScan(const JpegFrame& frame, const std::uint8_t* bytes, std::size_t length, JpegCoefficients& out,
+                JpegRowProgress& progress) {
+    if (frame.scanBegin > length) return false;
     const auto plan = PlanScan(frame);
-    if (!plan) return std::nullopt;
+    if (!plan) return false;
     const std::int64_t mcus = std::int64_t{frame.McusAcross()} * frame.McusDown();
     const int blocksPerMcu = frame.BlocksPerMcu();
-    // Every block takes at least two bits (a DC code and an end of block):
-    // data too short for the frame is refused before anything is allocated
-    // for the frame's size.
-    const auto dataBytes = static_cast<std::int64_t>(length - frame.scanBegin);
-    if (mcus * blocksPerMcu > dataBytes * 4) return std::nullopt;
     const std::size_t padding = kMostBytesPerBlock * static_cast<std::size_t>(blocksPerMcu) + 16;
     auto scan = Unstuff(bytes + frame.scanBegin, bytes + length, padding);
-    if (!scan) return std::nullopt;
+    if (!scan) return false;
 
     std::vector<Interval> intervals;
     const std::size_t segments = scan->segments.size() - 1;
@@ -217,7 +238,7 @@ std::optional<JpegCoefficients> DecodeJpegScan(const JpegFrame& frame,
     if (!(static_cast<std::int64_t>(segments) == needed ||
           (static_cast<std::int64_t>(segments) == needed + 1 &&
            scan->segments[segments] == scan->segments[segments - 1]))) {
-        return std::nullopt;
+        return false;
     }
     for (std::int64_t i = 0; i < needed; ++i) {
         const std::int64_t first = i * perInterval;
@@ -225,9 +246,20 @@ std::optional<JpegCoefficients> DecodeJpegScan(const JpegFrame& frame,
                              scan->segments[static_cast<std::size_t>(i) + 1], static_cast<int>(first),
                              static_cast<int>(std::min(perInterval, mcus - first))});
     }
+    out.rows.resize(static_cast<std::size_t>(frame.McusDown()));
 
-    JpegCoefficients result;
-    result.rows.resize(static_cast<std::size_t>(frame.McusDown()));
+    if (intervals.size() == 1) {
+        // One thread decodes it all, and the renderers follow row by row.
+        JpegCoefficients::Span& span = out.spans.emplace_back();
+        span.words.reset(new (std::nothrow) std::uint32_t[RoomFor(intervals[0], blocksPerMcu)]);
+        if (!span.words) return false;
+        span.mcuCount = intervals[0].mcuCount;
+        if (!DecodeInterval(*plan, scan->bytes.get(), intervals[0], span, 0, out.rows, &progress))
+            return false;
+        progress.Publish(frame.McusDown());
+        return true;
+    }
+
     // One span per band of intervals a thread decodes, kept at the index of
     // the band's first interval until the empty ones are dropped.
     std::vector<JpegCoefficients::Span> spans(intervals.size());
@@ -235,34 +267,41 @@ std::optional<JpegCoefficients> DecodeJpegScan(const JpegFrame& frame,
     const bool done = ParallelRows(static_cast<int>(intervals.size()), [&](int begin, int end) {
         JpegCoefficients::Span& span = spans[static_cast<std::size_t>(begin)];
         std::size_t room = 0;
-        for (int i = begin; i < end; ++i) {
-            const Interval& interval = intervals[static_cast<std::size_t>(i)];
-            const auto blocks =
-                static_cast<std::size_t>(interval.mcuCount) * static_cast<std::size_t>(blocksPerMcu);
-            // A head per block, and at most one coefficient per two bits
-            // used, plus what one MCU that overruns the data can add.
-            room += blocks + (interval.endByte - interval.beginByte) * 4 +
-                    64 * static_cast<std::size_t>(blocksPerMcu);
-        }
+        for (int i = begin; i < end; ++i)
+            room += RoomFor(intervals[static_cast<std::size_t>(i)], blocksPerMcu);
         span.words.reset(new std::uint32_t[room]);
         span.firstMcu = intervals[static_cast<std::size_t>(begin)].firstMcu;
         for (int i = begin; i < end; ++i) {
             const Interval& interval = intervals[static_cast<std::size_t>(i)];
             if (!DecodeInterval(*plan, scan->bytes.get(), interval, span, static_cast<std::size_t>(begin),
-                                result.rows)) {
+                                out.rows, nullptr)) {
                 damaged = true;
                 return;
             }
             span.mcuCount += interval.mcuCount;
         }
     });
-    if (!done || damaged) return std::nullopt;
+    if (!done || damaged) return false;
     std::vector<std::size_t> renumbered(spans.size());
     for (std::size_t i = 0; i < spans.size(); ++i) {
         if (!spans[i].words) continue;
-        renumbered[i] = result.spans.size();
-        result.spans.push_back(std::move(spans[i]));
+        renumbered[i] = out.spans.size();
+        out.spans.push_back(std::move(spans[i]));
     }
-    for (auto& row : result.rows) row.span = renumbered[row.span];
-    return result;
+    for (auto& row : out.rows) row.span = renumbered[row.span];
+    progress.Publish(frame.McusDown());
+    return true;
+}
+
+}  // namespace
+
+bool DecodeJpegScan(const JpegFrame& frame, const std::uint8_t* bytes, std::size_t length,
+                    JpegCoefficients& out, JpegRowProgress& progress) {
+    bool decoded = false;
+    try {
+        decoded = DecodeScan(frame, bytes, length, out, progress);
+    } catch (...) {  // memory for the intervals or the rows
+    }
+    if (!decoded) progress.Fail();
+    return decoded;
 }

@@ -3,9 +3,11 @@
 // Portable: no Windows headers.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -33,16 +35,31 @@ struct JpegCoefficients {
     std::vector<RowStart> rows;
 };
 
-inline int JpegWordValue(std::uint32_t word) {
-    return static_cast<std::int32_t>(word) >> 8;
-}
-inline int JpegWordLow(std::uint32_t word) {
-    return static_cast<int>(word & 0xFF);
-}
+inline int JpegWordValue(std::uint32_t word) { return static_cast<std::int32_t>(word) >> 8; }
+inline int JpegWordLow(std::uint32_t word) { return static_cast<int>(word & 0xFF); }
 
-// The scan that begins at frame.scanBegin, decoded; restart intervals on
-// both cores. Nothing when the data is damaged or cut short, a restart
-// marker is missing or out of order, or the scan does not end in EOI.
-std::optional<JpegCoefficients> DecodeJpegScan(const JpegFrame& frame,
-                                               const std::uint8_t* bytes,
-                                               std::size_t length);
+// How many rows of MCUs are decoded, for renderers on other threads that
+// wait for them.
+class JpegRowProgress {
+public:
+    void Publish(int rows);
+    // Decoding has ended without reaching every row.
+    void Fail();
+    // Waits until row `row` is decoded; false when decoding failed first.
+    bool WaitFor(int row);
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int rows_ = 0;
+    bool failed_ = false;
+};
+
+// The scan that begins at frame.scanBegin, decoded into `out`, which the
+// renderers may read as rows are published: each row as soon as it is
+// decoded, when one thread decodes the whole scan; all at the end, when
+// restart intervals let both cores decode. False when the data is damaged
+// or cut short, a restart marker is missing or out of order, or the scan
+// does not end in EOI; `progress` has failed then.
+bool DecodeJpegScan(const JpegFrame& frame, const std::uint8_t* bytes, std::size_t length,
+                    JpegCoefficients& out, JpegRowProgress& progress);

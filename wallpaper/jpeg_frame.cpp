@@ -211,6 +211,12 @@ std::optional<JpegFrame> ReadJpegFrame(const std::uint8_t* bytes, std::size_t le
                 if (!colour) return std::nullopt;
                 frame.colour = *colour;
                 frame.scanBegin = static_cast<std::size_t>(reader.At() - bytes);
+                // Every block takes at least two bits, a DC code and an end
+                // of block: data too short for the frame is refused before
+                // anything is made for the frame's size.
+                const std::int64_t blocks =
+                    std::int64_t{frame.McusAcross()} * frame.McusDown() * frame.BlocksPerMcu();
+                if (blocks > static_cast<std::int64_t>(length - frame.scanBegin) * 4) return std::nullopt;
                 return frame;
             }
             case 0xE0:

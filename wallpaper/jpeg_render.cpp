@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <thread>
 #include <vector>
 
 #include "wallpaper/jpeg_area_weights.h"
 #include "wallpaper/jpeg_colour.h"
-#include "wallpaper/scale.h"
 
 namespace {
 
@@ -170,13 +171,8 @@ private:
 
 // The block's samples or averages through both axes' weights, the DC added
 // exactly: out[j * nx + i] for rows ay[j] and columns ax[i].
-void TransformBlock(const BlockRef& block,
-                    const ComponentPlan& p,
-                    const float* ax,
-                    int nx,
-                    const float* ay,
-                    int ny,
-                    float* out) {
+void TransformBlock(const BlockRef& block, const ComponentPlan& p, const float* ax, int nx, const float* ay,
+                    int ny, float* out) {
     float coefficients[64] = {};
     unsigned rows = 0;
     for (int i = 0; i < block.count; ++i) {
@@ -308,7 +304,7 @@ private:
             }
         }
         if (plan_.reduction == 1 || (!allWhole && MayClamp(plan_.colour, plan_.componentCount, low, high))) {
-            RenderSampled(mcu, blocks);
+            RenderSampled(mcu, blocks, wholes);
             return;
         }
         McuAverages averages;
@@ -339,13 +335,8 @@ private:
     }
 
     // Straight from the coefficients: the block's outputs, row by row.
-    void AverageBlock(const ComponentPlan& p,
-                      int mcu,
-                      int bx,
-                      int by,
-                      const BlockRef& block,
-                      const Whole& whole,
-                      float* out) const {
+    void AverageBlock(const ComponentPlan& p, int mcu, int bx, int by, const BlockRef& block,
+                      const Whole& whole, float* out) const {
         const int blockX = mcu * p.h + bx, blockY = row_ * p.v + by;
         if (whole.is) {
             for (int j = 0; j < p.outputs; ++j) out[j] = static_cast<float>(whole.value);
@@ -396,28 +387,29 @@ private:
         return {round(y + red), round(y + green), round(y + blue)};
     }
 
-    // The full decode's samples of the MCU, rounded and clamped, converted
-    // to colours one by one and then averaged.
-    void RenderSampled(int mcu, const BlockRef* blocks) {
+    // The MCU sample by sample: rounded and clamped, converted to colours
+    // one by one and then averaged, as the full decode and the resampler do.
+    void RenderSampled(int mcu, const BlockRef* blocks, const Whole* wholes) {
         const int width = plan_.mcuWidth, count = plan_.mcuWidth * plan_.mcuHeight;
-        alignas(16) std::int32_t samples[3][kMaxMcuSide * kMaxMcuSide];
+        alignas(16) float samples[3][kMaxMcuSide * kMaxMcuSide];
         const BlockRef* block = blocks;
+        const Whole* whole = wholes;
         for (int c = 0; c < plan_.componentCount; ++c) {
             const ComponentPlan& p = plan_.components[c];
             const int nx = 8 * p.x.upsampling, ny = 8 * p.y.upsampling;
             for (int by = 0; by < p.v; ++by) {
-                for (int bx = 0; bx < p.h; ++bx, ++block) {
+                for (int bx = 0; bx < p.h; ++bx, ++block, ++whole) {
                     alignas(16) float out[256];
-                    if (!p.sampleScatter.empty()) {
+                    if (whole->is) {
+                        for (int i = 0; i < nx * ny; ++i) out[i] = static_cast<float>(whole->value);
+                    } else if (!p.sampleScatter.empty()) {
                         const float dc = static_cast<float>(block->dc) * p.quant[0] * 0.125f + 128.0f;
                         Scatter<64>(p.sampleScatter.data(), dc, block->ac, block->count, out);
                     } else {
                         TransformBlock(*block, p, p.x.samples.data(), nx, p.y.samples.data(), ny, out);
                     }
-                    std::int32_t* to = samples[c] + by * ny * width + bx * nx;
-                    for (int j = 0; j < ny; ++j) {
-                        for (int i = 0; i < nx; ++i) to[j * width + i] = RoundSample(out[j * nx + i]);
-                    }
+                    float* to = samples[c] + by * ny * width + bx * nx;
+                    for (int j = 0; j < ny; ++j) std::copy(out + j * nx, out + (j + 1) * nx, to + j * width);
                 }
             }
         }
@@ -439,21 +431,38 @@ private:
         });
     }
 
-    // Whole samples to colours, as the full decode converts them.
-    void ConvertSamples(const std::int32_t (*samples)[kMaxMcuSide * kMaxMcuSide],
-                        int count,
+    // Each sample rounded and clamped as the full decode's transform does,
+    // then converted to a colour as its colour conversion does. The
+    // conversion's fixed-point products are exact in single precision and
+    // the divisions by 65536 are too, so it is done with floats, which the
+    // compiler can take four at a time.
+    void ConvertSamples(const float (*samples)[kMaxMcuSide * kMaxMcuSide], int count,
                         std::int32_t (*rgb)[kMaxMcuSide * kMaxMcuSide]) const {
-        if (plan_.colour == JpegColour::Grey) {
-            for (int c = 0; c < 3; ++c) std::copy(samples[0], samples[0] + count, rgb[c]);
-        } else if (plan_.colour == JpegColour::Rgb) {
-            for (int c = 0; c < 3; ++c) std::copy(samples[c], samples[c] + count, rgb[c]);
-        } else {
+        alignas(16) float whole[3][kMaxMcuSide * kMaxMcuSide];
+        for (int c = 0; c < plan_.componentCount; ++c) {
             for (int i = 0; i < count; ++i) {
-                const std::int32_t y = samples[0][i], cb = samples[1][i] - 128, cr = samples[2][i] - 128;
-                rgb[0][i] = std::clamp(y + ((kCrToRed * cr + 32768) >> 16), 0, 255);
-                rgb[1][i] = std::clamp(y + ((-kCbToGreen * cb - kCrToGreen * cr + 32768) >> 16), 0, 255);
-                rgb[2][i] = std::clamp(y + ((kCbToBlue * cb + 32768) >> 16), 0, 255);
+                whole[c][i] = static_cast<float>(
+                    static_cast<std::int32_t>(std::min(std::max(samples[c][i] + 0.5f, 0.0f), 255.5f)));
             }
+        }
+        if (plan_.colour != JpegColour::YCbCr) {
+            for (int c = 0; c < 3; ++c) {
+                const float* from = whole[plan_.colour == JpegColour::Grey ? 0 : c];
+                for (int i = 0; i < count; ++i) rgb[c][i] = static_cast<std::int32_t>(from[i]);
+            }
+            return;
+        }
+        // (v + 32768) / 65536 rounded down, for |v| < 2^24: shifted by 256
+        // to be positive, where truncation is the floor.
+        const auto shifted = [](float v) {
+            return static_cast<std::int32_t>(v * (1.0f / 65536) + (256.0f + 0.5f)) - 256;
+        };
+        for (int i = 0; i < count; ++i) {
+            const float y = whole[0][i], cb = whole[1][i] - 128.0f, cr = whole[2][i] - 128.0f;
+            const std::int32_t luma = static_cast<std::int32_t>(y);
+            rgb[0][i] = std::clamp(luma + shifted(kCrToRed * cr), 0, 255);
+            rgb[1][i] = std::clamp(luma + shifted(-kCbToGreen * cb - kCrToGreen * cr), 0, 255);
+            rgb[2][i] = std::clamp(luma + shifted(kCbToBlue * cb), 0, 255);
         }
     }
 
@@ -490,18 +499,63 @@ private:
 
 }  // namespace
 
-std::optional<Picture> RenderJpeg(const JpegFrame& frame,
-                                  const JpegCoefficients& coefficients,
-                                  int reduction) {
+namespace {
+
+// Rows handed out one at a time to whichever thread asks next, each
+// rendered once it is decoded.
+class RowRenderer {
+public:
+    RowRenderer(const Plan& plan, const JpegCoefficients& coefficients, JpegRowProgress& progress,
+                std::uint8_t* rgb)
+        : plan_(plan), coefficients_(coefficients), progress_(progress), rgb_(rgb) {}
+
+    // False when decoding failed.
+    bool Run() noexcept {
+        BandRenderer band(plan_, rgb_);
+        for (int row = next_++; row < plan_.mcusDown; row = next_++) {
+            if (!progress_.WaitFor(row)) return false;
+            band.Render(coefficients_, row);
+        }
+        return true;
+    }
+
+private:
+    const Plan& plan_;
+    const JpegCoefficients& coefficients_;
+    JpegRowProgress& progress_;
+    std::uint8_t* rgb_;
+    std::atomic<int> next_{0};
+};
+
+}  // namespace
+
+std::optional<Picture> RenderJpeg(const JpegFrame& frame, const JpegCoefficients& coefficients, int reduction,
+                                  JpegRowProgress& progress, const std::function<bool()>& decode) {
     if (reduction != 1 && reduction != 2 && reduction != 4 && reduction != 8) return std::nullopt;
-    const Plan plan = MakePlan(frame, reduction);
-    auto picture = Picture::AllocateRgb(plan.outWidth, plan.outHeight);
+    std::optional<Plan> plan;
+    try {
+        plan = MakePlan(frame, reduction);
+    } catch (...) {  // memory for the weights
+        return std::nullopt;
+    }
+    auto picture = Picture::AllocateRgb(plan->outWidth, plan->outHeight);
     if (!picture) return std::nullopt;
-    std::uint8_t* rgb = picture->RgbBytes();
-    const bool done = ParallelRows(plan.mcusDown, [&](int begin, int end) {
-        BandRenderer band(plan, rgb);
-        for (int row = begin; row < end; ++row) band.Render(coefficients, row);
-    });
-    if (!done) return std::nullopt;
+    RowRenderer rows(*plan, coefficients, progress, picture->RgbBytes());
+    std::thread helper;
+    if (std::thread::hardware_concurrency() > 1) {
+        try {
+            helper = std::thread([&rows] { rows.Run(); });
+        } catch (...) {  // no second thread: this one renders all after decoding
+        }
+    }
+    bool decoded = false;
+    try {
+        decoded = decode();
+    } catch (...) {
+    }
+    if (!decoded) progress.Fail();
+    const bool rendered = rows.Run();
+    if (helper.joinable()) helper.join();
+    if (!decoded || !rendered) return std::nullopt;
     return picture;
 }

@@ -12,6 +12,7 @@
 // full decode does, and averaged afterwards. Flat blocks are exact.
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include "wallpaper/bitmap.h"
@@ -21,7 +22,11 @@
 // 3-byte rows of (width + reduction - 1) / reduction by (height +
 // reduction - 1) / reduction pixels: pixel (i, j) covers pixels
 // [i * reduction, (i + 1) * reduction) x [j * reduction, (j + 1) * reduction)
-// of the picture, cut at its edges. Nothing when memory runs out.
-std::optional<Picture> RenderJpeg(const JpegFrame& frame,
-                                  const JpegCoefficients& coefficients,
-                                  int reduction);
+// of the picture, cut at its edges.
+//
+// `decode` fills `coefficients` and publishes its rows in `progress`. It
+// runs on this thread while a second one, where the machine has a second
+// core, renders each row as soon as it is published; then both render
+// what is left. Nothing when decoding fails or memory runs out.
+std::optional<Picture> RenderJpeg(const JpegFrame& frame, const JpegCoefficients& coefficients, int reduction,
+                                  JpegRowProgress& progress, const std::function<bool()>& decode);
