@@ -3,7 +3,7 @@ find_package(GTest REQUIRED)
 find_package(benchmark REQUIRED)
 enable_testing()
 
-add_library(vistaloom_test_fixtures STATIC tests/support/settings_fixtures.cpp)
+add_library(vistaloom_test_fixtures STATIC tests/support/settings_fixtures.cpp tests/support/jpeg_writer.cpp)
 target_link_libraries(vistaloom_test_fixtures PUBLIC vistaloom_core)
 
 add_executable(vistaloom_unit_tests
@@ -19,10 +19,21 @@ add_executable(vistaloom_unit_tests
     tests/support/allocation_meter.cpp
     tests/wallpaper/bitmap_ops_test.cpp
     tests/wallpaper/change_order_test.cpp
+    tests/wallpaper/jpeg_decoder_test.cpp
     tests/wallpaper/picture_format_test.cpp
     tests/wallpaper/scale_test.cpp
 )
 target_link_libraries(vistaloom_unit_tests PRIVATE vistaloom_test_fixtures GTest::gtest_main)
+
+# Photographs for the JPEG decoder's tests, made with ImageMagick at build time.
+set(native_fixtures ${CMAKE_BINARY_DIR}/fixtures)
+add_custom_command(OUTPUT ${native_fixtures}/.made
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/wallpaper/make-jpeg-fixtures ${native_fixtures}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tests/wallpaper/make-jpeg-fixtures
+    COMMENT "Making the JPEG test photographs")
+add_custom_target(native_fixtures DEPENDS ${native_fixtures}/.made)
+add_dependencies(vistaloom_unit_tests native_fixtures)
+target_compile_definitions(vistaloom_unit_tests PRIVATE VISTALOOM_NATIVE_FIXTURES="${native_fixtures}")
 include(GoogleTest)
 gtest_discover_tests(vistaloom_unit_tests DISCOVERY_TIMEOUT 30)
 
