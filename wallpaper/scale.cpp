@@ -47,7 +47,8 @@ struct AxisFilter {
 // source; each source pixel weighs what of it is covered, in units of 1/n
 // of a source pixel, and the weights of one output pixel add up to s. Rows
 // decoded at 1/reduction have pixels that stand for `reduction` source
-// pixels each, the last one what is left.
+// pixels each; the last one's is cut by the end of the source, which no
+// output pixel passes.
 AxisFilter ShrinkFilter(std::int64_t source, std::int64_t output, std::int64_t reduction = 1) {
     AxisFilter filter;
     filter.total = static_cast<std::uint32_t>(source);
@@ -59,8 +60,7 @@ AxisFilter ShrinkFilter(std::int64_t source, std::int64_t output, std::int64_t r
         const auto tap = static_cast<std::uint32_t>(filter.weights.size());
         std::uint32_t count = 0;
         for (std::int64_t s = first; s * step < end; ++s, ++count) {
-            const std::int64_t last = std::min((s + 1) * reduction, source) * output;
-            const std::int64_t covered = std::min(end, last) - std::max(begin, s * step);
+            const std::int64_t covered = std::min(end, (s + 1) * step) - std::max(begin, s * step);
             filter.weights.push_back(static_cast<std::uint32_t>(covered));
         }
         filter.taps.push_back({static_cast<std::uint32_t>(first), count, tap});
