@@ -9,11 +9,15 @@ std::optional<JpegHuffmanTable> JpegHuffmanTable::Build(const JpegHuffmanSpec& s
         const int count = spec.counts[length - 1];
         table.offset_[length] = index - code;
         for (int i = 0; i < count; ++i, ++index, ++code) {
-            const int symbol = spec.symbols[index];
+            // Counts that overflow their length are refused before their
+            // codes are used, and so is the code of all ones, which the
+            // padding at the end of a segment is made of.
+            if (code >= (1 << length) - 1) return std::nullopt;
+            const int symbol = spec.symbols[static_cast<std::size_t>(index)];
             const int size = symbol & 15;
             if (dc ? symbol > 11 : size > 10) return std::nullopt;
             if (length > kLookupBits) continue;
-            // Every 9-bit prefix that begins with this code.
+            // Every look-up prefix that begins with this code.
             const int spare = kLookupBits - length;
             for (int suffix = 0; suffix < (1 << spare); ++suffix) {
                 Entry& entry = table.lookup_[static_cast<std::size_t>(code << spare | suffix)];
@@ -29,9 +33,6 @@ std::optional<JpegHuffmanTable> JpegHuffmanTable::Build(const JpegHuffmanSpec& s
             }
         }
         table.maxCode_[length] = count ? code - 1 : -1;
-        // No code may be all ones, which the padding at the end of a
-        // segment is made of.
-        if (code >= (1 << length)) return std::nullopt;
         code <<= 1;
     }
     return table;
