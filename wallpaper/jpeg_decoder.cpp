@@ -22,8 +22,9 @@ std::optional<Picture> DecodeFrame(const JpegFrame& frame, const std::uint8_t* b
 int JpegReductionFor(BitmapSize full, std::uint32_t magnification) {
     const BitmapSize target = ScaledSize(full.width, full.height, magnification);
     for (const int reduction : {8, 4, 2}) {
-        if (full.width >= reduction * target.width && full.height >= reduction * target.height)
+        if (full.width % (reduction * target.width) == 0 && full.height % (reduction * target.height) == 0) {
             return reduction;
+        }
     }
     return 1;
 }

@@ -11,8 +11,12 @@
 #include "wallpaper/bitmap.h"
 
 // The reduction a JPEG of `full` size is decoded at for a wallpaper at
-// `magnification` percent: the largest of 8, 4 and 2 that leaves at least
-// as many pixels as the wallpaper has on both sides; 1 when none does.
+// `magnification` percent: the largest of 8, 4 and 2 at which every pixel
+// of the wallpaper covers whole pixels of the reduced picture, that is
+// each side of the full size is a multiple of the wallpaper's side times
+// the reduction; 1 when none is. A reduced pixel that an output pixel
+// covered only in part would count there with its average over the rest
+// of it too, which at the edges of detail is several levels off.
 int JpegReductionFor(BitmapSize full, std::uint32_t magnification);
 
 // The picture at 1/reduction (1, 2, 4 or 8) of its size, each side rounded

@@ -269,15 +269,19 @@ TEST(JpegDecoder, AFrameTheDataCannotFillAllocatesNothingForItsSize) {
     EXPECT_LT(scope.PeakBytes(), 65536u);
 }
 
-TEST(JpegDecoder, ReductionIsTheLargestThatStillCoversTheWallpaper) {
+TEST(JpegDecoder, ReductionIsTheLargestWhoseSquaresEveryWallpaperPixelCoversWhole) {
     const struct {
         BitmapSize full;
         std::uint32_t magnification;
         int reduction;
     } cases[] = {
-        {{6000, 4000}, 25, 4},  {{6000, 4000}, 50, 2},  {{6000, 4000}, 12, 8}, {{6000, 4000}, 13, 4},
-        {{6000, 4000}, 26, 2},  {{6000, 4000}, 51, 1},  {{6000, 4000}, 100, 1}, {{6000, 4000}, 1, 8},
-        {{1025, 769}, 50, 2},   {{1023, 767}, 50, 2},   {{7, 5}, 50, 2},        {{4000, 6000}, 25, 4},
+        {{6000, 4000}, 25, 4},  {{6000, 4000}, 50, 2},  {{4000, 6000}, 25, 4}, {{4032, 3024}, 25, 4},
+        {{6000, 4000}, 10, 2},  // an output covers 5 by 5 squares of 2
+        {{6000, 4000}, 5, 4},   // 20 pixels: 5 squares of 4
+        {{6000, 4000}, 12, 1},  // 8 1/3 pixels: some squares of any size in part
+        {{6000, 4000}, 20, 1},  // 5 pixels
+        {{6000, 4000}, 51, 1},  {{6000, 4000}, 100, 1}, {{6000, 4000}, 200, 1},
+        {{1501, 1001}, 50, 1},  {{1502, 1002}, 50, 2},  {{8, 8}, 1, 8},  {{7, 5}, 50, 1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(JpegReductionFor(c.full, c.magnification), c.reduction)
