@@ -37,7 +37,8 @@ target_compile_definitions(vistaloom_unit_tests PRIVATE VISTALOOM_NATIVE_FIXTURE
 include(GoogleTest)
 gtest_discover_tests(vistaloom_unit_tests DISCOVERY_TIMEOUT 30)
 
-add_executable(vistaloom_bench bench/settings_bench.cpp bench/desktop_sort_bench.cpp bench/wallpaper_bench.cpp)
+add_executable(vistaloom_bench bench/settings_bench.cpp bench/desktop_sort_bench.cpp bench/wallpaper_bench.cpp
+    bench/jpeg_bench.cpp)
 target_link_libraries(vistaloom_bench PRIVATE vistaloom_test_fixtures benchmark::benchmark_main)
 
 include(cmake/Fuzz.cmake)

@@ -304,7 +304,7 @@ private:
             }
         }
         if (plan_.reduction == 1 || (!allWhole && MayClamp(plan_.colour, plan_.componentCount, low, high))) {
-            RenderSampled(mcu, blocks, wholes);
+            RenderSampled(mcu, blocks, wholes, plan_.reduction == 1);
             return;
         }
         McuAverages averages;
@@ -388,8 +388,9 @@ private:
     }
 
     // The MCU sample by sample: rounded and clamped, converted to colours
-    // one by one and then averaged, as the full decode and the resampler do.
-    void RenderSampled(int mcu, const BlockRef* blocks, const Whole* wholes) {
+    // one by one and then averaged, as the full decode and the resampler do;
+    // at full size always (`exact`), below it where some sample clamps.
+    void RenderSampled(int mcu, const BlockRef* blocks, const Whole* wholes, bool exact) {
         const int width = plan_.mcuWidth, count = plan_.mcuWidth * plan_.mcuHeight;
         alignas(16) float samples[3][kMaxMcuSide * kMaxMcuSide];
         const BlockRef* block = blocks;
@@ -413,6 +414,27 @@ private:
                 }
             }
         }
+        // Most MCUs whose coefficients alone could not rule clamping out
+        // clamp nowhere: their samples' averages are converted as the
+        // averages from the coefficients would be.
+        if (!exact && !SamplesClamp(samples, count)) {
+            McuAverages averages;
+            for (int c = 0, b = 0; c < plan_.componentCount; b += plan_.components[c].h * plan_.components[c].v, ++c) {
+                averages.wholes[c] = wholes + b;
+            }
+            ForEachOutput(mcu, [&](int ox, int oy, int x0, int y0, int x1, int y1) {
+                const int at = oy * plan_.mcuOutWidth + ox;
+                for (int c = 0; c < plan_.componentCount; ++c) {
+                    float sum = 0;
+                    for (int y = y0; y < y1; ++y) {
+                        for (int x = x0; x < x1; ++x) sum += samples[c][y * width + x];
+                    }
+                    averages.value[c][at] = sum / static_cast<float>((x1 - x0) * (y1 - y0));
+                }
+                return Convert(averages, ox, oy, (x1 - x0) * (y1 - y0));
+            });
+            return;
+        }
         alignas(16) std::int32_t rgb[3][kMaxMcuSide * kMaxMcuSide];
         ConvertSamples(samples, count, rgb);
         ForEachOutput(mcu, [&](int, int, int x0, int y0, int x1, int y1) {
@@ -429,6 +451,24 @@ private:
             return RgbSample{(2 * sums[0] + n) / (2 * n), (2 * sums[1] + n) / (2 * n),
                              (2 * sums[2] + n) / (2 * n)};
         });
+    }
+
+    // Whether a full decode would clamp one of these samples, or a colour
+    // made of them, with a margin for its own rounding of each.
+    bool SamplesClamp(const float (*samples)[kMaxMcuSide * kMaxMcuSide], int count) const {
+        int outside = 0;
+        for (int c = 0; c < plan_.componentCount; ++c) {
+            for (int i = 0; i < count; ++i) outside |= (samples[c][i] < 0.5f) | (samples[c][i] > 254.5f);
+        }
+        if (plan_.colour != JpegColour::YCbCr) return outside != 0;
+        const float red = kCrToRed / 65536.0f, blue = kCbToBlue / 65536.0f;
+        const float cbGreen = kCbToGreen / 65536.0f, crGreen = kCrToGreen / 65536.0f;
+        for (int i = 0; i < count; ++i) {
+            const float y = samples[0][i], cb = samples[1][i] - 128.0f, cr = samples[2][i] - 128.0f;
+            const float r = y + red * cr, g = y - cbGreen * cb - crGreen * cr, b = y + blue * cb;
+            outside |= (r < 1.5f) | (r > 253.5f) | (g < 1.5f) | (g > 253.5f) | (b < 1.5f) | (b > 253.5f);
+        }
+        return outside != 0;
     }
 
     // Each sample rounded and clamped as the full decode's transform does,
