@@ -50,7 +50,8 @@ void BM_JpegEntropy(benchmark::State& state) {
     for (auto _ : state) {
         JpegCoefficients coefficients;
         JpegRowProgress progress;
-        if (!DecodeJpegScan(*frame, Bytes(), Jpeg().size(), coefficients, progress)) state.SkipWithError("damaged");
+        if (!DecodeJpegScan(*frame, Bytes(), Jpeg().size(), coefficients, progress))
+            state.SkipWithError("damaged");
     }
 }
 
@@ -62,10 +63,11 @@ void BM_JpegRender(benchmark::State& state) {
     DecodeJpegScan(*frame, Bytes(), Jpeg().size(), coefficients, decoded);
     for (auto _ : state) {
         JpegRowProgress progress;
-        const auto picture = RenderJpeg(*frame, coefficients, static_cast<int>(state.range(0)), progress, [&] {
-            progress.Publish(frame->McusDown());
-            return true;
-        });
+        const auto picture =
+            RenderJpeg(*frame, coefficients, static_cast<int>(state.range(0)), progress, [&] {
+                progress.Publish(frame->McusDown());
+                return true;
+            });
         if (!picture) state.SkipWithError("render failed");
     }
 }
@@ -73,7 +75,8 @@ void BM_JpegRender(benchmark::State& state) {
 void BM_JpegDecode(benchmark::State& state) {
     if (!Have(state)) return;
     for (auto _ : state) {
-        if (!DecodeJpeg(Bytes(), Jpeg().size(), static_cast<int>(state.range(0)))) state.SkipWithError("failed");
+        if (!DecodeJpeg(Bytes(), Jpeg().size(), static_cast<int>(state.range(0))))
+            state.SkipWithError("failed");
     }
 }
 

@@ -79,6 +79,8 @@ bool ReadFrameHeader(SegmentReader segment, std::size_t length, JpegFrame& frame
         frame.maxH = std::max(frame.maxH, frame.components[c].h);
         frame.maxV = std::max(frame.maxV, frame.components[c].v);
     }
+    // The most blocks an MCU may have.
+    if (frame.BlocksPerMcu() > 10) return false;
     return true;
 }
 
@@ -88,15 +90,17 @@ bool ReadHuffmanTables(SegmentReader segment, std::size_t length, JpegFrame& fra
         const int which = segment.Byte();
         const int kind = which >> 4, slot = which & 15;
         if (kind > 1 || slot > 3) return false;
-        JpegHuffmanSpec& spec = kind == 0 ? frame.dc[slot] : frame.ac[slot];
-        spec = {};
+        JpegHuffmanDefinition& definition = kind == 0 ? frame.dc[slot] : frame.ac[slot];
+        definition = {};
         std::size_t total = 0;
-        for (int i = 0; i < 16; ++i) total += spec.counts[i] = static_cast<std::uint8_t>(segment.Byte());
+        for (int i = 0; i < 16; ++i)
+            total += definition.counts[i] = static_cast<std::uint8_t>(segment.Byte());
         length -= 17;
         if (total == 0 || total > 256 || total > length) return false;
-        for (std::size_t i = 0; i < total; ++i) spec.symbols[i] = static_cast<std::uint8_t>(segment.Byte());
+        for (std::size_t i = 0; i < total; ++i)
+            definition.symbols[i] = static_cast<std::uint8_t>(segment.Byte());
         length -= total;
-        spec.defined = true;
+        definition.defined = true;
     }
     return true;
 }

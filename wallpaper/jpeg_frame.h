@@ -14,7 +14,7 @@ enum class JpegColour { Grey, YCbCr, Rgb };
 
 // A Huffman table as the file defines it: how many codes of each length
 // 1..16, and their symbols in code order.
-struct JpegHuffmanSpec {
+struct JpegHuffmanDefinition {
     std::array<std::uint8_t, 16> counts{};
     std::array<std::uint8_t, 256> symbols{};
     bool defined = false;
@@ -39,8 +39,8 @@ struct JpegFrame {
     JpegColour colour = JpegColour::YCbCr;
     std::array<std::array<std::uint16_t, 64>, 4> quant{};  // natural (row-major) order
     std::array<bool, 4> quantDefined{};
-    std::array<JpegHuffmanSpec, 4> dc{};
-    std::array<JpegHuffmanSpec, 4> ac{};
+    std::array<JpegHuffmanDefinition, 4> dc{};
+    std::array<JpegHuffmanDefinition, 4> ac{};
     int restartInterval = 0;    // MCUs per restart interval, 0 without
     std::size_t scanBegin = 0;  // the first byte of entropy-coded data
 

@@ -1,19 +1,19 @@
 #include "wallpaper/jpeg_huffman.h"
 
-std::optional<JpegHuffmanTable> JpegHuffmanTable::Build(const JpegHuffmanSpec& spec, bool dc) {
+std::optional<JpegHuffmanTable> JpegHuffmanTable::Build(const JpegHuffmanDefinition& definition, bool dc) {
     JpegHuffmanTable table;
-    table.symbols_ = spec.symbols;
+    table.symbols_ = definition.symbols;
     std::int32_t code = 0;
     int index = 0;
     for (int length = 1; length <= 16; ++length) {
-        const int count = spec.counts[length - 1];
+        const int count = definition.counts[length - 1];
         table.offset_[length] = index - code;
         for (int i = 0; i < count; ++i, ++index, ++code) {
             // Counts that overflow their length are refused before their
             // codes are used, and so is the code of all ones, which the
             // padding at the end of a segment is made of.
             if (code >= (1 << length) - 1) return std::nullopt;
-            const int symbol = spec.symbols[static_cast<std::size_t>(index)];
+            const int symbol = definition.symbols[static_cast<std::size_t>(index)];
             const int size = symbol & 15;
             if (dc ? symbol > 11 : size > 10) return std::nullopt;
             if (length > kLookupBits) continue;

@@ -67,7 +67,7 @@ public:
 
     // Nothing when the counts overflow their lengths, a code would be all
     // ones, or a symbol asks for more value bits than 8-bit samples have.
-    static std::optional<JpegHuffmanTable> Build(const JpegHuffmanSpec& spec, bool dc);
+    static std::optional<JpegHuffmanTable> Build(const JpegHuffmanDefinition& definition, bool dc);
 
     // One entry per prefix of kLookupBits bits.
     struct alignas(8) Entry {

@@ -419,7 +419,8 @@ private:
         // averages from the coefficients would be.
         if (!exact && !SamplesClamp(samples, count)) {
             McuAverages averages;
-            for (int c = 0, b = 0; c < plan_.componentCount; b += plan_.components[c].h * plan_.components[c].v, ++c) {
+            for (int c = 0, b = 0; c < plan_.componentCount;
+                 b += plan_.components[c].h * plan_.components[c].v, ++c) {
                 averages.wholes[c] = wholes + b;
             }
             ForEachOutput(mcu, [&](int ox, int oy, int x0, int y0, int x1, int y1) {

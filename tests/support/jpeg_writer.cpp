@@ -8,9 +8,10 @@ namespace jpeg_writer {
 
 namespace {
 
-constexpr int kZigzag[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
-                             41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
-                             30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+constexpr int kZigzag[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
+                             12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
+                             35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
+                             58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
 
 struct Code {
     int bits = 0;
@@ -150,8 +151,12 @@ int MaxV(const Picture& p) {
 
 }  // namespace
 
-int McusAcross(const Picture& picture) { return (picture.width + 8 * MaxH(picture) - 1) / (8 * MaxH(picture)); }
-int McusDown(const Picture& picture) { return (picture.height + 8 * MaxV(picture) - 1) / (8 * MaxV(picture)); }
+int McusAcross(const Picture& picture) {
+    return (picture.width + 8 * MaxH(picture) - 1) / (8 * MaxH(picture));
+}
+int McusDown(const Picture& picture) {
+    return (picture.height + 8 * MaxV(picture) - 1) / (8 * MaxV(picture));
+}
 
 void MakeBlocks(const Picture& picture, Component& component) {
     const bool single = picture.components.size() == 1;
@@ -164,7 +169,8 @@ std::string Write(const Picture& picture) {
     std::string out = "\xFF\xD8";
     if (picture.jfif) Segment(out, 0xE0, std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14));
     if (picture.adobeTransform >= 0) {
-        Segment(out, 0xEE, std::string("Adobe\0\x64\0\0\0\0", 11) + static_cast<char>(picture.adobeTransform));
+        Segment(out, 0xEE,
+                std::string("Adobe\0\x64\0\0\0\0", 11) + static_cast<char>(picture.adobeTransform));
     }
     if (picture.extras) {
         Segment(out, 0xFE, "a comment");
@@ -179,8 +185,9 @@ std::string Write(const Picture& picture) {
     const std::string tables = [&] {
         std::string s;
         Segment(s, 0xDB, quant);
-        Segment(s, 0xC4, HuffmanBody(0x00, DcTable()) + HuffmanBody(0x10, AcTable()) + HuffmanBody(0x01, DcTable()) +
-                             HuffmanBody(0x11, AcTable()));
+        Segment(s, 0xC4,
+                HuffmanBody(0x00, DcTable()) + HuffmanBody(0x10, AcTable()) + HuffmanBody(0x01, DcTable()) +
+                    HuffmanBody(0x11, AcTable()));
         return s;
     }();
     if (!picture.tablesAfterFrame) out += tables;
@@ -247,13 +254,15 @@ std::vector<std::uint8_t> Expected(const Picture& picture) {
                 double sum = 0;
                 for (int v = 0; v < 8; ++v) {
                     for (int u = 0; u < 8; ++u) {
-                        const double cu = u ? 1 : std::numbers::sqrt2 / 2, cv = v ? 1 : std::numbers::sqrt2 / 2;
+                        const double cu = u ? 1 : std::numbers::sqrt2 / 2,
+                                     cv = v ? 1 : std::numbers::sqrt2 / 2;
                         sum += 0.25 * cu * cv * block[v * 8 + u] * q[v * 8 + u] *
                                std::cos((2 * n + 1) * u * std::numbers::pi / (2 * nx)) *
                                std::cos((2 * m + 1) * v * std::numbers::pi / (2 * ny));
                     }
                 }
-                plane[static_cast<std::size_t>(y * width + x)] = std::clamp(static_cast<int>(std::floor(sum + 128.5)), 0, 255);
+                plane[static_cast<std::size_t>(y * width + x)] =
+                    std::clamp(static_cast<int>(std::floor(sum + 128.5)), 0, 255);
             }
         }
         planes.push_back(std::move(plane));
@@ -272,12 +281,14 @@ std::vector<std::uint8_t> Expected(const Picture& picture) {
             g = y + round(-0.344136 * cb - 0.714136 * cr);
             b = y + round(1.772 * cb);
         }
-        for (const int channel : {r, g, b}) rgb.push_back(static_cast<std::uint8_t>(std::clamp(channel, 0, 255)));
+        for (const int channel : {r, g, b})
+            rgb.push_back(static_cast<std::uint8_t>(std::clamp(channel, 0, 255)));
     }
     return rgb;
 }
 
-std::vector<std::uint8_t> Averaged(const std::vector<std::uint8_t>& rgb, int width, int height, int reduction) {
+std::vector<std::uint8_t> Averaged(const std::vector<std::uint8_t>& rgb, int width, int height,
+                                   int reduction) {
     const int ow = (width + reduction - 1) / reduction, oh = (height + reduction - 1) / reduction;
     std::vector<std::uint8_t> out;
     for (int oy = 0; oy < oh; ++oy) {

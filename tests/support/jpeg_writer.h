@@ -32,7 +32,7 @@ struct Picture {
     std::array<std::array<int, 64>, 2> quant{};  // natural order
     int restartInterval = 0;
     bool jfif = true;
-    int adobeTransform = -1;  // -1: no Adobe segment
+    int adobeTransform = -1;        // -1: no Adobe segment
     bool tablesAfterFrame = false;  // DQT and DHT between SOF and SOS
     bool extras = false;            // a comment, an EXIF segment and fill bytes before markers
 };
@@ -54,6 +54,7 @@ std::vector<std::uint8_t> Expected(const Picture& picture);
 
 // Averages of the expected picture over reduction x reduction squares, cut
 // at the edges, rounded half up: red, green, blue, row by row.
-std::vector<std::uint8_t> Averaged(const std::vector<std::uint8_t>& rgb, int width, int height, int reduction);
+std::vector<std::uint8_t> Averaged(const std::vector<std::uint8_t>& rgb, int width, int height,
+                                   int reduction);
 
 }  // namespace jpeg_writer

@@ -56,8 +56,8 @@ jpeg_writer::Picture Flat() {
 // A picture of the given sampling with coefficients a photograph could
 // have: a DC that wanders and a few small AC coefficients, more of them at
 // low frequencies; `contrast` scales the AC so that samples clamp.
-jpeg_writer::Picture Textured(int width, int height, std::vector<std::pair<int, int>> sampling, std::uint32_t seed,
-                              int contrast = 1) {
+jpeg_writer::Picture Textured(int width, int height, std::vector<std::pair<int, int>> sampling,
+                              std::uint32_t seed, int contrast = 1) {
     jpeg_writer::Picture p;
     p.width = width;
     p.height = height;
@@ -95,8 +95,10 @@ std::optional<Picture> Decode(const jpeg_writer::Picture& p, int reduction) {
 
 const std::vector<std::pair<std::string, std::vector<std::pair<int, int>>>>& Samplings() {
     static const std::vector<std::pair<std::string, std::vector<std::pair<int, int>>>> samplings = {
-        {"4:4:4", {{1, 1}, {1, 1}, {1, 1}}}, {"4:2:2", {{2, 1}, {1, 1}, {1, 1}}},
-        {"4:2:0", {{2, 2}, {1, 1}, {1, 1}}}, {"4:4:0", {{1, 2}, {1, 1}, {1, 1}}},
+        {"4:4:4", {{1, 1}, {1, 1}, {1, 1}}},
+        {"4:2:2", {{2, 1}, {1, 1}, {1, 1}}},
+        {"4:2:0", {{2, 2}, {1, 1}, {1, 1}}},
+        {"4:4:0", {{1, 2}, {1, 1}, {1, 1}}},
         {"grey", {{1, 1}}},
     };
     return samplings;
@@ -254,6 +256,12 @@ TEST(JpegDecoder, DamagedAndUnhandledFilesAreRefused) {
     four.components = {{1, 1, 1, 0, {}, 0}, {2, 1, 1, 1, {}, 0}, {3, 1, 1, 1, {}, 0}, {4, 1, 1, 1, {}, 0}};
     for (auto& c : four.components) jpeg_writer::MakeBlocks(four, c);
     EXPECT_FALSE(Decode(four, 1)) << "four components";
+
+    // Every component at 2 x 2 makes 12 blocks an MCU; 10 is the most.
+    auto twelve = Textured(32, 32, {{2, 2}, {2, 2}, {2, 2}}, 4);
+    EXPECT_FALSE(Decode(twelve, 1)) << "12 blocks an MCU";
+    twelve = Textured(32, 32, {{2, 2}, {2, 1}, {1, 2}}, 4);
+    EXPECT_TRUE(Decode(twelve, 2)) << "8 blocks an MCU";
 }
 
 TEST(JpegDecoder, AFrameTheDataCannotFillAllocatesNothingForItsSize) {
@@ -275,13 +283,13 @@ TEST(JpegDecoder, ReductionIsTheLargestWhoseSquaresEveryWallpaperPixelCoversWhol
         std::uint32_t magnification;
         int reduction;
     } cases[] = {
-        {{6000, 4000}, 25, 4},  {{6000, 4000}, 50, 2},  {{4000, 6000}, 25, 4}, {{4032, 3024}, 25, 4},
+        {{6000, 4000}, 25, 4}, {{6000, 4000}, 50, 2},  {{4000, 6000}, 25, 4},  {{4032, 3024}, 25, 4},
         {{6000, 4000}, 10, 2},  // an output covers 5 by 5 squares of 2
         {{6000, 4000}, 5, 4},   // 20 pixels: 5 squares of 4
         {{6000, 4000}, 12, 1},  // 8 1/3 pixels: some squares of any size in part
         {{6000, 4000}, 20, 1},  // 5 pixels
-        {{6000, 4000}, 51, 1},  {{6000, 4000}, 100, 1}, {{6000, 4000}, 200, 1},
-        {{1501, 1001}, 50, 1},  {{1502, 1002}, 50, 2},  {{8, 8}, 1, 8},  {{7, 5}, 50, 1},
+        {{6000, 4000}, 51, 1}, {{6000, 4000}, 100, 1}, {{6000, 4000}, 200, 1}, {{1501, 1001}, 50, 1},
+        {{1502, 1002}, 50, 2}, {{8, 8}, 1, 8},         {{7, 5}, 50, 1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(JpegReductionFor(c.full, c.magnification), c.reduction)
@@ -312,12 +320,14 @@ TEST(JpegDecoder, ReducedPhotographsStayWithinOneOfTheirAveragedFullDecode) {
     for (const char* name : {"photo444", "photogrey"}) {
         const std::string jpeg = ReadFile(std::string(VISTALOOM_NATIVE_FIXTURES) + "/" + name + ".jpg");
         int width = 0, height = 0;
-        const auto full = ReadPpm(std::string(VISTALOOM_NATIVE_FIXTURES) + "/" + name + ".ppm", width, height);
+        const auto full =
+            ReadPpm(std::string(VISTALOOM_NATIVE_FIXTURES) + "/" + name + ".ppm", width, height);
         ASSERT_FALSE(jpeg.empty() || full.empty()) << name;
         for (const int reduction : {2, 4, 8}) {
             const auto picture = DecodeJpeg(Bytes(jpeg), jpeg.size(), reduction);
             ASSERT_TRUE(picture) << name;
-            const Differences d = Compare(Rgb(*picture), jpeg_writer::Averaged(full, width, height, reduction));
+            const Differences d =
+                Compare(Rgb(*picture), jpeg_writer::Averaged(full, width, height, reduction));
             // Where the colour of a photograph changes across a square,
             // the full decode's rounding of each sample can add up to 2
             // at a reduction of 2 (see the README's measurements).
