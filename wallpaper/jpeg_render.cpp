@@ -400,7 +400,10 @@ private:
             const int nx = 8 * p.x.upsampling, ny = 8 * p.y.upsampling;
             for (int by = 0; by < p.v; ++by) {
                 for (int bx = 0; bx < p.h; ++bx, ++block, ++whole) {
-                    alignas(16) float out[256];
+                    alignas(16) float own[256];
+                    float* to = samples[c] + by * ny * width + bx * nx;
+                    // A block as wide as the MCU is made in place.
+                    float* out = nx == width ? to : own;
                     if (whole->is) {
                         for (int i = 0; i < nx * ny; ++i) out[i] = static_cast<float>(whole->value);
                     } else if (!p.sampleScatter.empty()) {
@@ -409,8 +412,10 @@ private:
                     } else {
                         TransformBlock(*block, p, p.x.samples.data(), nx, p.y.samples.data(), ny, out);
                     }
-                    float* to = samples[c] + by * ny * width + bx * nx;
-                    for (int j = 0; j < ny; ++j) std::copy(out + j * nx, out + (j + 1) * nx, to + j * width);
+                    if (out == to) continue;
+                    for (int j = 0; j < ny; ++j) {
+                        for (int i = 0; i < nx; ++i) to[j * width + i] = out[j * nx + i];
+                    }
                 }
             }
         }
@@ -436,10 +441,12 @@ private:
             });
             return;
         }
-        alignas(16) std::int32_t rgb[3][kMaxMcuSide * kMaxMcuSide];
+        alignas(16) float rgb[3][kMaxMcuSide * kMaxMcuSide];
         ConvertSamples(samples, count, rgb);
+        const int s2 = plan_.reduction * plan_.reduction,
+                  shift = 1 + 2 * std::countr_zero(unsigned(plan_.reduction));
         ForEachOutput(mcu, [&](int, int, int x0, int y0, int x1, int y1) {
-            int sums[3] = {0, 0, 0};
+            float sums[3] = {0, 0, 0};  // whole numbers, exact in single precision
             for (int y = y0; y < y1; ++y) {
                 for (int x = x0; x < x1; ++x) {
                     sums[0] += rgb[0][y * width + x];
@@ -449,8 +456,11 @@ private:
             }
             // Rounded half up, as the resampler rounds.
             const int n = (x1 - x0) * (y1 - y0);
-            return RgbSample{(2 * sums[0] + n) / (2 * n), (2 * sums[1] + n) / (2 * n),
-                             (2 * sums[2] + n) / (2 * n)};
+            const auto average = [&](float sum) {
+                const int twice = 2 * static_cast<int>(sum) + n;
+                return n == s2 ? twice >> shift : twice / (2 * n);
+            };
+            return RgbSample{average(sums[0]), average(sums[1]), average(sums[2])};
         });
     }
 
@@ -478,32 +488,38 @@ private:
     // the divisions by 65536 are too, so it is done with floats, which the
     // compiler can take four at a time.
     void ConvertSamples(const float (*samples)[kMaxMcuSide * kMaxMcuSide], int count,
-                        std::int32_t (*rgb)[kMaxMcuSide * kMaxMcuSide]) const {
+                        float (*rgb)[kMaxMcuSide * kMaxMcuSide]) const {
+        // Written as plain comparisons so that the compiler takes four
+        // samples at a time.
+        const auto clamp = [](float v, float low, float high) {
+            v = v > low ? v : low;
+            return v < high ? v : high;
+        };
         alignas(16) float whole[3][kMaxMcuSide * kMaxMcuSide];
         for (int c = 0; c < plan_.componentCount; ++c) {
             for (int i = 0; i < count; ++i) {
-                whole[c][i] = static_cast<float>(
-                    static_cast<std::int32_t>(std::min(std::max(samples[c][i] + 0.5f, 0.0f), 255.5f)));
+                whole[c][i] =
+                    static_cast<float>(static_cast<std::int32_t>(clamp(samples[c][i] + 0.5f, 0.0f, 255.5f)));
             }
         }
         if (plan_.colour != JpegColour::YCbCr) {
             for (int c = 0; c < 3; ++c) {
                 const float* from = whole[plan_.colour == JpegColour::Grey ? 0 : c];
-                for (int i = 0; i < count; ++i) rgb[c][i] = static_cast<std::int32_t>(from[i]);
+                for (int i = 0; i < count; ++i) rgb[c][i] = from[i];
             }
             return;
         }
         // (v + 32768) / 65536 rounded down, for |v| < 2^24: shifted by 256
         // to be positive, where truncation is the floor.
         const auto shifted = [](float v) {
-            return static_cast<std::int32_t>(v * (1.0f / 65536) + (256.0f + 0.5f)) - 256;
+            return static_cast<float>(static_cast<std::int32_t>(v * (1.0f / 65536) + (256.0f + 0.5f))) -
+                   256.0f;
         };
         for (int i = 0; i < count; ++i) {
             const float y = whole[0][i], cb = whole[1][i] - 128.0f, cr = whole[2][i] - 128.0f;
-            const std::int32_t luma = static_cast<std::int32_t>(y);
-            rgb[0][i] = std::clamp(luma + shifted(kCrToRed * cr), 0, 255);
-            rgb[1][i] = std::clamp(luma + shifted(-kCbToGreen * cb - kCrToGreen * cr), 0, 255);
-            rgb[2][i] = std::clamp(luma + shifted(kCbToBlue * cb), 0, 255);
+            rgb[0][i] = clamp(y + shifted(kCrToRed * cr), 0.0f, 255.0f);
+            rgb[1][i] = clamp(y + shifted(-kCbToGreen * cb - kCrToGreen * cr), 0.0f, 255.0f);
+            rgb[2][i] = clamp(y + shifted(kCbToBlue * cb), 0.0f, 255.0f);
         }
     }
 
