@@ -188,7 +188,7 @@ bool DecodeInterval(const ScanPlan& plan, const std::uint8_t* data, const Interv
 
 }  // namespace
 
-void JpegRowProgress::Publish(int rows) {
+void JpegRowProgress::Publish(int rows) noexcept {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         rows_ = rows;
@@ -196,7 +196,7 @@ void JpegRowProgress::Publish(int rows) {
     changed_.notify_all();
 }
 
-void JpegRowProgress::Fail() {
+void JpegRowProgress::Fail() noexcept {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         failed_ = true;
@@ -204,7 +204,7 @@ void JpegRowProgress::Fail() {
     changed_.notify_all();
 }
 
-bool JpegRowProgress::WaitFor(int row) {
+bool JpegRowProgress::WaitFor(int row) noexcept {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [&] { return rows_ > row || failed_; });
     return rows_ > row;

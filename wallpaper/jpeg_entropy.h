@@ -40,13 +40,15 @@ inline int JpegWordLow(std::uint32_t word) { return static_cast<int>(word & 0xFF
 
 // How many rows of MCUs are decoded, for renderers on other threads that
 // wait for them.
+// Its mutex fails only on a misuse, which would leave a renderer waiting
+// for ever: noexcept ends the program instead.
 class JpegRowProgress {
 public:
-    void Publish(int rows);
+    void Publish(int rows) noexcept;
     // Decoding has ended without reaching every row.
-    void Fail();
+    void Fail() noexcept;
     // Waits until row `row` is decoded; false when decoding failed first.
-    bool WaitFor(int row);
+    bool WaitFor(int row) noexcept;
 
 private:
     std::mutex mutex_;

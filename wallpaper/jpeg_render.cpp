@@ -567,6 +567,8 @@ public:
         : plan_(plan), coefficients_(coefficients), progress_(progress), rgb_(rgb) {}
 
     // False when decoding failed.
+    // Renders rows until none is left; false when decoding failed. Nothing
+    // here allocates or throws.
     bool Run() noexcept {
         BandRenderer band(plan_, rgb_);
         for (int row = next_++; row < plan_.mcusDown; row = next_++) {
