@@ -134,9 +134,9 @@ bool ReadScanHeader(SegmentReader segment, std::size_t length, JpegFrame& frame)
             std::find_if(frame.components.begin(), frame.components.begin() + frame.componentCount,
                          [&](const JpegComponent& c) { return c.id == id; });
         if (found == frame.components.begin() + frame.componentCount) return false;
-        for (int earlier = 0; earlier < i; ++earlier) {
-            if (ordered[earlier].id == id) return false;
-        }
+        // The colours follow the frame's order of components and the blocks
+        // the scan's; a scan in another order is left to the system.
+        if (found != frame.components.begin() + i) return false;
         ordered[i] = *found;
         ordered[i].dc = tables >> 4;
         ordered[i].ac = tables & 15;

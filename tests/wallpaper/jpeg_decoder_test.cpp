@@ -218,6 +218,7 @@ TEST(JpegDecoder, DamagedAndUnhandledFilesAreRefused) {
     }
     EXPECT_FALSE(DecodeJpeg(Bytes(good), good.size() - 2, 2));
     const std::size_t frame = good.find("\xFF\xC0");
+    const std::size_t scan = good.find("\xFF\xDA");
     const std::size_t huffman = good.find("\xFF\xC4");
     ASSERT_NE(frame, std::string::npos);
     ASSERT_NE(huffman, std::string::npos);
@@ -240,6 +241,8 @@ TEST(JpegDecoder, DamagedAndUnhandledFilesAreRefused) {
         {"a code of all ones", changed(huffman + 5, std::string("\0\0\0\x10", 4))},
         {"a DC category of 12", changed(huffman + 21, "\x0C")},
         {"a marker inside the scan", changed(good.size() - 6, "\xFF\xC4")},
+        // Cr before Cb: the blocks would follow the scan, the colours the frame.
+        {"components out of the frame's order", changed(scan + 7, std::string("\x03\x11\x02\x11", 4))},
     };
     for (const auto& [name, file] : cases) EXPECT_FALSE(DecodeJpeg(Bytes(file), file.size(), 2)) << name;
 
