@@ -39,7 +39,9 @@ void Scatter(int outputs, const float* weights, float dc, const std::uint32_t* a
         case 8: return Scatter<8>(weights, dc, ac, count, out);
         case 16: return Scatter<16>(weights, dc, ac, count, out);
         case 32: return Scatter<32>(weights, dc, ac, count, out);
-        default: return Scatter<64>(weights, dc, ac, count, out);
+        case 64: return Scatter<64>(weights, dc, ac, count, out);
+        case 128: return Scatter<128>(weights, dc, ac, count, out);
+        default: return Scatter<256>(weights, dc, ac, count, out);
     }
 }
 
@@ -49,8 +51,8 @@ struct ComponentPlan {
     int outputs = 1;             // per block
     bool dcOnly = false;         // no AC coefficient moves the averages
     std::vector<float> scatter;  // [natural position][output]: dequantisation and both axes' weights
-    // The same for every sample of an 8 x 8 block, when the component is
-    // not upsampled: its blocks are made sample by sample this way.
+    // The same for every sample of a block: 8 x 8, or up to 16 x 16 for a
+    // component at half resolution.
     std::vector<float> sampleScatter;
     std::array<float, 64> quant{};
     std::array<float, 64> reach{};  // how far one unit of a coefficient can move a sample
@@ -104,14 +106,12 @@ Plan MakePlan(const JpegFrame& frame, int reduction) {
             p.quant[i] = frame.quant[component.quant][i];
             p.reach[i] = p.quant[i] * most[0][i % 8] * most[1][i / 8];
         }
-        if (p.x.upsampling == 1 && p.y.upsampling == 1) {
-            p.sampleScatter.assign(64 * 64, 0.0f);
-            for (int pos = 1; pos < 64; ++pos) {
-                for (int n = 0; n < 64; ++n) {
-                    p.sampleScatter[static_cast<std::size_t>(pos * 64 + n)] =
-                        p.quant[pos] * p.y.samples[(n / 8) * 8 + pos / 8] *
-                        p.x.samples[(n % 8) * 8 + pos % 8];
-                }
+        const int nx = 8 * p.x.upsampling, ny = 8 * p.y.upsampling;
+        p.sampleScatter.assign(static_cast<std::size_t>(64 * nx * ny), 0.0f);
+        for (int pos = 1; pos < 64; ++pos) {
+            for (int n = 0; n < nx * ny; ++n) {
+                p.sampleScatter[static_cast<std::size_t>(pos * nx * ny + n)] =
+                    p.quant[pos] * p.y.samples[(n / nx) * 8 + pos / 8] * p.x.samples[(n % nx) * 8 + pos % 8];
             }
         }
         if (reduction == 1) continue;  // every block goes sample by sample
@@ -406,11 +406,9 @@ private:
                     float* out = nx == width ? to : own;
                     if (whole->is) {
                         for (int i = 0; i < nx * ny; ++i) out[i] = static_cast<float>(whole->value);
-                    } else if (!p.sampleScatter.empty()) {
-                        const float dc = static_cast<float>(block->dc) * p.quant[0] * 0.125f + 128.0f;
-                        Scatter<64>(p.sampleScatter.data(), dc, block->ac, block->count, out);
                     } else {
-                        TransformBlock(*block, p, p.x.samples.data(), nx, p.y.samples.data(), ny, out);
+                        const float dc = static_cast<float>(block->dc) * p.quant[0] * 0.125f + 128.0f;
+                        Scatter(nx * ny, p.sampleScatter.data(), dc, block->ac, block->count, out);
                     }
                     if (out == to) continue;
                     for (int j = 0; j < ny; ++j) {
