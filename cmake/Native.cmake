@@ -3,7 +3,7 @@ find_package(GTest REQUIRED)
 find_package(benchmark REQUIRED)
 enable_testing()
 
-add_library(vistaloom_test_fixtures STATIC tests/support/settings_fixtures.cpp tests/support/jpeg_writer.cpp)
+add_library(vistaloom_test_fixtures STATIC tests/support/settings_fixtures.cpp)
 target_link_libraries(vistaloom_test_fixtures PUBLIC vistaloom_core)
 
 add_executable(vistaloom_unit_tests
@@ -20,6 +20,7 @@ add_executable(vistaloom_unit_tests
     tests/wallpaper/bitmap_ops_test.cpp
     tests/wallpaper/change_order_test.cpp
     tests/wallpaper/jpeg_decoder_test.cpp
+    tests/wallpaper/jpeg_writer.cpp
     tests/wallpaper/picture_format_test.cpp
     tests/wallpaper/scale_test.cpp
 )

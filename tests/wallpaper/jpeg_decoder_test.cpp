@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tests/support/allocation_meter.h"
-#include "tests/support/jpeg_writer.h"
+#include "tests/wallpaper/jpeg_writer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/support/jpeg_writer.h"
+#include "tests/wallpaper/jpeg_writer.h"
 
 #include <algorithm>
 #include <cmath>
