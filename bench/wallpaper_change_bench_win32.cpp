@@ -4,10 +4,13 @@
 //   wallpaper_change_bench PICTURE [RUNS]        the stages at 25, 50 and 100 %
 //   wallpaper_change_bench PICTURE --memory PCT  one whole change in this fresh
 //                                                process: its peak memory
-// The stages: decode (the file read and decoded as the worker does it, and
-// the OLE loader's way for comparison), render (the decoded rows widened to
-// 32 bits), scale, blend, the whole composition as the worker runs it (which
-// fuses render, scale and blend), write and apply.
+// The stages: decode (the file read and decoded as the worker does it at
+// that magnification: below 100 % by the program's own decoder at a reduced
+// size, else by the imaging component), wic (the imaging component's full
+// decode, which every JPEG took before) and ole (the OLE loader's way) for
+// comparison, render (the decoded rows widened to 32 bits), scale, blend,
+// the whole composition as the worker runs it (which fuses render, scale
+// and blend), write and apply.
 #include <windows.h>
 #include <objbase.h>
 #include <ocidl.h>
@@ -58,8 +61,8 @@ double Median(int runs, const std::function<void()>& stage, const std::function<
     std::exit(1);
 }
 
-Picture Load(const std::string& path) {
-    auto picture = LoadPictureFile(path);
+Picture Load(const std::string& path, std::uint32_t magnification = 100) {
+    auto picture = LoadPictureFile(path, magnification);
     if (!picture) Fail("decoding");
     return std::move(*picture);
 }
@@ -97,19 +100,24 @@ void Stages(const std::string& path, int runs) {
     const int width = decoded.Width(), height = decoded.Height();
     std::printf("picture %dx%d, %d-byte pixels from the decoder, medians of %d runs, ms\n", width, height,
                 decoded.Rows().bytesPerPixel, runs);
-    std::printf("%-6s %8s %8s %8s %8s %8s %8s %8s %8s %8s\n", "pct", "decode", "ole", "render", "scale", "blend",
-                "compose", "write", "apply", "total");
-    const double decode = Median(runs, [&] { Load(path); });
+    std::printf("%-6s %8s %8s %8s %8s %8s %8s %8s %8s %8s %8s\n", "pct", "decode", "wic", "ole", "render", "scale",
+                "blend", "compose", "write", "apply", "total");
+    const double wic = Median(runs, [&] { Load(path); });
     const double ole = Median(runs, [&] { DecodeWithOleLoader(path); });
     for (const std::uint32_t pct : {25u, 50u, 100u}) {
         const BitmapSize size = ScaledSize(width, height, pct);
+        const double decode = pct == 100 ? wic : Median(runs, [&] { Load(path, pct); });
+        const Picture worker = Load(path, pct);
+        const auto scaleAsWorker = [&] {
+            return ScaleReducedRows(worker.Rows(), worker.Reduction(), worker.FullSize(), size);
+        };
         double render = 0, scale = 0;
         if (pct == 100) {
-            render = Median(runs, [&] { ScaleRows(decoded.Rows(), size); });
+            render = Median(runs, scaleAsWorker);
         } else {
-            scale = Median(runs, [&] { ScaleRows(decoded.Rows(), size); });
+            scale = Median(runs, scaleAsWorker);
         }
-        auto target = ScaleRows(decoded.Rows(), size);
+        auto target = scaleAsWorker();
         if (!target) Fail("scaling");
         const double blend = Median(runs, [&] {
             BlendRowOverColour(target->Pixels(), Desktop(), target->Pixels(), target->PixelCount(),
@@ -118,14 +126,14 @@ void Stages(const std::string& path, int runs) {
         std::optional<Picture> input;
         const double compose = Median(
             runs, [&] { target = ComposeWallpaperBitmap(std::move(*input), pct, kTransparency, Desktop()); },
-            [&] { input = Load(path); });
+            [&] { input = Load(path, pct); });
         if (!target) Fail("composing");
         const double write = Median(runs, [&] {
             if (!WriteBitmapFile(bitmapPath, &*target)) Fail("writing");
         });
         const double apply = Median(runs, [&] { ApplyWallpaper(bitmapPath, 0, false); });
-        std::printf("%-6u %8.0f %8.0f %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f %8.0f\n", pct, decode, ole, render, scale,
-                    blend, compose, write, apply, decode + compose + write + apply);
+        std::printf("%-6u %8.1f %8.0f %8.0f %8.1f %8.1f %8.1f %8.1f %8.1f %8.1f %8.0f\n", pct, decode, wic, ole, render,
+                    scale, blend, compose, write, apply, decode + compose + write + apply);
     }
     EraseWallpaper();
     ::DeleteFileA(bitmapPath.c_str());
@@ -152,8 +160,8 @@ void Memory(const std::string& path, std::uint32_t pct) {
     }
     std::size_t rest = 0;
     PeakWorkingSet(&rest);
-    Picture picture = Load(path);
-    const std::int64_t pictureBytes = std::int64_t{picture.Width()} * picture.Height() * 4;
+    Picture picture = Load(path, pct);
+    const std::int64_t pictureBytes = picture.FullSize().width * picture.FullSize().height * 4;
     const auto wallpaper = ComposeWallpaperBitmap(std::move(picture), pct, kTransparency, Desktop());
     if (!wallpaper || !WriteBitmapFile(bitmapPath, &*wallpaper)) Fail("the change");
     const std::size_t peak = PeakWorkingSet();

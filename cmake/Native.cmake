@@ -20,14 +20,27 @@ add_executable(vistaloom_unit_tests
     tests/support/allocation_meter.cpp
     tests/wallpaper/bitmap_ops_test.cpp
     tests/wallpaper/change_order_test.cpp
+    tests/wallpaper/jpeg_decoder_test.cpp
+    tests/wallpaper/jpeg_writer.cpp
     tests/wallpaper/picture_format_test.cpp
     tests/wallpaper/scale_test.cpp
 )
 target_link_libraries(vistaloom_unit_tests PRIVATE vistaloom_test_fixtures GTest::gtest_main)
+
+# Photographs for the JPEG decoder's tests, made with ImageMagick at build time.
+set(native_fixtures ${CMAKE_BINARY_DIR}/fixtures)
+add_custom_command(OUTPUT ${native_fixtures}/.made
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/wallpaper/make-jpeg-fixtures ${native_fixtures}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tests/wallpaper/make-jpeg-fixtures
+    COMMENT "Making the JPEG test photographs")
+add_custom_target(native_fixtures DEPENDS ${native_fixtures}/.made)
+add_dependencies(vistaloom_unit_tests native_fixtures)
+target_compile_definitions(vistaloom_unit_tests PRIVATE VISTALOOM_NATIVE_FIXTURES="${native_fixtures}")
 include(GoogleTest)
 gtest_discover_tests(vistaloom_unit_tests DISCOVERY_TIMEOUT 30)
 
-add_executable(vistaloom_bench bench/settings_bench.cpp bench/desktop_sort_bench.cpp bench/wallpaper_bench.cpp)
+add_executable(vistaloom_bench bench/settings_bench.cpp bench/desktop_sort_bench.cpp bench/wallpaper_bench.cpp
+    bench/jpeg_bench.cpp)
 target_link_libraries(vistaloom_bench PRIVATE vistaloom_test_fixtures benchmark::benchmark_main)
 
 include(cmake/Fuzz.cmake)

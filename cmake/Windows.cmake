@@ -92,9 +92,12 @@ add_custom_target(release_zip ALL DEPENDS ${release_zip})
 add_subdirectory(tests/wine)
 
 # Benchmarks under Wine, run by scripts/bench-peers and never by ctest: the
-# stages of one wallpaper change, and a driver of the real program's changes.
+# stages of one wallpaper change, how far the reduced JPEG decode lies from
+# the full one, and a driver of the real program's changes.
 add_executable(wallpaper_change_bench bench/wallpaper_change_bench_win32.cpp)
 target_link_libraries(wallpaper_change_bench PRIVATE vistaloom_win32 psapi)
+add_executable(jpeg_accuracy bench/jpeg_accuracy_win32.cpp)
+target_link_libraries(jpeg_accuracy PRIVATE vistaloom_win32)
 add_executable(change_driver bench/change_driver_win32.cpp)
 target_link_libraries(change_driver PRIVATE vistaloom_win32)
 target_include_directories(change_driver PRIVATE ${CMAKE_SOURCE_DIR})

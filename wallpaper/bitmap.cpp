@@ -54,7 +54,8 @@ PixelRows RowsOf(const Bitmap& bitmap) {
             bitmap.Width(), bitmap.Height(), 4};
 }
 
-Picture::Picture(Bitmap bitmap) : bitmap_(std::move(bitmap)), rows_(RowsOf(*bitmap_)) {}
+Picture::Picture(Bitmap bitmap)
+    : bitmap_(std::move(bitmap)), rows_(RowsOf(*bitmap_)), full_{rows_.width, rows_.height} {}
 
 std::optional<Picture> Picture::AllocateRgb(int width, int height) {
     if (!IsBitmapSizeAllowed({width, height})) return std::nullopt;
@@ -62,5 +63,11 @@ std::optional<Picture> Picture::AllocateRgb(int width, int height) {
     picture.rgb_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(width) * height * 3]);
     if (!picture.rgb_) return std::nullopt;
     picture.rows_ = {picture.rgb_.get(), static_cast<std::ptrdiff_t>(width) * 3, width, height, 3};
+    picture.full_ = {width, height};
     return picture;
+}
+
+void Picture::MarkReduced(BitmapSize full, int reduction) {
+    full_ = full;
+    reduction_ = reduction;
 }

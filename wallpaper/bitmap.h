@@ -92,10 +92,19 @@ public:
     // work in place.
     std::optional<Bitmap>& AsBitmap() { return bitmap_; }
 
+    // A picture decoded at 1/reduction of its own size: pixel i of a side
+    // stands for pixels [reduction * i, reduction * (i + 1)) of the full
+    // side, cut at its end. Its own size is the full size otherwise.
+    void MarkReduced(BitmapSize full, int reduction);
+    BitmapSize FullSize() const { return full_; }
+    int Reduction() const { return reduction_; }
+
 private:
     Picture() = default;
 
     std::optional<Bitmap> bitmap_;
     std::unique_ptr<std::uint8_t[]> rgb_;
     PixelRows rows_;
+    BitmapSize full_;
+    int reduction_ = 1;
 };

@@ -10,6 +10,7 @@
 
 #include "framework/handles_win32.h"
 #include "wallpaper/bitmap_file.h"
+#include "wallpaper/jpeg_decoder.h"
 #include "wallpaper/picture_format.h"
 
 namespace {
@@ -176,7 +177,17 @@ std::optional<BitmapImage> CreateBitmapImage(BitmapSize size) {
                        section};
 }
 
-std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length) {
+std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length, std::uint32_t magnification) {
+    if (magnification < 100) {
+        const auto* bytes = static_cast<const std::uint8_t*>(::GlobalLock(block));
+        auto reduced = bytes && IsJpeg(bytes, length) ? DecodeJpegForWallpaper(bytes, length, magnification)
+                                                      : std::nullopt;
+        ::GlobalUnlock(block);
+        if (reduced) {
+            ::GlobalFree(block);
+            return reduced;
+        }
+    }
     ComScope com;
     fw::ComPtr<IStream> stream;
     if (FAILED(::CreateStreamOnHGlobal(block, TRUE, stream.Put()))) {
@@ -202,7 +213,7 @@ std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length) {
     return AsPicture(DecodeWithImagingComponent(stream.Get()));
 }
 
-std::optional<Picture> LoadPictureFile(const std::string& path) {
+std::optional<Picture> LoadPictureFile(const std::string& path, std::uint32_t magnification) {
     fw::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
@@ -219,7 +230,7 @@ std::optional<Picture> LoadPictureFile(const std::string& path) {
         return std::nullopt;
     }
     ::GlobalUnlock(block);
-    return DecodePicture(block, length);
+    return DecodePicture(block, length, magnification);
 }
 
 bool WriteBitmapFile(const std::string& path, const Bitmap* bitmap) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,15 +23,20 @@ struct BitmapImage {
 // Every byte 0xFF; nothing when the size is refused or GDI fails.
 std::optional<BitmapImage> CreateBitmapImage(BitmapSize size);
 
-// The picture in the file, at its own pixel size; nothing on any failure.
-std::optional<Picture> LoadPictureFile(const std::string& path);
+// The picture in the file, at its own pixel size, or for a wallpaper below
+// 100 % magnification possibly at a reduced size that still covers the
+// wallpaper's (Picture::Reduction); nothing on any failure.
+std::optional<Picture> LoadPictureFile(const std::string& path, std::uint32_t magnification = 100);
 // Decodes a whole image file held in a global memory block of `length`
-// bytes, which it takes over in every case. A JPEG goes to the Windows
-// Imaging Component's decoder, whose 3-byte rows are kept as they are; the
-// other formats of the OLE picture loader (GIF, BMP, icons, metafiles), and
-// a JPEG that decoder refuses, go to the OLE loader and are rendered into a
-// 32-bit bitmap; the Imaging Component takes what the OLE loader rejects.
-std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length);
+// bytes, which it takes over in every case. A JPEG for a wallpaper below
+// 100 % goes first to the program's own decoder, which decodes it at a
+// reduced size (jpeg_decoder.h). Otherwise, or when that decoder does not
+// handle the file, a JPEG goes to the Windows Imaging Component's decoder,
+// whose 3-byte rows are kept as they are; the other formats of the OLE
+// picture loader (GIF, BMP, icons, metafiles), and a JPEG that decoder
+// refuses, go to the OLE loader and are rendered into a 32-bit bitmap; the
+// Imaging Component takes what the OLE loader rejects.
+std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length, std::uint32_t magnification = 100);
 
 // The whole OLE picture, upright, at its size in screen pixels; nothing when
 // it does not render.

@@ -44,8 +44,10 @@ std::optional<Bitmap> BlendAtOwnSize(Picture& picture, std::int32_t transparency
 
 std::optional<Bitmap> ComposeWallpaperBitmap(Picture picture, std::uint32_t magnification,
                                              std::int32_t transparency, PixelValue background) {
+    const BitmapSize full = picture.FullSize();
     if (magnification < 100) {
-        auto scaled = ScaleRows(picture.Rows(), ScaledSize(picture.Width(), picture.Height(), magnification));
+        auto scaled = ScaleReducedRows(picture.Rows(), picture.Reduction(), full,
+                                       ScaledSize(full.width, full.height, magnification));
         if (!scaled || !BlendOverColour(*scaled, transparency, background)) return std::nullopt;
         return scaled;
     }

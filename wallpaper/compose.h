@@ -11,7 +11,8 @@
 // colour by the transparency. A picture that shrinks is scaled before the
 // blend and one that grows after it, so the blend always runs at the
 // smaller size; at the picture's own size its pixels go straight into the
-// wallpaper's. The result has the picture's size scaled by the
-// magnification; nothing on failure.
+// wallpaper's. The result has the picture's full size scaled by the
+// magnification, also for a picture decoded at a reduced size, which is
+// area-averaged the rest of the way; nothing on failure.
 std::optional<Bitmap> ComposeWallpaperBitmap(Picture picture, std::uint32_t magnification,
                                              std::int32_t transparency, PixelValue background);

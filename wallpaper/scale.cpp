@@ -45,19 +45,23 @@ struct AxisFilter {
 
 // Area average: output pixel d covers [d * s / n, (d + 1) * s / n) of the
 // source; each source pixel weighs what of it is covered, in units of 1/n
-// of a source pixel, and the weights of one output pixel add up to s.
-AxisFilter ShrinkFilter(std::int64_t source, std::int64_t output) {
+// of a source pixel, and the weights of one output pixel add up to s. Rows
+// decoded at 1/reduction have pixels that stand for `reduction` source
+// pixels each; the last one's is cut by the end of the source, which no
+// output pixel passes.
+AxisFilter ShrinkFilter(std::int64_t source, std::int64_t output, std::int64_t reduction = 1) {
     AxisFilter filter;
     filter.total = static_cast<std::uint32_t>(source);
-    std::vector<std::int64_t> raw;
+    const std::int64_t step = reduction * output;
     for (std::int64_t d = 0; d < output; ++d) {
         const std::int64_t begin = d * source;
         const std::int64_t end = (d + 1) * source;
-        const std::int64_t first = begin / output;
+        const std::int64_t first = begin / step;
         const auto tap = static_cast<std::uint32_t>(filter.weights.size());
         std::uint32_t count = 0;
-        for (std::int64_t s = first; s * output < end; ++s, ++count) {
-            filter.weights.push_back(static_cast<std::uint32_t>(std::min(end, (s + 1) * output) - std::max(begin, s * output)));
+        for (std::int64_t s = first; s * step < end; ++s, ++count) {
+            const std::int64_t covered = std::min(end, (s + 1) * step) - std::max(begin, s * step);
+            filter.weights.push_back(static_cast<std::uint32_t>(covered));
         }
         filter.taps.push_back({static_cast<std::uint32_t>(first), count, tap});
     }
@@ -238,14 +242,20 @@ bool ParallelRows(int count, const std::function<void(int begin, int end)>& body
 }
 
 std::optional<Bitmap> ScaleRows(const PixelRows& source, BitmapSize size) {
+    return ScaleReducedRows(source, 1, {source.width, source.height}, size);
+}
+
+std::optional<Bitmap> ScaleReducedRows(const PixelRows& source, int reduction, BitmapSize full, BitmapSize size) {
     auto scaled = Bitmap::Allocate(size);
     if (!scaled) return std::nullopt;
     try {
         if (source.width == scaled->Width() && source.height == scaled->Height()) {
             return CopyRows(source, *scaled) ? std::move(scaled) : std::nullopt;
         }
-        const AxisFilter horizontal = FilterFor(source.width, scaled->Width());
-        const AxisFilter vertical = FilterFor(source.height, scaled->Height());
+        const AxisFilter horizontal =
+            reduction == 1 ? FilterFor(source.width, scaled->Width()) : ShrinkFilter(full.width, size.width, reduction);
+        const AxisFilter vertical = reduction == 1 ? FilterFor(source.height, scaled->Height())
+                                                   : ShrinkFilter(full.height, size.height, reduction);
         // 32-bit sums where even a white picture's cannot overflow them.
         const bool narrow = std::uint64_t{255} * horizontal.total * vertical.total + horizontal.total * vertical.total <
                             (std::uint64_t{1} << 32);

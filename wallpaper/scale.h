@@ -20,6 +20,12 @@ std::optional<Bitmap> ScaleBitmap(const Bitmap& source, std::uint32_t percentage
 // refused or memory runs out.
 std::optional<Bitmap> ScaleRows(const PixelRows& source, BitmapSize size);
 
+// The same for rows decoded at 1/reduction of `full`, no smaller than
+// `size` on either side: pixel i of a side stands for full pixels
+// [reduction * i, reduction * (i + 1)), cut at the side's end, and each
+// output pixel is the average over the full pixels it covers.
+std::optional<Bitmap> ScaleReducedRows(const PixelRows& source, int reduction, BitmapSize full, BitmapSize size);
+
 // Runs body(begin, end) over [0, count) in bands on up to four threads.
 // Nothing may leave a thread, where it would end the program: a band that
 // throws (memory runs out) fails the whole run, and a band whose thread

@@ -57,7 +57,7 @@ void ComposeWallpaper(const WallpaperJob& job, const WallpaperTarget& target) {
     ChangeOrder& order = target.changes->Order();
     // A change that a newer one has overtaken is dropped as early as that is known.
     if (order.IsStale(job.change)) return;
-    auto picture = LoadPictureFile(job.path);
+    auto picture = LoadPictureFile(job.path, job.magnification);
     if (!picture || order.IsStale(job.change)) return;
     const PixelValue background = PixelValueFromColorRef(::GetSysColor(COLOR_BACKGROUND));
     const auto wallpaper = ComposeWallpaperBitmap(std::move(*picture), job.magnification, job.transparency, background);

@@ -337,4 +337,50 @@ TEST(Compose, SizeFollowsTheMagnificationAndFullTransparencyIsTheDesktopColour) 
     for (std::size_t i = 0; i < composed->PixelCount(); ++i) EXPECT_EQ(composed->Pixels()[i], 0x256F95u);
 }
 
+// A picture flat over every reduction x reduction square is what its
+// reduced rows say exactly: scaling those rows must give what scaling the
+// whole picture gives, the squares cut at the edges included.
+TEST(ScaleReduced, RowsDecodedAtAReducedSizeScaleAsTheFullPicture) {
+    for (const int reduction : {2, 4, 8}) {
+        for (const BitmapSize full : {BitmapSize{96, 64}, BitmapSize{101, 67}, BitmapSize{61, 45}}) {
+            std::mt19937 random(static_cast<std::uint32_t>(reduction * 1000 + full.width));
+            const int rw = static_cast<int>((full.width + reduction - 1) / reduction);
+            const int rh = static_cast<int>((full.height + reduction - 1) / reduction);
+            auto reduced = Bitmap::Allocate({rw, rh});
+            for (std::size_t i = 0; i < reduced->PixelCount(); ++i) reduced->Pixels()[i] = random() | 0xFF000000u;
+            auto whole = Bitmap::Allocate(full);
+            for (int y = 0; y < full.height; ++y) {
+                for (int x = 0; x < full.width; ++x) {
+                    whole->RowFromTop(y)[x] = reduced->RowFromTop(y / reduction)[x / reduction];
+                }
+            }
+            for (const std::uint32_t percent : {1u, 9u, 12u, 17u, 25u, 33u, 50u}) {
+                const BitmapSize size = ScaledSize(full.width, full.height, percent);
+                if (size.width * reduction > full.width || size.height * reduction > full.height) continue;
+                const auto expected = ScaleBitmap(*whole, percent);
+                const auto scaled = ScaleReducedRows(RowsOf(*reduced), reduction, full, size);
+                ASSERT_TRUE(expected && scaled);
+                ASSERT_EQ(scaled->Width(), expected->Width());
+                ASSERT_EQ(scaled->Height(), expected->Height());
+                EXPECT_EQ(std::memcmp(scaled->Pixels(), expected->Pixels(), expected->PixelCount() * 4), 0)
+                    << full.width << "x" << full.height << " reduced by " << reduction << " at " << percent << " %";
+            }
+        }
+    }
+}
+
+// The composition of a reduced picture takes its full size for the
+// magnification.
+TEST(ScaleReduced, ComposeScalesAReducedPictureFromItsFullSize) {
+    auto reduced = Bitmap::Allocate({50, 40});
+    for (std::size_t i = 0; i < reduced->PixelCount(); ++i) reduced->Pixels()[i] = 0xFF204060u;
+    Picture picture(std::move(*reduced));
+    picture.MarkReduced({200, 160}, 4);
+    const auto composed = ComposeWallpaperBitmap(std::move(picture), 20, 0, 0);
+    ASSERT_TRUE(composed);
+    EXPECT_EQ(composed->Width(), 40);
+    EXPECT_EQ(composed->Height(), 32);
+    EXPECT_EQ(composed->Pixels()[0] & 0xFFFFFF, 0x204060u);
+}
+
 }  // namespace

@@ -18,6 +18,8 @@
 #include "wallpaper/bitmap_image_win32.h"
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/compose.h"
+#include "wallpaper/jpeg_decoder.h"
+#include "wallpaper/scale.h"
 #include "wallpaper/desktop_wallpaper_win32.h"
 #include "wallpaper/wallpaper_changes_win32.h"
 #include "wallpaper/wallpaper_worker_win32.h"
@@ -82,6 +84,127 @@ TEST(PictureDecoding, AJpegGivesTheOleLoadersPixels) {
             for (int x = 0; x < rendered->Width(); ++x) differing += Rgb(*decoded, x, y) != Rgb(*rendered, x, y);
         }
         EXPECT_EQ(differing, 0) << name;
+    }
+}
+
+// Per channel, how far the program's reduced decode of a wallpaper lies
+// from the imaging component's full decode averaged by the resampler, as
+// every JPEG was shown before.
+struct Tolerance {
+    int most = 0;
+    std::size_t beyondOne = 0;
+    std::size_t values = 0;
+};
+
+Tolerance CompareWallpapers(const Bitmap& a, const Bitmap& b) {
+    Tolerance t;
+    for (std::size_t i = 0; i < a.PixelCount(); ++i) {
+        for (int shift : {0, 8, 16}) {
+            const int d = std::abs(static_cast<int>((a.Pixels()[i] >> shift) & 0xFF) -
+                                   static_cast<int>((b.Pixels()[i] >> shift) & 0xFF));
+            t.most = std::max(t.most, d);
+            t.beyondOne += d > 1;
+            ++t.values;
+        }
+    }
+    return t;
+}
+
+TEST(ReducedJpegDecoding, WallpapersBelowFullSizeStayWithinOneOfTheFullDecode) {
+    const auto full = LoadPictureFile(Fixture("photo24.jpg"));
+    ASSERT_TRUE(full);
+    // At 50 % a handful of values (measured: 4 in 10,000) lie 2 away,
+    // where the full decode's roundings of a sample's three components add
+    // up over the two by two pixels an output averages; never more. At 12 %
+    // an output covers 8 1/3 pixels, whole squares of no reduction: the
+    // imaging component decodes it, as it did before.
+    const struct {
+        std::uint32_t magnification;
+        int reduction;
+        double beyondOne;
+    } cases[] = {{50, 2, 1e-3}, {25, 4, 1e-5}, {10, 2, 1e-5}, {5, 4, 1e-5}, {12, 1, 0}};
+    for (const auto& c : cases) {
+        const BitmapSize size = ScaledSize(full->Width(), full->Height(), c.magnification);
+        const auto reduced = LoadPictureFile(Fixture("photo24.jpg"), c.magnification);
+        ASSERT_TRUE(reduced) << c.magnification;
+        EXPECT_EQ(reduced->Reduction(), c.reduction) << c.magnification;
+        EXPECT_EQ(reduced->FullSize(), (BitmapSize{6000, 4000}));
+        const auto today = ScaleRows(full->Rows(), size);
+        const auto ours = ScaleReducedRows(reduced->Rows(), reduced->Reduction(), reduced->FullSize(), size);
+        ASSERT_TRUE(today && ours);
+        const Tolerance t = CompareWallpapers(*ours, *today);
+        EXPECT_LE(t.most, c.reduction == 1 ? 0 : 2) << c.magnification;
+        EXPECT_LE(static_cast<double>(t.beyondOne), c.beyondOne * static_cast<double>(t.values)) << c.magnification;
+    }
+}
+
+// The system decoder's pixels averaged over squares of `reduction`, cut at
+// the edges, rounded half up.
+Bitmap SquareAverages(const Picture& picture, int reduction) {
+    const int width = (picture.Width() + reduction - 1) / reduction;
+    const int height = (picture.Height() + reduction - 1) / reduction;
+    auto out = Bitmap::Allocate({width, height});
+    for (int oy = 0; oy < height; ++oy) {
+        for (int ox = 0; ox < width; ++ox) {
+            std::uint32_t pixel = 0;
+            for (int shift : {0, 8, 16}) {
+                int sum = 0, n = 0;
+                for (int y = oy * reduction; y < std::min(picture.Height(), (oy + 1) * reduction); ++y) {
+                    for (int x = ox * reduction; x < std::min(picture.Width(), (ox + 1) * reduction); ++x, ++n) {
+                        sum += static_cast<int>((picture.Rows().At(x, y) >> shift) & 0xFF);
+                    }
+                }
+                pixel |= static_cast<std::uint32_t>((2 * sum + n) / (2 * n)) << shift;
+            }
+            out->RowFromTop(oy)[ox] = pixel;
+        }
+    }
+    return std::move(*out);
+}
+
+Bitmap AsBitmap(const Picture& picture) {
+    auto out = Bitmap::Allocate({picture.Width(), picture.Height()});
+    for (int y = 0; y < picture.Height(); ++y) {
+        for (int x = 0; x < picture.Width(); ++x) out->RowFromTop(y)[x] = picture.Rows().At(x, y) & 0xFFFFFF;
+    }
+    return std::move(*out);
+}
+
+// Chroma at half resolution: the imaging component's decoder brings it to
+// full size with a 16-point inverse DCT, and so does the program's model.
+// The picture's odd size makes squares at its edges that the picture cuts.
+TEST(ReducedJpegDecoding, HalfResolutionChromaFollowsTheSystemDecoder) {
+    const std::string bytes = ReadFileBytes(Fixture("photo420.jpg"));
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto system = LoadPictureFile(Fixture("photo420.jpg"));
+    ASSERT_TRUE(system);
+    for (const int reduction : {1, 2, 4, 8}) {
+        const auto ours = DecodeJpeg(data, bytes.size(), reduction);
+        ASSERT_TRUE(ours);
+        const Bitmap expected = SquareAverages(*system, reduction);
+        ASSERT_EQ(ours->Width(), expected.Width());
+        ASSERT_EQ(ours->Height(), expected.Height());
+        const Tolerance t = CompareWallpapers(AsBitmap(*ours), expected);
+        if (reduction == 1) {
+            // Sample by sample the system's fixed-point transform and the
+            // program's single precision differ by a rounding now and then.
+            EXPECT_LE(t.most, 3);
+            EXPECT_LE(t.beyondOne * 100, t.values);
+        } else {
+            EXPECT_LE(t.most, 2) << reduction;
+            EXPECT_LE(t.beyondOne * 1000, t.values) << reduction;
+        }
+    }
+}
+
+TEST(ReducedJpegDecoding, AJpegTheProgramsDecoderLeavesGoesToTheSystemAtFullSize) {
+    const auto system = LoadPictureFile(Fixture("progressive.jpg"));
+    const auto reduced = LoadPictureFile(Fixture("progressive.jpg"), 25);
+    ASSERT_TRUE(system && reduced);
+    EXPECT_EQ(reduced->Reduction(), 1);
+    ASSERT_EQ(reduced->Width(), system->Width());
+    for (int y = 0; y < system->Height(); y += 7) {
+        for (int x = 0; x < system->Width(); x += 5) ASSERT_EQ(Rgb(*reduced, x, y), Rgb(*system, x, y));
     }
 }
 

@@ -1,0 +1,88 @@
+// The program's JPEG decoder step by step, natively: the markers, the
+// entropy decoding (one thread, the floor of a decode), the rendering at
+// each reduction from decoded coefficients (both cores), and the whole
+// decode, where the rendering follows the entropy decoding on the second
+// core. VISTALOOM_BENCH_JPEG names the JPEG (scripts/bench-peers passes
+// its 6000x4000 photograph); without it these benchmarks are skipped.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "wallpaper/jpeg_decoder.h"
+#include "wallpaper/jpeg_entropy.h"
+#include "wallpaper/jpeg_frame.h"
+#include "wallpaper/jpeg_render.h"
+
+namespace {
+
+const std::string& Jpeg() {
+    static const std::string bytes = [] {
+        std::string data;
+        const char* path = std::getenv("VISTALOOM_BENCH_JPEG");
+        if (FILE* f = path ? std::fopen(path, "rb") : nullptr) {
+            char buffer[65536];
+            for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) data.append(buffer, n);
+            std::fclose(f);
+        }
+        return data;
+    }();
+    return bytes;
+}
+
+const std::uint8_t* Bytes() { return reinterpret_cast<const std::uint8_t*>(Jpeg().data()); }
+
+bool Have(benchmark::State& state) {
+    if (!Jpeg().empty() && ReadJpegFrame(Bytes(), Jpeg().size())) return true;
+    state.SkipWithError("VISTALOOM_BENCH_JPEG names no JPEG the decoder handles");
+    return false;
+}
+
+void BM_JpegFrame(benchmark::State& state) {
+    if (!Have(state)) return;
+    for (auto _ : state) benchmark::DoNotOptimize(ReadJpegFrame(Bytes(), Jpeg().size()));
+}
+
+void BM_JpegEntropy(benchmark::State& state) {
+    if (!Have(state)) return;
+    const auto frame = ReadJpegFrame(Bytes(), Jpeg().size());
+    for (auto _ : state) {
+        JpegCoefficients coefficients;
+        JpegRowProgress progress;
+        if (!DecodeJpegScan(*frame, Bytes(), Jpeg().size(), coefficients, progress))
+            state.SkipWithError("damaged");
+    }
+}
+
+void BM_JpegRender(benchmark::State& state) {
+    if (!Have(state)) return;
+    const auto frame = ReadJpegFrame(Bytes(), Jpeg().size());
+    JpegCoefficients coefficients;
+    JpegRowProgress decoded;
+    DecodeJpegScan(*frame, Bytes(), Jpeg().size(), coefficients, decoded);
+    for (auto _ : state) {
+        JpegRowProgress progress;
+        const auto picture =
+            RenderJpeg(*frame, coefficients, static_cast<int>(state.range(0)), progress, [&] {
+                progress.Publish(frame->McusDown());
+                return true;
+            });
+        if (!picture) state.SkipWithError("render failed");
+    }
+}
+
+void BM_JpegDecode(benchmark::State& state) {
+    if (!Have(state)) return;
+    for (auto _ : state) {
+        if (!DecodeJpeg(Bytes(), Jpeg().size(), static_cast<int>(state.range(0))))
+            state.SkipWithError("failed");
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_JpegFrame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_JpegEntropy)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_JpegRender)->Arg(8)->Arg(4)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_JpegDecode)->Arg(8)->Arg(4)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,0 +1,618 @@
+#include "wallpaper/jpeg_render.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <thread>
+#include <vector>
+
+#include "wallpaper/jpeg_area_weights.h"
+#include "wallpaper/jpeg_colour.h"
+
+namespace {
+
+constexpr int kMaxBlocksPerMcu = 10;
+constexpr int kMaxMcuSide = 16;
+constexpr int kMaxMcuOutputs = 64;  // at a reduction of 2 or more
+
+// out[j] = dc + the sum over the block's coefficients of value * weight:
+// few coefficients, each adding to every output of the block.
+template <int kOutputs>
+void Scatter(const float* weights, float dc, const std::uint32_t* ac, int count, float* __restrict out) {
+    for (int j = 0; j < kOutputs; ++j) out[j] = dc;
+    for (int i = 0; i < count; ++i) {
+        const float value = static_cast<float>(JpegWordValue(ac[i]));
+        const float* __restrict row = weights + JpegWordLow(ac[i]) * kOutputs;
+        for (int j = 0; j < kOutputs; ++j) out[j] += value * row[j];
+    }
+}
+
+void Scatter(int outputs, const float* weights, float dc, const std::uint32_t* ac, int count, float* out) {
+    switch (outputs) {
+        case 1: return Scatter<1>(weights, dc, ac, count, out);
+        case 2: return Scatter<2>(weights, dc, ac, count, out);
+        case 4: return Scatter<4>(weights, dc, ac, count, out);
+        case 8: return Scatter<8>(weights, dc, ac, count, out);
+        case 16: return Scatter<16>(weights, dc, ac, count, out);
+        case 32: return Scatter<32>(weights, dc, ac, count, out);
+        case 64: return Scatter<64>(weights, dc, ac, count, out);
+        case 128: return Scatter<128>(weights, dc, ac, count, out);
+        default: return Scatter<256>(weights, dc, ac, count, out);
+    }
+}
+
+struct ComponentPlan {
+    int h = 1, v = 1;  // blocks per MCU
+    JpegAxisWeights x, y;
+    int outputs = 1;             // per block
+    bool dcOnly = false;         // no AC coefficient moves the averages
+    std::vector<float> scatter;  // [natural position][output]: dequantisation and both axes' weights
+    // The same for every sample of a block: 8 x 8, or up to 16 x 16 for a
+    // component at half resolution.
+    std::vector<float> sampleScatter;
+    std::array<float, 64> quant{};
+    std::array<float, 64> reach{};  // how far one unit of a coefficient can move a sample
+};
+
+struct Plan {
+    int reduction = 1;
+    int width = 0, height = 0;        // the picture's
+    int outWidth = 0, outHeight = 0;  // the output's
+    int mcusAcross = 0, mcusDown = 0;
+    int mcuWidth = 0, mcuHeight = 0;        // in picture pixels
+    int mcuOutWidth = 0, mcuOutHeight = 0;  // in output pixels
+    JpegColour colour = JpegColour::YCbCr;
+    int componentCount = 0;
+    std::array<ComponentPlan, 3> components;
+};
+
+Plan MakePlan(const JpegFrame& frame, int reduction) {
+    Plan plan;
+    plan.reduction = reduction;
+    plan.width = frame.width;
+    plan.height = frame.height;
+    plan.outWidth = (frame.width + reduction - 1) / reduction;
+    plan.outHeight = (frame.height + reduction - 1) / reduction;
+    plan.mcusAcross = frame.McusAcross();
+    plan.mcusDown = frame.McusDown();
+    plan.mcuWidth = frame.McuWidth();
+    plan.mcuHeight = frame.McuHeight();
+    plan.mcuOutWidth = plan.mcuWidth / reduction;
+    plan.mcuOutHeight = plan.mcuHeight / reduction;
+    plan.colour = frame.colour;
+    plan.componentCount = frame.componentCount;
+    for (int c = 0; c < frame.componentCount; ++c) {
+        const JpegComponent& component = frame.components[c];
+        ComponentPlan& p = plan.components[c];
+        p.h = component.h;
+        p.v = component.v;
+        p.x = MakeJpegAxisWeights(frame.width, reduction, frame.maxH / component.h);
+        p.y = MakeJpegAxisWeights(frame.height, reduction, frame.maxV / component.v);
+        p.outputs = p.x.outputs * p.y.outputs;
+        // The most one unit of each coefficient moves any sample: its
+        // largest basis value along each axis.
+        float most[2][8] = {};
+        for (int k = 0; k < 8; ++k) {
+            for (int n = 0; n < 8 * p.x.upsampling; ++n)
+                most[0][k] = std::max(most[0][k], std::fabs(p.x.samples[n * 8 + k]));
+            for (int n = 0; n < 8 * p.y.upsampling; ++n)
+                most[1][k] = std::max(most[1][k], std::fabs(p.y.samples[n * 8 + k]));
+        }
+        for (int i = 0; i < 64; ++i) {
+            p.quant[i] = frame.quant[component.quant][i];
+            p.reach[i] = p.quant[i] * most[0][i % 8] * most[1][i / 8];
+        }
+        const int nx = 8 * p.x.upsampling, ny = 8 * p.y.upsampling;
+        p.sampleScatter.assign(static_cast<std::size_t>(64 * nx * ny), 0.0f);
+        for (int pos = 1; pos < 64; ++pos) {
+            for (int n = 0; n < nx * ny; ++n) {
+                p.sampleScatter[static_cast<std::size_t>(pos * nx * ny + n)] =
+                    p.quant[pos] * p.y.samples[(n / nx) * 8 + pos / 8] * p.x.samples[(n % nx) * 8 + pos % 8];
+            }
+        }
+        if (reduction == 1) continue;  // every block goes sample by sample
+        p.scatter.assign(static_cast<std::size_t>(64 * p.outputs), 0.0f);
+        p.dcOnly = true;
+        for (int pos = 1; pos < 64; ++pos) {
+            const int u = pos % 8, v = pos / 8;
+            for (int my = 0; my < p.y.outputs; ++my) {
+                for (int mx = 0; mx < p.x.outputs; ++mx) {
+                    const float w = p.quant[pos] * p.y.inner[my * 8 + v] * p.x.inner[mx * 8 + u];
+                    p.scatter[static_cast<std::size_t>(pos * p.outputs + my * p.x.outputs + mx)] = w;
+                    if (w != 0) p.dcOnly = false;
+                }
+            }
+        }
+    }
+    return plan;
+}
+
+// Left uninitialised where they are made: the cursor fills them.
+struct BlockRef {
+    int dc;
+    const std::uint32_t* ac;
+    int count;
+};
+
+// The MCUs of the rows from `row` on, one at a time, across spans.
+class McuCursor {
+public:
+    McuCursor(const JpegCoefficients& coefficients, int row, int mcusAcross) : coefficients_(coefficients) {
+        const auto& start = coefficients.rows[static_cast<std::size_t>(row)];
+        span_ = start.span;
+        const auto& span = coefficients.spans[span_];
+        next_ = span.words.get() + start.word;
+        left_ = span.firstMcu + span.mcuCount - row * mcusAcross;
+    }
+    void Read(int blocks, BlockRef* refs) {
+        if (left_ == 0) {
+            const auto& span = coefficients_.spans[++span_];
+            next_ = span.words.get();
+            left_ = span.mcuCount;
+        }
+        --left_;
+        for (int b = 0; b < blocks; ++b) {
+            const std::uint32_t head = *next_++;
+            refs[b] = {JpegWordValue(head), next_, JpegWordLow(head)};
+            next_ += refs[b].count;
+        }
+    }
+
+private:
+    const JpegCoefficients& coefficients_;
+    std::size_t span_;
+    const std::uint32_t* next_;
+    int left_;
+};
+
+// The block's samples or averages through both axes' weights, the DC added
+// exactly: out[j * nx + i] for rows ay[j] and columns ax[i].
+void TransformBlock(const BlockRef& block, const ComponentPlan& p, const float* ax, int nx, const float* ay,
+                    int ny, float* out) {
+    float coefficients[64] = {};
+    unsigned rows = 0;
+    for (int i = 0; i < block.count; ++i) {
+        const int pos = JpegWordLow(block.ac[i]);
+        coefficients[pos] = static_cast<float>(JpegWordValue(block.ac[i])) * p.quant[pos];
+        rows |= 1u << (pos / 8);
+    }
+    float across[8][16];
+    for (int v = 0; v < 8; ++v) {
+        if (!(rows >> v & 1)) continue;
+        for (int i = 0; i < nx; ++i) {
+            float sum = 0;
+            for (int u = 0; u < 8; ++u) sum += ax[i * 8 + u] * coefficients[v * 8 + u];
+            across[v][i] = sum;
+        }
+    }
+    const float dc = static_cast<float>(block.dc) * p.quant[0] * 0.125f + 128.0f;
+    for (int j = 0; j < ny; ++j) {
+        for (int i = 0; i < nx; ++i) {
+            float sum = dc;
+            for (int v = 0; v < 8; ++v) {
+                if (rows >> v & 1) sum += ay[j * 8 + v] * across[v][i];
+            }
+            out[j * nx + i] = sum;
+        }
+    }
+}
+
+// Whether some sample of a full decode over these component ranges could
+// be clamped, in a component or in a colour, with a margin for the full
+// decode's rounding.
+bool MayClamp(JpegColour colour, int count, const float* low, const float* high) {
+    for (int c = 0; c < count; ++c) {
+        if (low[c] < 1 || high[c] > 254) return true;
+    }
+    if (colour != JpegColour::YCbCr) return false;
+    const float cbLow = low[1] - 128, cbHigh = high[1] - 128, crLow = low[2] - 128, crHigh = high[2] - 128;
+    const float red = kCrToRed / 65536.0f, blue = kCbToBlue / 65536.0f;
+    const float cbGreen = kCbToGreen / 65536.0f, crGreen = kCrToGreen / 65536.0f;
+    const float lows[3] = {low[0] + red * crLow, low[0] - cbGreen * cbHigh - crGreen * crHigh,
+                           low[0] + blue * cbLow};
+    const float highs[3] = {high[0] + red * crHigh, high[0] - cbGreen * cbLow - crGreen * crLow,
+                            high[0] + blue * cbHigh};
+    for (int c = 0; c < 3; ++c) {
+        if (lows[c] < 2.5f || highs[c] > 252.5f) return true;
+    }
+    return false;
+}
+
+// The average of `count` whole samples, estimated as `v`, rounded half up
+// as the resampler rounds it. That average is a multiple of 1/count: `v`
+// goes to the nearest one first, so that the halves the resampler meets
+// (every fourth output at a reduction of 2) round up here too.
+int RoundAverage(float v, int count, int shift) {
+    // Clamped first, the conversion's truncation is the floor.
+    const int sum = static_cast<int>(std::clamp(v * static_cast<float>(count) + 0.5f, 0.0f, 255.0f * count));
+    return shift ? (2 * sum + count) >> shift : (2 * sum + count) / (2 * count);
+}
+
+// The nearest whole number, halves up, for any float a sample can be.
+int RoundHalfUp(float v) {
+    const float t = std::clamp(v, -65536.0f, 65536.0f) + 0.5f;
+    const int truncated = static_cast<int>(t);
+    return truncated - (static_cast<float>(truncated) > t);
+}
+
+// A block whose samples all round to one whole number, and that number,
+// clamped: exactly what a full decode gives everywhere in the block.
+struct Whole {
+    bool is = false;
+    int value = 0;
+};
+
+// The outputs of one MCU, per component, before the colour conversion.
+struct McuAverages {
+    float value[3][kMaxMcuOutputs];  // [component][oy * mcuOutWidth + ox]
+    const Whole* wholes[3];          // the component's blocks, row by row
+};
+
+// One band: a row of MCUs, its outputs written to the picture.
+class BandRenderer {
+public:
+    BandRenderer(const Plan& plan, std::uint8_t* rgb) : plan_(plan), rgb_(rgb) {
+        for (int c = 0; c < plan.componentCount; ++c)
+            blockCount_ += plan.components[c].h * plan.components[c].v;
+    }
+
+    void Render(const JpegCoefficients& coefficients, int row) {
+        row_ = row;
+        McuCursor cursor(coefficients, row, plan_.mcusAcross);
+        for (int mcu = 0; mcu < plan_.mcusAcross; ++mcu) {
+            BlockRef blocks[kMaxBlocksPerMcu];
+            cursor.Read(blockCount_, blocks);
+            RenderMcu(mcu, blocks);
+        }
+    }
+
+private:
+    void RenderMcu(int mcu, const BlockRef* blocks) {
+        float low[3], high[3];
+        Whole wholes[kMaxBlocksPerMcu];
+        bool allWhole = true;
+        const BlockRef* block = blocks;
+        Whole* whole = wholes;
+        for (int c = 0; c < plan_.componentCount; ++c) {
+            const ComponentPlan& p = plan_.components[c];
+            low[c] = std::numeric_limits<float>::max();
+            high[c] = std::numeric_limits<float>::lowest();
+            for (int b = 0; b < p.h * p.v; ++b, ++block, ++whole) {
+                float reach = 0;
+                for (int i = 0; i < block->count; ++i) {
+                    reach += std::fabs(static_cast<float>(JpegWordValue(block->ac[i]))) *
+                             p.reach[JpegWordLow(block->ac[i])];
+                }
+                const float level = static_cast<float>(block->dc) * p.quant[0] * 0.125f + 128.0f;
+                // Samples within 0.4 of a whole number all round to it,
+                // whatever the full decode's own rounding inside its
+                // transform; a block with no AC coefficient is whole anyway.
+                const int nearest = RoundHalfUp(level);
+                if (block->count == 0 || reach + std::fabs(level - static_cast<float>(nearest)) < 0.4f) {
+                    *whole = {true, std::clamp(nearest, 0, 255)};
+                    low[c] = std::min(low[c], static_cast<float>(whole->value));
+                    high[c] = std::max(high[c], static_cast<float>(whole->value));
+                } else {
+                    allWhole = false;
+                    low[c] = std::min(low[c], level - reach);
+                    high[c] = std::max(high[c], level + reach);
+                }
+            }
+        }
+        if (plan_.reduction == 1 || (!allWhole && MayClamp(plan_.colour, plan_.componentCount, low, high))) {
+            RenderSampled(mcu, blocks, wholes, plan_.reduction == 1);
+            return;
+        }
+        McuAverages averages;
+        block = blocks;
+        whole = wholes;
+        for (int c = 0; c < plan_.componentCount; ++c) {
+            const ComponentPlan& p = plan_.components[c];
+            averages.wholes[c] = whole;
+            for (int by = 0; by < p.v; ++by) {
+                for (int bx = 0; bx < p.h; ++bx, ++block, ++whole) {
+                    if (p.h * p.v == 1) {
+                        AverageBlock(p, mcu, 0, 0, *block, *whole, averages.value[c]);
+                        continue;
+                    }
+                    float out[kMaxMcuOutputs];
+                    AverageBlock(p, mcu, bx, by, *block, *whole, out);
+                    for (int j = 0; j < p.y.outputs; ++j) {
+                        float* to =
+                            averages.value[c] + (by * p.y.outputs + j) * plan_.mcuOutWidth + bx * p.x.outputs;
+                        for (int i = 0; i < p.x.outputs; ++i) to[i] = out[j * p.x.outputs + i];
+                    }
+                }
+            }
+        }
+        ForEachOutput(mcu, [&](int ox, int oy, int x0, int y0, int x1, int y1) {
+            return Convert(averages, ox, oy, (x1 - x0) * (y1 - y0));
+        });
+    }
+
+    // Straight from the coefficients: the block's outputs, row by row.
+    void AverageBlock(const ComponentPlan& p, int mcu, int bx, int by, const BlockRef& block,
+                      const Whole& whole, float* out) const {
+        const int blockX = mcu * p.h + bx, blockY = row_ * p.v + by;
+        if (whole.is) {
+            for (int j = 0; j < p.outputs; ++j) out[j] = static_cast<float>(whole.value);
+        } else if (blockX == p.x.edgeBlock || blockY == p.y.edgeBlock) {
+            TransformBlock(block, p, blockX == p.x.edgeBlock ? p.x.edge.data() : p.x.inner.data(),
+                           p.x.outputs, blockY == p.y.edgeBlock ? p.y.edge.data() : p.y.inner.data(),
+                           p.y.outputs, out);
+        } else {
+            const float dc = static_cast<float>(block.dc) * p.quant[0] * 0.125f + 128.0f;
+            Scatter(p.outputs, p.scatter.data(), dc, block.ac, p.dcOnly ? 0 : block.count, out);
+        }
+    }
+
+    // Whether the block of component c that output (ox, oy) lies in is whole.
+    bool IsWhole(const McuAverages& averages, int c, int ox, int oy) const {
+        const ComponentPlan& p = plan_.components[c];
+        if (p.h * p.v == 1) return averages.wholes[c][0].is;
+        return averages.wholes[c][(oy / p.y.outputs) * p.h + ox / p.x.outputs].is;
+    }
+
+    // An output's colour from its component averages over `count` pixels.
+    // Where a chroma component is a whole block's, the full decode adds the
+    // same rounded table value to every sample, and so does this.
+    RgbSample Convert(const McuAverages& averages, int ox, int oy, int count) const {
+        const int at = oy * plan_.mcuOutWidth + ox;
+        const float y = averages.value[0][at];
+        // A whole output covers a power of two: its division is a shift.
+        const int shift = count == plan_.reduction * plan_.reduction
+                              ? 1 + 2 * std::countr_zero(unsigned(plan_.reduction))
+                              : 0;
+        const auto round = [count, shift](float v) { return RoundAverage(v, count, shift); };
+        if (plan_.colour == JpegColour::Grey) {
+            const int grey = round(y);
+            return {grey, grey, grey};
+        }
+        const float cb = averages.value[1][at], cr = averages.value[2][at];
+        if (plan_.colour == JpegColour::Rgb) return {round(y), round(cb), round(cr)};
+        const bool wholeCb = IsWhole(averages, 1, ox, oy), wholeCr = IsWhole(averages, 2, ox, oy);
+        const int cbWhole = static_cast<int>(cb) - 128, crWhole = static_cast<int>(cr) - 128;
+        const float red = wholeCr ? static_cast<float>((kCrToRed * crWhole + 32768) >> 16)
+                                  : kCrToRed / 65536.0f * (cr - 128.0f);
+        const float blue = wholeCb ? static_cast<float>((kCbToBlue * cbWhole + 32768) >> 16)
+                                   : kCbToBlue / 65536.0f * (cb - 128.0f);
+        const float green =
+            wholeCb && wholeCr
+                ? static_cast<float>((-kCbToGreen * cbWhole - kCrToGreen * crWhole + 32768) >> 16)
+                : -kCbToGreen / 65536.0f * (cb - 128.0f) - kCrToGreen / 65536.0f * (cr - 128.0f);
+        return {round(y + red), round(y + green), round(y + blue)};
+    }
+
+    // The MCU sample by sample: rounded and clamped, converted to colours
+    // one by one and then averaged, as the full decode and the resampler do;
+    // at full size always (`exact`), below it where some sample clamps.
+    void RenderSampled(int mcu, const BlockRef* blocks, const Whole* wholes, bool exact) {
+        const int width = plan_.mcuWidth, count = plan_.mcuWidth * plan_.mcuHeight;
+        alignas(16) float samples[3][kMaxMcuSide * kMaxMcuSide];
+        const BlockRef* block = blocks;
+        const Whole* whole = wholes;
+        for (int c = 0; c < plan_.componentCount; ++c) {
+            const ComponentPlan& p = plan_.components[c];
+            const int nx = 8 * p.x.upsampling, ny = 8 * p.y.upsampling;
+            for (int by = 0; by < p.v; ++by) {
+                for (int bx = 0; bx < p.h; ++bx, ++block, ++whole) {
+                    alignas(16) float own[256];
+                    float* to = samples[c] + by * ny * width + bx * nx;
+                    // A block as wide as the MCU is made in place.
+                    float* out = nx == width ? to : own;
+                    if (whole->is) {
+                        for (int i = 0; i < nx * ny; ++i) out[i] = static_cast<float>(whole->value);
+                    } else {
+                        const float dc = static_cast<float>(block->dc) * p.quant[0] * 0.125f + 128.0f;
+                        Scatter(nx * ny, p.sampleScatter.data(), dc, block->ac, block->count, out);
+                    }
+                    if (out == to) continue;
+                    for (int j = 0; j < ny; ++j) {
+                        for (int i = 0; i < nx; ++i) to[j * width + i] = out[j * nx + i];
+                    }
+                }
+            }
+        }
+        // Most MCUs whose coefficients alone could not rule clamping out
+        // clamp nowhere: their samples' averages are converted as the
+        // averages from the coefficients would be.
+        if (!exact && !SamplesClamp(samples, count)) {
+            McuAverages averages;
+            for (int c = 0, b = 0; c < plan_.componentCount;
+                 b += plan_.components[c].h * plan_.components[c].v, ++c) {
+                averages.wholes[c] = wholes + b;
+            }
+            ForEachOutput(mcu, [&](int ox, int oy, int x0, int y0, int x1, int y1) {
+                const int at = oy * plan_.mcuOutWidth + ox;
+                for (int c = 0; c < plan_.componentCount; ++c) {
+                    float sum = 0;
+                    for (int y = y0; y < y1; ++y) {
+                        for (int x = x0; x < x1; ++x) sum += samples[c][y * width + x];
+                    }
+                    averages.value[c][at] = sum / static_cast<float>((x1 - x0) * (y1 - y0));
+                }
+                return Convert(averages, ox, oy, (x1 - x0) * (y1 - y0));
+            });
+            return;
+        }
+        alignas(16) float rgb[3][kMaxMcuSide * kMaxMcuSide];
+        ConvertSamples(samples, count, rgb);
+        const int s2 = plan_.reduction * plan_.reduction,
+                  shift = 1 + 2 * std::countr_zero(unsigned(plan_.reduction));
+        ForEachOutput(mcu, [&](int, int, int x0, int y0, int x1, int y1) {
+            float sums[3] = {0, 0, 0};  // whole numbers, exact in single precision
+            for (int y = y0; y < y1; ++y) {
+                for (int x = x0; x < x1; ++x) {
+                    sums[0] += rgb[0][y * width + x];
+                    sums[1] += rgb[1][y * width + x];
+                    sums[2] += rgb[2][y * width + x];
+                }
+            }
+            // Rounded half up, as the resampler rounds.
+            const int n = (x1 - x0) * (y1 - y0);
+            const auto average = [&](float sum) {
+                const int twice = 2 * static_cast<int>(sum) + n;
+                return n == s2 ? twice >> shift : twice / (2 * n);
+            };
+            return RgbSample{average(sums[0]), average(sums[1]), average(sums[2])};
+        });
+    }
+
+    // Whether a full decode would clamp one of these samples, or a colour
+    // made of them, with a margin for its own rounding of each.
+    bool SamplesClamp(const float (*samples)[kMaxMcuSide * kMaxMcuSide], int count) const {
+        int outside = 0;
+        for (int c = 0; c < plan_.componentCount; ++c) {
+            for (int i = 0; i < count; ++i) outside |= (samples[c][i] < 0.5f) | (samples[c][i] > 254.5f);
+        }
+        if (plan_.colour != JpegColour::YCbCr) return outside != 0;
+        const float red = kCrToRed / 65536.0f, blue = kCbToBlue / 65536.0f;
+        const float cbGreen = kCbToGreen / 65536.0f, crGreen = kCrToGreen / 65536.0f;
+        for (int i = 0; i < count; ++i) {
+            const float y = samples[0][i], cb = samples[1][i] - 128.0f, cr = samples[2][i] - 128.0f;
+            const float r = y + red * cr, g = y - cbGreen * cb - crGreen * cr, b = y + blue * cb;
+            outside |= (r < 1.5f) | (r > 253.5f) | (g < 1.5f) | (g > 253.5f) | (b < 1.5f) | (b > 253.5f);
+        }
+        return outside != 0;
+    }
+
+    // Each sample rounded and clamped as the full decode's transform does,
+    // then converted to a colour as its colour conversion does. The
+    // conversion's fixed-point products are exact in single precision and
+    // the divisions by 65536 are too, so it is done with floats, which the
+    // compiler can take four at a time.
+    void ConvertSamples(const float (*samples)[kMaxMcuSide * kMaxMcuSide], int count,
+                        float (*rgb)[kMaxMcuSide * kMaxMcuSide]) const {
+        // Written as plain comparisons so that the compiler takes four
+        // samples at a time.
+        const auto clamp = [](float v, float low, float high) {
+            v = v > low ? v : low;
+            return v < high ? v : high;
+        };
+        alignas(16) float whole[3][kMaxMcuSide * kMaxMcuSide];
+        for (int c = 0; c < plan_.componentCount; ++c) {
+            for (int i = 0; i < count; ++i) {
+                whole[c][i] =
+                    static_cast<float>(static_cast<std::int32_t>(clamp(samples[c][i] + 0.5f, 0.0f, 255.5f)));
+            }
+        }
+        if (plan_.colour != JpegColour::YCbCr) {
+            for (int c = 0; c < 3; ++c) {
+                const float* from = whole[plan_.colour == JpegColour::Grey ? 0 : c];
+                for (int i = 0; i < count; ++i) rgb[c][i] = from[i];
+            }
+            return;
+        }
+        // (v + 32768) / 65536 rounded down, for |v| < 2^24: shifted by 256
+        // to be positive, where truncation is the floor.
+        const auto shifted = [](float v) {
+            return static_cast<float>(static_cast<std::int32_t>(v * (1.0f / 65536) + (256.0f + 0.5f))) -
+                   256.0f;
+        };
+        for (int i = 0; i < count; ++i) {
+            const float y = whole[0][i], cb = whole[1][i] - 128.0f, cr = whole[2][i] - 128.0f;
+            rgb[0][i] = clamp(y + shifted(kCrToRed * cr), 0.0f, 255.0f);
+            rgb[1][i] = clamp(y + shifted(-kCbToGreen * cb - kCrToGreen * cr), 0.0f, 255.0f);
+            rgb[2][i] = clamp(y + shifted(kCbToBlue * cb), 0.0f, 255.0f);
+        }
+    }
+
+    // colour(ox, oy, x0, y0, x1, y1) for every output of the MCU inside the
+    // picture: its place in the MCU's outputs and the picture pixels it
+    // covers, relative to the MCU.
+    template <class Colour>
+    void ForEachOutput(int mcu, Colour colour) {
+        const int s = plan_.reduction;
+        const int mcuX = mcu * plan_.mcuWidth, mcuY = row_ * plan_.mcuHeight;
+        for (int oy = 0; oy < plan_.mcuOutHeight; ++oy) {
+            const int y0 = oy * s, y1 = std::min(y0 + s, plan_.height - mcuY);
+            if (y1 <= y0) break;
+            std::uint8_t* line =
+                rgb_ + (static_cast<std::size_t>(row_ * plan_.mcuOutHeight + oy) * plan_.outWidth +
+                        static_cast<std::size_t>(mcu * plan_.mcuOutWidth)) *
+                           3;
+            for (int ox = 0; ox < plan_.mcuOutWidth; ++ox) {
+                const int x0 = ox * s, x1 = std::min(x0 + s, plan_.width - mcuX);
+                if (x1 <= x0) break;
+                const RgbSample rgb = colour(ox, oy, x0, y0, x1, y1);
+                line[3 * ox + 0] = static_cast<std::uint8_t>(rgb.b);
+                line[3 * ox + 1] = static_cast<std::uint8_t>(rgb.g);
+                line[3 * ox + 2] = static_cast<std::uint8_t>(rgb.r);
+            }
+        }
+    }
+
+    const Plan& plan_;
+    std::uint8_t* rgb_;
+    int blockCount_ = 0;
+    int row_ = 0;
+};
+
+}  // namespace
+
+namespace {
+
+// Rows handed out one at a time to whichever thread asks next, each
+// rendered once it is decoded.
+class RowRenderer {
+public:
+    RowRenderer(const Plan& plan, const JpegCoefficients& coefficients, JpegRowProgress& progress,
+                std::uint8_t* rgb)
+        : plan_(plan), coefficients_(coefficients), progress_(progress), rgb_(rgb) {}
+
+    // False when decoding failed.
+    // Renders rows until none is left; false when decoding failed. Nothing
+    // here allocates or throws.
+    bool Run() noexcept {
+        BandRenderer band(plan_, rgb_);
+        for (int row = next_++; row < plan_.mcusDown; row = next_++) {
+            if (!progress_.WaitFor(row)) return false;
+            band.Render(coefficients_, row);
+        }
+        return true;
+    }
+
+private:
+    const Plan& plan_;
+    const JpegCoefficients& coefficients_;
+    JpegRowProgress& progress_;
+    std::uint8_t* rgb_;
+    std::atomic<int> next_{0};
+};
+
+}  // namespace
+
+std::optional<Picture> RenderJpeg(const JpegFrame& frame, const JpegCoefficients& coefficients, int reduction,
+                                  JpegRowProgress& progress, const std::function<bool()>& decode) {
+    if (reduction != 1 && reduction != 2 && reduction != 4 && reduction != 8) return std::nullopt;
+    std::optional<Plan> plan;
+    try {
+        plan = MakePlan(frame, reduction);
+    } catch (...) {  // memory for the weights
+        return std::nullopt;
+    }
+    auto picture = Picture::AllocateRgb(plan->outWidth, plan->outHeight);
+    if (!picture) return std::nullopt;
+    RowRenderer rows(*plan, coefficients, progress, picture->RgbBytes());
+    std::thread helper;
+    if (std::thread::hardware_concurrency() > 1) {
+        try {
+            helper = std::thread([&rows] { rows.Run(); });
+        } catch (...) {  // no second thread: this one renders all after decoding
+        }
+    }
+    bool decoded = false;
+    try {
+        decoded = decode();
+    } catch (...) {
+    }
+    if (!decoded) progress.Fail();
+    const bool rendered = rows.Run();
+    if (helper.joinable()) helper.join();
+    if (!decoded || !rendered) return std::nullopt;
+    return picture;
+}

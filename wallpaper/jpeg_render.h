@@ -1,0 +1,32 @@
+// A decoded JPEG scan's coefficients turned into pixels at 1/1, 1/2, 1/4 or
+// 1/8 of the picture's size, each pixel the area average of what a full
+// decode by the system's decoder gives over the pixels it covers.
+// Portable: no Windows headers.
+//
+// The average of an inverse DCT over a square is a linear function of the
+// coefficients (jpeg_area_weights.h), and so is the colour conversion:
+// where no sample of a full decode would be clamped, the average is taken
+// straight from the coefficients, and differs from the full decode's only
+// by that decode's rounding of each sample. Where a block might clamp, and
+// at full size, its samples are made one by one, rounded and clamped as the
+// full decode does, and averaged afterwards. Flat blocks are exact.
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include "wallpaper/bitmap.h"
+#include "wallpaper/jpeg_entropy.h"
+#include "wallpaper/jpeg_frame.h"
+
+// 3-byte rows of (width + reduction - 1) / reduction by (height +
+// reduction - 1) / reduction pixels: pixel (i, j) covers pixels
+// [i * reduction, (i + 1) * reduction) x [j * reduction, (j + 1) * reduction)
+// of the picture, cut at its edges.
+//
+// `decode` fills `coefficients` and publishes its rows in `progress`. It
+// runs on this thread while a second one, where the machine has a second
+// core, renders each row as soon as it is published; then both render
+// what is left. Nothing when decoding fails or memory runs out.
+std::optional<Picture> RenderJpeg(const JpegFrame& frame, const JpegCoefficients& coefficients, int reduction,
+                                  JpegRowProgress& progress, const std::function<bool()>& decode);
