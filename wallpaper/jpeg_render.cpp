@@ -564,7 +564,6 @@ public:
                 std::uint8_t* rgb)
         : plan_(plan), coefficients_(coefficients), progress_(progress), rgb_(rgb) {}
 
-    // False when decoding failed.
     // Renders rows until none is left; false when decoding failed. Nothing
     // here allocates or throws.
     bool Run() noexcept {
