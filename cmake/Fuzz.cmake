@@ -1,52 +1,48 @@
-# libFuzzer target for the settings loader. libFuzzer comes with clang, not
-# with g++, so the target is compiled by clang directly beside the g++ build.
+# libFuzzer targets for the settings loader and the JPEG decoder. libFuzzer
+# comes with clang, not with g++, so each target is compiled by clang
+# directly beside the g++ build, with the whole portable core.
 find_program(VISTALOOM_CLANGXX NAMES clang++ clang++-14)
 if(NOT VISTALOOM_CLANGXX)
     message(WARNING "clang++ not found: the fuzzers are not built")
     return()
 endif()
 
-set(fuzz_sources
-    ${CMAKE_SOURCE_DIR}/tests/fuzz/settings_load_fuzz.cpp
-    ${CMAKE_SOURCE_DIR}/tests/support/settings_fixtures.cpp)
-foreach(source ${VISTALOOM_CORE_SOURCES})
-    list(APPEND fuzz_sources ${CMAKE_SOURCE_DIR}/${source})
-endforeach()
-file(GLOB fuzz_headers ${CMAKE_SOURCE_DIR}/app/*.h ${CMAKE_SOURCE_DIR}/framework/*.h
-     ${CMAKE_SOURCE_DIR}/settings/*.h ${CMAKE_SOURCE_DIR}/tests/support/*.h)
+# A fuzzer over the core and `sources`, rebuilt when a header under one of
+# `folders` changes, and a bounded run of it in the test suite over its seed
+# corpus; new inputs go to a scratch folder.
+function(vistaloom_fuzzer name runs options)
+    cmake_parse_arguments(FUZZ "" "SEEDS" "SOURCES;FOLDERS" ${ARGN})
+    set(sources ${FUZZ_SOURCES})
+    foreach(source ${VISTALOOM_CORE_SOURCES})
+        list(APPEND sources ${CMAKE_SOURCE_DIR}/${source})
+    endforeach()
+    set(headers)
+    foreach(folder ${FUZZ_FOLDERS})
+        file(GLOB found ${CMAKE_SOURCE_DIR}/${folder}/*.h)
+        list(APPEND headers ${found})
+    endforeach()
+    set(fuzzer ${CMAKE_BINARY_DIR}/fuzz/${name})
+    add_custom_command(
+        OUTPUT ${fuzzer}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/fuzz
+        COMMAND ${VISTALOOM_CLANGXX} -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined
+                -fno-sanitize-recover=undefined -I${CMAKE_SOURCE_DIR} ${sources} -o ${fuzzer}
+        DEPENDS ${sources} ${headers}
+        COMMENT "Building ${name} with clang")
+    add_custom_target(${name}er ALL DEPENDS ${fuzzer})
+    set(scratch ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
+    add_test(NAME ${name}
+        COMMAND sh -c "rm -rf '${scratch}' && mkdir -p '${scratch}' && exec '${fuzzer}' -runs=${runs} ${options} '${scratch}' '${FUZZ_SEEDS}'")
+endfunction()
 
-set(fuzzer ${CMAKE_BINARY_DIR}/fuzz/settings_load_fuzz)
-add_custom_command(
-    OUTPUT ${fuzzer}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/fuzz
-    COMMAND ${VISTALOOM_CLANGXX} -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined
-            -fno-sanitize-recover=undefined -I${CMAKE_SOURCE_DIR} ${fuzz_sources} -o ${fuzzer}
-    DEPENDS ${fuzz_sources} ${fuzz_headers}
-    COMMENT "Building the settings loader fuzzer with clang")
-add_custom_target(settings_load_fuzzer ALL DEPENDS ${fuzzer})
+vistaloom_fuzzer(settings_load_fuzz 200000 "-max_len=8192 -rss_limit_mb=512 -malloc_limit_mb=64"
+    SOURCES ${CMAKE_SOURCE_DIR}/tests/fuzz/settings_load_fuzz.cpp ${CMAKE_SOURCE_DIR}/tests/support/settings_fixtures.cpp
+    FOLDERS app framework settings tests/support
+    SEEDS ${CMAKE_SOURCE_DIR}/tests/fuzz/seeds)
 
-# A bounded run over the seed corpus; new inputs go to a scratch folder.
-set(scratch ${CMAKE_BINARY_DIR}/fuzz-corpus)
-add_test(NAME settings_load_fuzz
-    COMMAND sh -c "rm -rf '${scratch}' && mkdir -p '${scratch}' && exec '${fuzzer}' -runs=200000 -max_len=8192 -rss_limit_mb=512 -malloc_limit_mb=64 '${scratch}' '${CMAKE_SOURCE_DIR}/tests/fuzz/seeds'")
-
-# The JPEG decoder's fuzzer, built the same way; its seeds are small files of
-# every sampling, one with restart intervals and tables after the frame.
-set(jpeg_fuzz_sources ${CMAKE_SOURCE_DIR}/tests/fuzz/jpeg_decode_fuzz.cpp)
-foreach(source ${VISTALOOM_CORE_SOURCES})
-    list(APPEND jpeg_fuzz_sources ${CMAKE_SOURCE_DIR}/${source})
-endforeach()
-file(GLOB jpeg_fuzz_headers ${CMAKE_SOURCE_DIR}/wallpaper/*.h)
-set(jpeg_fuzzer ${CMAKE_BINARY_DIR}/fuzz/jpeg_decode_fuzz)
-add_custom_command(
-    OUTPUT ${jpeg_fuzzer}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/fuzz
-    COMMAND ${VISTALOOM_CLANGXX} -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined
-            -fno-sanitize-recover=undefined -I${CMAKE_SOURCE_DIR} ${jpeg_fuzz_sources} -o ${jpeg_fuzzer}
-    DEPENDS ${jpeg_fuzz_sources} ${jpeg_fuzz_headers}
-    COMMENT "Building the JPEG decoder fuzzer with clang")
-add_custom_target(jpeg_decode_fuzzer ALL DEPENDS ${jpeg_fuzzer})
-
-set(jpeg_scratch ${CMAKE_BINARY_DIR}/fuzz-jpeg-corpus)
-add_test(NAME jpeg_decode_fuzz
-    COMMAND sh -c "rm -rf '${jpeg_scratch}' && mkdir -p '${jpeg_scratch}' && exec '${jpeg_fuzzer}' -runs=40000 -max_len=4096 -rss_limit_mb=1024 -malloc_limit_mb=64 '${jpeg_scratch}' '${CMAKE_SOURCE_DIR}/tests/fuzz/jpeg-seeds'")
+# Its seeds are small files of every sampling, one with restart intervals and
+# tables after the frame.
+vistaloom_fuzzer(jpeg_decode_fuzz 40000 "-max_len=4096 -rss_limit_mb=1024 -malloc_limit_mb=64"
+    SOURCES ${CMAKE_SOURCE_DIR}/tests/fuzz/jpeg_decode_fuzz.cpp
+    FOLDERS wallpaper
+    SEEDS ${CMAKE_SOURCE_DIR}/tests/fuzz/jpeg-seeds)
