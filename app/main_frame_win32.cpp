@@ -6,6 +6,7 @@
 #include "desktop/icon_layout_win32.h"
 #include "dialogs/about_box_win32.h"
 #include "dialogs/settings_dialog_win32.h"
+#include "framework/system_function_win32.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 #include "settings/settings_model.h"
@@ -18,16 +19,6 @@ constexpr UINT_PTR kRotationTimerId = 1;
 // long before it answers, and the program must not wait for it meanwhile.
 constexpr UINT_PTR kNewShellTimerId = 2;
 constexpr UINT kNewShellDelayMs = 1000;
-
-// From the system folder only: a library of that name in the program's
-// folder, where anyone who can write there may put one, must never load.
-HMODULE LoadHelpViewer() {
-    char system[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryA(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    const std::string path = std::string(system) + "\\hhctrl.ocx";
-    return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
 
 }  // namespace
 
@@ -319,11 +310,8 @@ void CMainFrame::OnHideIcons() {
 void CMainFrame::OnShowHelp() {
     // HTML help is loaded when first asked for: a system without it still
     // runs the program, and a missing help file is not reported.
-    using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
-    static const HMODULE library = LoadHelpViewer();
-    const auto htmlHelp =
-        library ? reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void (*)()>(::GetProcAddress(library, "HtmlHelpA")))
-                : nullptr;
+    static const auto htmlHelp =
+        fw::SystemFunction<HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR)>("hhctrl.ocx", "HtmlHelpA");
     if (!htmlHelp) return;
     const std::string path = context_.programFolder + "\\" + texts::kHelpFile;
     htmlHelp(nullptr, path.c_str(), 0 /* HH_DISPLAY_TOPIC */, 0);

@@ -46,6 +46,7 @@ add_library(vistaloom_win32 STATIC
     framework/dpi_win32.cpp
     framework/message_box_win32.cpp
     framework/module_path_win32.cpp
+    framework/system_function_win32.cpp
     framework/window_win32.cpp
     hook/desktop_lookup_win32.cpp
     settings/image_list_page_win32.cpp

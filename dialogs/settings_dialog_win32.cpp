@@ -4,6 +4,7 @@
 
 #include "dialogs/boss_key_page_win32.h"
 #include "dialogs/interval_page_win32.h"
+#include "framework/system_function_win32.h"
 #include "dialogs/other_settings_page_win32.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
@@ -16,13 +17,8 @@ namespace {
 // the tab's own background; the theme gives it the tab's. Looked up when
 // first needed: a system without themes shows the plain colour.
 void UseTabPageBackground(HWND page) {
-    using EnableTexture = HRESULT(WINAPI*)(HWND, DWORD);
-    static const auto enable = [] {
-        const HMODULE theme = ::LoadLibraryA("uxtheme.dll");
-        return theme ? reinterpret_cast<EnableTexture>(
-                           reinterpret_cast<void (*)()>(::GetProcAddress(theme, "EnableThemeDialogTexture")))
-                     : nullptr;
-    }();
+    static const auto enable =
+        fw::SystemFunction<HRESULT(WINAPI*)(HWND, DWORD)>("uxtheme.dll", "EnableThemeDialogTexture");
     constexpr DWORD kEnableTab = 0x00000006;  // ETDT_ENABLETAB
     if (enable) enable(page, kEnableTab);
 }

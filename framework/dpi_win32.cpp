@@ -1,19 +1,12 @@
 #include "framework/dpi_win32.h"
 
 #include "framework/handles_win32.h"
+#include "framework/system_function_win32.h"
 #include "framework/window_win32.h"
 
 namespace fw {
 
 namespace {
-
-// A function of a system library, or null on a system that lacks it.
-template <class Function>
-Function SystemFunction(const char* library, const char* name) {
-    const HMODULE module = ::LoadLibraryA(library);
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)))
-                  : nullptr;
-}
 
 UINT SystemDpi() {
     WindowDc screen(nullptr);
