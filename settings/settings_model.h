@@ -13,7 +13,9 @@
 
 class SettingsArchive;
 
-enum class DisplayMethod : std::int32_t { None = 0, Tile = 1, Enlarge = 2 };
+// Fill and Fit are shown at the primary monitor's size; a reader that knows
+// only the first three shows them centred.
+enum class DisplayMethod : std::int32_t { None = 0, Tile = 1, Enlarge = 2, Fill = 3, Fit = 4 };
 
 class WallpaperEntry {
 public:
