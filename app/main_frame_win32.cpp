@@ -10,6 +10,7 @@
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 #include "settings/settings_model.h"
+#include "wallpaper/screen_placement.h"
 
 namespace {
 
@@ -19,6 +20,16 @@ constexpr UINT_PTR kRotationTimerId = 1;
 // long before it answers, and the program must not wait for it meanwhile.
 constexpr UINT_PTR kNewShellTimerId = 2;
 constexpr UINT kNewShellDelayMs = 1000;
+
+// A record in the settings file means the run that wrote it did not end
+// cleanly: the registry holds that run's values, not the user's.
+SavedWallpaperStyle UserWallpaperStyle(const AppSettings& live) {
+    const auto& kept = live.extension.userWallpaperStyle;
+    return kept ? *kept : ReadSavedWallpaperStyle();
+}
+
+// In physical pixels: the program is DPI aware.
+SIZE PrimaryScreenSize() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
 
 }  // namespace
 
@@ -31,7 +42,7 @@ void CMainFrame::WindowTimer::Stop() { ::KillTimer(frame_.Handle(), kRotationTim
 CMainFrame::CMainFrame(MainFrameContext context)
     : context_(std::move(context)),
       popupMenu_(::LoadMenuA(fw::ModuleInstance(), MAKEINTRESOURCEA(IDR_TRAY_MENU))),
-      savedWallpaperStyle_(ReadSavedWallpaperStyle()) {}
+      savedWallpaperStyle_(UserWallpaperStyle(context_.live)) {}
 
 CMainFrame::~CMainFrame() {
     popupMenu_.Reset();
@@ -39,7 +50,18 @@ CMainFrame::~CMainFrame() {
 }
 
 void CMainFrame::RestoreWallpaperForGood() {
-    wallpaperChanges_->Finish([this] { RestoreWallpaper(savedWallpaperStyle_); });
+    wallpaperChanges_->Finish([this] {
+        if (RestoreWallpaper(savedWallpaperStyle_)) context_.live.extension.userWallpaperStyle.reset();
+    });
+}
+
+void CMainFrame::KeepUserStyleInFile() {
+    auto& kept = context_.live.extension.userWallpaperStyle;
+    if (kept) return;
+    kept = savedWallpaperStyle_;
+    // A file that cannot be written must not stop the wallpaper: the
+    // message would come with every change.
+    context_.saveSettings(nullptr, SaveFailure::Quiet);
 }
 
 bool CMainFrame::Create() {
@@ -58,6 +80,7 @@ std::span<const fw::MessageEntry<CMainFrame>> CMainFrame::Messages() {
         fw::OnMessage(kTaskbarCreated, &CMainFrame::OnTaskbarCreated),
         fw::OnMessage(WM_TIMER, &CMainFrame::OnTimer),
         fw::OnMessage(WM_HOTKEY, &CMainFrame::OnBossKey),
+        fw::OnMessage(WM_DISPLAYCHANGE, &CMainFrame::OnDisplayChange),
         fw::OnCommand(ID_SHOW_SETTINGS, &CMainFrame::OnShowSettings),
         fw::OnCommand(ID_ERASE_WALLPAPER, &CMainFrame::OnEraseWallpaper),
         fw::OnCommand(ID_RESTORE_WALLPAPER, &CMainFrame::OnRestoreWallpaper),
@@ -142,8 +165,11 @@ LRESULT CMainFrame::OnEndSession(WPARAM ending, LPARAM) {
 }
 
 void CMainFrame::StartWallpaperWorker(WallpaperJob job, ChangeOrder::Change change) {
+    KeepUserStyleInFile();
     job.change = change;
     job.transparentLabels = context_.live.transparentLabelBackground != 0;
+    screenSized_.reset();
+    if (IsShownAtScreenSize(job.displayMethod)) screenSized_ = {job, PrimaryScreenSize()};
     ::StartWallpaperWorker(std::move(job), {context_.changeEvent, context_.wallpaperBitmapPath, wallpaperChanges_});
 }
 
@@ -178,6 +204,22 @@ LRESULT CMainFrame::OnTimer(WPARAM id, LPARAM) {
     } else {
         RotationTick();
     }
+    return 0;
+}
+
+void CMainFrame::ShowNow(ChangeOrder::Change change, std::function<void()> show) {
+    screenSized_.reset();
+    wallpaperChanges_->ShowNow(change, show);
+}
+
+// The worker reads the primary monitor's size when it composes, so the same
+// job again gives the picture at the new size.
+LRESULT CMainFrame::OnDisplayChange(WPARAM, LPARAM size) {
+    if (!screenSized_) return 0;
+    const SIZE now{LOWORD(size), HIWORD(size)};
+    if (now.cx == screenSized_->screen.cx && now.cy == screenSized_->screen.cy) return 0;
+    StartWallpaperWorker(screenSized_->job, wallpaperChanges_->Order().Request());
+    screenSized_->screen = now;  // the size the message gave, whatever the metrics say yet
     return 0;
 }
 
@@ -221,7 +263,7 @@ LRESULT CMainFrame::OnBossKey(WPARAM, LPARAM) {
         job.path = path;
         StartWallpaperWorker(std::move(job), change);
     } else {
-        wallpaperChanges_->ShowNow(change, [] { EraseWallpaper(); });
+        ShowNow(change, [] { EraseWallpaper(); });
     }
     // The timer runs on: paused, its next tick finds rotation disabled and stops.
     const bool enable = !context_.live.pauseAfterBossKey;
@@ -237,7 +279,8 @@ void CMainFrame::OnShowSettings() {
     if (open) return;
     open = true;
     const SettingsCommit commit{context_.live, context_.working, context_.changeEvent, Handle(),
-                                [this] { RotationTick(); }};
+                                [this] { RotationTick(); },
+                                [this](HWND owner) { context_.saveSettings(owner, SaveFailure::Report); }};
     DialogContext context{context_.live, context_.working, context_.programFolder,
                           [&commit](HWND owner) { CommitSettings(commit, owner); }};
     {
@@ -261,12 +304,11 @@ void CMainFrame::OnShowAbout() {
 }
 
 void CMainFrame::OnEraseWallpaper() {
-    wallpaperChanges_->ShowNow(wallpaperChanges_->Order().Request(), [] { EraseWallpaper(); });
+    ShowNow(wallpaperChanges_->Order().Request(), [] { EraseWallpaper(); });
 }
 
 void CMainFrame::OnRestoreWallpaper() {
-    wallpaperChanges_->ShowNow(wallpaperChanges_->Order().Request(),
-                               [this] { RestoreWallpaper(savedWallpaperStyle_); });
+    ShowNow(wallpaperChanges_->Order().Request(), [this] { RestoreWallpaper(savedWallpaperStyle_); });
 }
 
 void CMainFrame::OnNextPicture() { rotation_.Next(); }

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "app/tray_icon_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/window_win32.h"
+#include "settings/settings_file_win32.h"
 #include "wallpaper/desktop_wallpaper_win32.h"
 #include "wallpaper/wallpaper_changes_win32.h"
 #include "wallpaper/wallpaper_worker_win32.h"
@@ -28,6 +30,8 @@ struct MainFrameContext {
     std::string programFolder;
     std::string wallpaperBitmapPath;
     std::function<void()> endOfSession;  // the exit sequence, run at log-off
+    // Writes the live settings to the settings file at once.
+    std::function<void(HWND messageOwner, SaveFailure failure)> saveSettings;
 };
 
 class CMainFrame : public fw::Window {
@@ -77,6 +81,7 @@ private:
     LRESULT OnTaskbarCreated(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM, LPARAM);
     LRESULT OnBossKey(WPARAM, LPARAM);
+    LRESULT OnDisplayChange(WPARAM, LPARAM size);
 
     void OnShowSettings();
     void OnEraseWallpaper();
@@ -100,22 +105,37 @@ private:
     // One wallpaper change on a worker thread of its own, in its place
     // among the changes asked for.
     void StartWallpaperWorker(WallpaperJob job, ChangeOrder::Change change);
+    // Erase or restore at once: nothing composed is on the screen after it.
+    void ShowNow(ChangeOrder::Change change, std::function<void()> show);
     void ToggleRotation();
     // Shows the enabled or the disabled icon in the tray.
     void ShowRotationState(bool enabled);
     void RotationTick();
     void ShowTrayMenu();
-    // The user's wallpaper style and wallpaper back, for good.
+    // The user's wallpaper style and wallpaper back, for good. Once they are
+    // back, the settings file no longer needs to remember them.
     void RestoreWallpaperForGood();
+    // Before the program first writes its own style values in a run, the
+    // user's go into the settings file: a run that never ends cleanly would
+    // otherwise leave the program's values to pass for the user's.
+    void KeepUserStyleInFile();
 
     MainFrameContext context_;
     TrayIcon tray_;
     fw::UniqueMenu popupMenu_;
-    // The user's wallpaper style, read before anything is changed and put
-    // back when this object goes.
+    // The user's wallpaper style, read before anything is changed (or kept
+    // in the settings file by a run that did not end) and put back when this
+    // object goes.
     SavedWallpaperStyle savedWallpaperStyle_;
     // Shared with the workers, which may outlive this window.
     std::shared_ptr<WallpaperChanges> wallpaperChanges_ = std::make_shared<WallpaperChanges>();
+    // The last picture asked for when its method is Fill or Fit, and the
+    // screen's size then: a new size needs it composed again.
+    struct ScreenSizedShow {
+        WallpaperJob job;
+        SIZE screen;
+    };
+    std::optional<ScreenSizedShow> screenSized_;
     WindowTimer timer_{*this};
     RotationScheduler rotation_{timer_};
     int modalLoops_ = 0;

@@ -17,4 +17,5 @@ void CommitSettings(const SettingsCommit& commit, HWND messageOwner) {
     UseDesktopIconSize(live.smallIcons != 0);
     if (restart) commit.rotateNow();
     ::SetEvent(commit.changeEvent);
+    if (commit.save) commit.save(messageOwner);
 }

@@ -18,7 +18,7 @@ WallpaperApp::WallpaperApp() : instanceName_(texts::kAppName) {}
 WallpaperApp::~WallpaperApp() = default;
 
 bool WallpaperApp::InitInstance() {
-    // 1-2. Single instance: a running instance is left alone, without a word.
+    // Single instance: a running instance is left alone, without a word.
     // Only the creation tells two starts at the same moment apart; a mutex we
     // may not even open belongs to an instance of another account or level.
     ::SetLastError(ERROR_SUCCESS);
@@ -29,22 +29,24 @@ bool WallpaperApp::InitInstance() {
         return false;
     }
 
-    // 3. No per-user registry key: the settings file is the only configuration.
-    // 4. Paths, from the program file whatever the current directory.
+    // No per-user registry key: the settings file is the only configuration.
+    // The paths come from the program file, whatever the current directory.
     programFolder_ = ProgramFolderOf(ModulePath());
     wallpaperBitmapPath_ = WallpaperBitmapPathIn(programFolder_);
 
-    // 5-6. The live settings, and the working copy the dialog edits.
+    // The live settings, and the working copy the dialog edits.
     settingsFileAtExit_ = LoadSettings(settings_, programFolder_);
     workingCopy_.CopyFrom(settings_);
 
-    // 7. Workers inherit nothing, but the event is inheritable as it always was.
+    // Workers inherit nothing; the event is inheritable all the same, as
+    // other programs that open it by name may expect.
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     changeEvent_.Reset(::CreateEventA(&inheritable, TRUE, TRUE, texts::kChangeEventName));
 
-    // 8-9. The hidden main window.
+    // The hidden main window.
     mainFrame_ = std::make_unique<CMainFrame>(MainFrameContext{
-        settings_, workingCopy_, changeEvent_.Get(), programFolder_, wallpaperBitmapPath_, [this] { ExitInstance(0); }});
+        settings_, workingCopy_, changeEvent_.Get(), programFolder_, wallpaperBitmapPath_, [this] { ExitInstance(0); },
+        [this](HWND owner, SaveFailure failure) { SaveLiveSettings(owner, failure); }});
     if (!mainFrame_->Create()) {
         mainFrame_.reset();
         return false;
@@ -74,6 +76,10 @@ int WallpaperApp::ExitInstance(int exitCode) {
     if (exited_) return exitCode;
     exited_ = true;
     changeEvent_.Reset();
-    if (settingsFileAtExit_ == SettingsFileAtExit::Replace) SaveSettings(settings_, programFolder_);
+    SaveLiveSettings(nullptr, SaveFailure::Report);
     return exitCode;
+}
+
+void WallpaperApp::SaveLiveSettings(HWND messageOwner, SaveFailure failure) {
+    if (settingsFileAtExit_ == SettingsFileAtExit::Replace) SaveSettings(settings_, programFolder_, messageOwner, failure);
 }

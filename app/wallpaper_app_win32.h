@@ -32,6 +32,10 @@ public:
     int ExitInstance(int exitCode);
 
 private:
+    // Writes the live settings now, unless the load found a file it may not
+    // replace.
+    void SaveLiveSettings(HWND messageOwner, SaveFailure failure);
+
     std::string instanceName_;
     HANDLE instanceMutex_ = nullptr;  // held until the process ends, never closed
     AppSettings settings_;

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         for (const std::uint32_t pct : {25u, 50u}) {
-            const auto reduced = LoadPictureFile(argv[a], pct);
+            const auto reduced = LoadPictureFile(argv[a], JpegReductionAt(pct));
             const BitmapSize size = ScaledSize(full->Width(), full->Height(), pct);
             const auto before = ScaleRows(full->Rows(), size);
             const auto now = ScaleReducedRows(reduced->Rows(), reduced->Reduction(), reduced->FullSize(), size);

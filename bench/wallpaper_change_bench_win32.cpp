@@ -62,7 +62,7 @@ double Median(int runs, const std::function<void()>& stage, const std::function<
 }
 
 Picture Load(const std::string& path, std::uint32_t magnification = 100) {
-    auto picture = LoadPictureFile(path, magnification);
+    auto picture = LoadPictureFile(path, JpegReductionAt(magnification));
     if (!picture) Fail("decoding");
     return std::move(*picture);
 }

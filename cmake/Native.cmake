@@ -15,6 +15,7 @@ add_executable(vistaloom_unit_tests
     tests/settings/archive_test.cpp
     tests/settings/image_list_test.cpp
     tests/settings/interval_units_test.cpp
+    tests/settings/settings_extension_test.cpp
     tests/settings/settings_model_test.cpp
     tests/settings/settings_stream_test.cpp
     tests/support/allocation_meter.cpp
@@ -24,6 +25,7 @@ add_executable(vistaloom_unit_tests
     tests/wallpaper/jpeg_writer.cpp
     tests/wallpaper/picture_format_test.cpp
     tests/wallpaper/scale_test.cpp
+    tests/wallpaper/screen_placement_test.cpp
 )
 target_link_libraries(vistaloom_unit_tests PRIVATE vistaloom_test_fixtures GTest::gtest_main)
 

@@ -23,6 +23,10 @@ void UseTabPageBackground(HWND page) {
     if (enable) enable(page, kEnableTab);
 }
 
+// The open settings dialog of the thread, for its message filter. There is
+// one at a time: the main window never opens a second.
+thread_local SettingsDialog* activeDialog = nullptr;
+
 }  // namespace
 
 void SettingsTabControl::CreatePages(DialogContext& context) {
@@ -46,23 +50,29 @@ void SettingsTabControl::BeforeCommit() {
     for (const auto& page : pages_) page->BeforeCommit();
 }
 
-bool SettingsTabControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (message == kChangedParameter) {
-        ::SendMessageA(::GetParent(Handle()), kChangedParameter, 0, 0);
-        result = 0;
-        return true;
-    }
-    if (message != WM_LBUTTONDOWN) return false;
-    // The tab control selects the clicked tab first; the pages follow its focus.
-    result = DefaultProc(message, wParam, lParam);
-    const int focus = static_cast<int>(::SendMessageA(Handle(), TCM_GETCURFOCUS, 0, 0));
-    if (focus >= 0 && focus < static_cast<int>(pages_.size()) && focus != shown_) {
-        ::ShowWindow(pages_[static_cast<std::size_t>(shown_)]->Handle(), SW_HIDE);
-        shown_ = focus;
-        ::ShowWindow(pages_[static_cast<std::size_t>(shown_)]->Handle(), SW_SHOW);
-        ::SetFocus(pages_[static_cast<std::size_t>(shown_)]->Handle());
-    }
+bool SettingsTabControl::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
+    if (message != kChangedParameter) return false;
+    ::SendMessageA(::GetParent(Handle()), kChangedParameter, 0, 0);
+    result = 0;
     return true;
+}
+
+void SettingsTabControl::ShowSelected() {
+    const int selected = static_cast<int>(::SendMessageA(Handle(), TCM_GETCURSEL, 0, 0));
+    if (selected < 0 || selected >= static_cast<int>(pages_.size()) || selected == shown_) return;
+    const bool tabsHaveFocus = ::GetFocus() == Handle();
+    ::ShowWindow(pages_[static_cast<std::size_t>(shown_)]->Handle(), SW_HIDE);
+    shown_ = selected;
+    const HWND page = pages_[static_cast<std::size_t>(shown_)]->Handle();
+    ::ShowWindow(page, SW_SHOW);
+    if (!tabsHaveFocus) ::SetFocus(page);
+}
+
+void SettingsTabControl::Step(int step) {
+    const int count = static_cast<int>(pages_.size());
+    if (count == 0) return;
+    ::SendMessageA(Handle(), TCM_SETCURSEL, static_cast<WPARAM>(((shown_ + step) % count + count) % count), 0);
+    ShowSelected();
 }
 
 SettingsDialog::SettingsDialog(DialogContext& context) : fw::Dialog(IDD_SETTINGS), context_(context) {}
@@ -82,12 +92,56 @@ BOOL SettingsDialog::OnInitDialog() {
         ::SendMessageA(tabs_.Handle(), TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
     }
     tabs_.CreatePages(context_);
+    // The dialog manager takes Ctrl+Tab for moving the focus before any
+    // window of the dialog sees it; a message filter of the thread sees it
+    // first. It also sees the keys of the dialogs this one opens, which
+    // OnPageKey leaves alone.
+    activeDialog = this;
+    pageKeys_.Reset(::SetWindowsHookExA(WH_MSGFILTER, &SettingsDialog::FilterDialogMessage, nullptr,
+                                        ::GetCurrentThreadId()));
     return TRUE;
+}
+
+LRESULT SettingsDialog::OnDestroy(WPARAM, LPARAM) {
+    pageKeys_.Reset();
+    if (activeDialog == this) activeDialog = nullptr;
+    return 0;
+}
+
+LRESULT CALLBACK SettingsDialog::FilterDialogMessage(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    if (code == MSGF_DIALOGBOX && activeDialog && activeDialog->OnPageKey(*reinterpret_cast<const MSG*>(lParam))) {
+        return TRUE;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool SettingsDialog::OnPageKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN || (::GetKeyState(VK_CONTROL) & 0x8000) == 0) return false;
+    if (message.hwnd != Handle() && !::IsChild(Handle(), message.hwnd)) return false;
+    const bool shift = (::GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    int step = 0;
+    switch (message.wParam) {
+    case VK_TAB: step = shift ? -1 : 1; break;
+    case VK_NEXT: step = 1; break;
+    case VK_PRIOR: step = -1; break;
+    default: return false;
+    }
+    tabs_.Step(step);
+    return true;
+}
+
+LRESULT SettingsDialog::OnNotify(WPARAM, LPARAM header) {
+    const auto* notice = reinterpret_cast<const NMHDR*>(header);
+    // A click, or the arrow keys on the focused tab control.
+    if (notice->idFrom == IDC_SETTINGS_TABS && notice->code == static_cast<UINT>(TCN_SELCHANGE)) tabs_.ShowSelected();
+    return 0;
 }
 
 bool SettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     static const fw::MessageEntry<SettingsDialog> map[] = {
         fw::OnMessage(kChangedParameter, &SettingsDialog::OnChanged),
+        fw::OnMessage(WM_NOTIFY, &SettingsDialog::OnNotify),
+        fw::OnMessage(WM_DESTROY, &SettingsDialog::OnDestroy),
         fw::OnCommand(IDC_SETTINGS_OK, &SettingsDialog::OnCommitAndClose),
         fw::OnCommand(IDC_SETTINGS_APPLY, &SettingsDialog::OnApply),
         fw::OnCommand(IDC_SETTINGS_CANCEL, &SettingsDialog::OnCancel),

@@ -85,6 +85,7 @@ using UniqueRegKey = Unique<RegKeyTraits>;
 using UniqueMemoryDc = Unique<SimpleTraits<HDC, ::DeleteDC>>;
 using UniqueIcon = Unique<SimpleTraits<HICON, ::DestroyIcon>>;
 using UniqueMenu = Unique<SimpleTraits<HMENU, ::DestroyMenu>>;
+using UniqueHook = Unique<SimpleTraits<HHOOK, ::UnhookWindowsHookEx>>;
 using UniqueBitmap = Unique<GdiTraits<HBITMAP>>;
 using UniqueBrush = Unique<GdiTraits<HBRUSH>>;
 

@@ -34,6 +34,8 @@ inline constexpr char kMethodNone[] = "なし";
 inline constexpr char kMethodTile[] = "タイル表示";
 inline constexpr char kMethodTileShort[] = "タイル";
 inline constexpr char kMethodEnlarge[] = "拡大表示";
+inline constexpr char kMethodFill[] = "画面いっぱい";
+inline constexpr char kMethodFit[] = "画面に合わせる";
 
 // Settings dialog tabs and the image list's columns.
 inline constexpr const char* kTabTexts[] = {"画像登録", "更新設定", "上司が来たぞ！", "その他設定"};

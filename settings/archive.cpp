@@ -185,3 +185,10 @@ bool SettingsArchive::AcceptCount(std::int32_t count, std::size_t minRecordBytes
     if (failed_ || count < 0 || std::uint64_t(count) * minRecordBytes > remaining_) failed_ = true;
     return !failed_;
 }
+
+std::optional<std::string> SettingsArchive::LoadRest(std::size_t limit) {
+    if (IsStoring() || failed_ || remaining_ > limit) return std::nullopt;
+    std::string rest(static_cast<std::size_t>(remaining_), '\0');
+    if (!ReadBytes(rest.data(), rest.size())) return std::nullopt;
+    return rest;
+}

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,6 +63,12 @@ public:
     // archive failed, so a damaged count never makes the loader allocate more
     // than the file's length can describe. Always true when storing.
     bool AcceptCount(std::int32_t count, std::size_t minRecordBytes);
+
+    // When loading: every byte not yet read, or nothing when there are more
+    // than `limit` of them (the archive stays sound either way).
+    std::optional<std::string> LoadRest(std::size_t limit);
+    // When storing: the bytes as they are, without a length prefix.
+    void StoreBytes(std::string_view bytes) { WriteBytes(bytes.data(), bytes.size()); }
 
     // Writes out the buffer; false when any write of this archive failed.
     bool Flush();

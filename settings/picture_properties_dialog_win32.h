@@ -17,4 +17,8 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void OnMethodChanged();
 };

@@ -8,6 +8,8 @@ const char* DisplayMethodText(std::int32_t method) {
     switch (static_cast<DisplayMethod>(method)) {
     case DisplayMethod::Tile: return texts::kMethodTile;
     case DisplayMethod::Enlarge: return texts::kMethodEnlarge;
+    case DisplayMethod::Fill: return texts::kMethodFill;
+    case DisplayMethod::Fit: return texts::kMethodFit;
     default: return texts::kMethodNone;
     }
 }
@@ -17,6 +19,8 @@ const char* ChangedRowMethodText(std::int32_t method) {
     case DisplayMethod::None: return texts::kMethodNone;
     case DisplayMethod::Tile: return texts::kMethodTileShort;
     case DisplayMethod::Enlarge: return texts::kMethodEnlarge;
+    case DisplayMethod::Fill: return texts::kMethodFill;
+    case DisplayMethod::Fit: return texts::kMethodFit;
     default: return "";
     }
 }

@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-// "なし", "タイル表示" or "拡大表示"; any unknown method reads as none.
+// "なし", "タイル表示", "拡大表示", "画面いっぱい" or "画面に合わせる"; any
+// unknown method reads as none.
 const char* DisplayMethodText(std::int32_t method);
 // What a row the properties dialog has just changed shows until the list is
 // filled again: the short tile text, and nothing for an unknown method.

@@ -117,7 +117,7 @@ SettingsFileAtExit LoadSettings(AppSettings& settings, const std::string& progra
     return kept ? SettingsFileAtExit::Replace : SettingsFileAtExit::Keep;
 }
 
-bool SaveSettings(AppSettings& settings, const std::string& programFolder) {
+bool SaveSettings(AppSettings& settings, const std::string& programFolder, HWND messageOwner, SaveFailure failure) {
     const std::string path = SettingsFilePathIn(programFolder);
     const std::string temporary = path + ".tmp";
     bool saved = false;
@@ -133,7 +133,7 @@ bool SaveSettings(AppSettings& settings, const std::string& programFolder) {
                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!saved) {
         ::DeleteFileA(temporary.c_str());
-        fw::ShowMessage(nullptr, texts::kFileOpenFailed, MB_OK | MB_ICONSTOP);
+        if (failure == SaveFailure::Report) fw::ShowMessage(messageOwner, texts::kFileOpenFailed, MB_OK | MB_ICONSTOP);
     }
     return saved;
 }

@@ -2,6 +2,8 @@
 // start, written once at exit.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "settings/settings_model.h"
@@ -20,7 +22,11 @@ enum class SettingsFileAtExit {
 // when it cannot be renamed it must not be replaced either.
 SettingsFileAtExit LoadSettings(AppSettings& settings, const std::string& programFolder);
 
+enum class SaveFailure { Report, Quiet };
+
 // Writes the record through a temporary file that then replaces the old one
-// in one step, so a failed save never destroys the last good file. Shows
-// the error message and returns false on failure.
-bool SaveSettings(AppSettings& settings, const std::string& programFolder);
+// in one step, so a failed save never destroys the last good file. Returns
+// false on failure, after the error message (owned by `messageOwner`)
+// unless the failure is to pass quietly.
+bool SaveSettings(AppSettings& settings, const std::string& programFolder, HWND messageOwner = nullptr,
+                  SaveFailure failure = SaveFailure::Report);

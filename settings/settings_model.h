@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "settings/settings_extension.h"
+
 class SettingsArchive;
 
 // Fill and Fit are shown at the primary monitor's size; a reader that knows
@@ -132,4 +134,6 @@ public:
     std::int32_t iconsHidden = 0;  // run state only: never stored, never copied
     std::vector<WallpaperEntry> imageList;
     IconLayout iconLayout;
+    // Stored after the classic layout; run state, so CopyFrom leaves it alone.
+    SettingsExtension extension;
 };

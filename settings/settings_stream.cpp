@@ -3,11 +3,22 @@
 #include <algorithm>
 #include <cstring>
 
+namespace {
+
+// Far more than the block's records need; a longer tail is not read at all.
+constexpr std::size_t kLargestExtensionBlock = 1 << 20;
+
+}  // namespace
+
 LoadResult ReadSettings(AppSettings& settings, ByteSource& source, std::uint64_t length, Utf16ToAnsi toAnsi) {
     AppSettings loaded;
     SettingsArchive archive(source, length, toAnsi);
     loaded.Serialize(archive);
     if (archive.Failed()) return LoadResult::Damaged;
+    // The extension block is extra: whatever it holds, the classic part stands.
+    if (const auto rest = archive.LoadRest(kLargestExtensionBlock)) {
+        if (auto extension = DecodeSettingsExtension(*rest)) loaded.extension = std::move(*extension);
+    }
     settings = std::move(loaded);
     return LoadResult::Loaded;
 }
@@ -15,6 +26,7 @@ LoadResult ReadSettings(AppSettings& settings, ByteSource& source, std::uint64_t
 bool WriteSettings(AppSettings& settings, ByteSink& sink) {
     SettingsArchive archive(sink);
     settings.Serialize(archive);
+    archive.StoreBytes(EncodeSettingsExtension(settings.extension));
     return archive.Flush();
 }
 

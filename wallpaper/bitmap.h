@@ -17,6 +17,16 @@ struct BitmapSize {
     bool operator==(const BitmapSize&) const = default;
 };
 
+// A rectangle of pixels: its top-left corner, counted from the top, and its size.
+struct PixelRect {
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    BitmapSize Size() const { return {width, height}; }
+    bool operator==(const PixelRect&) const = default;
+};
+
 // Sizes beyond these are refused rather than wrapped or allowed to exhaust
 // memory: 32,768 pixels a side and 1 GiB of pixel data.
 inline constexpr std::int64_t kMaxBitmapSide = 32768;

@@ -10,7 +10,6 @@
 
 #include "framework/handles_win32.h"
 #include "wallpaper/bitmap_file.h"
-#include "wallpaper/jpeg_decoder.h"
 #include "wallpaper/picture_format.h"
 
 namespace {
@@ -177,10 +176,10 @@ std::optional<BitmapImage> CreateBitmapImage(BitmapSize size) {
                        section};
 }
 
-std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length, std::uint32_t magnification) {
-    if (magnification < 100) {
+std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length, const JpegReductionRule& reductionFor) {
+    if (reductionFor) {
         const auto* bytes = static_cast<const std::uint8_t*>(::GlobalLock(block));
-        auto reduced = bytes && IsJpeg(bytes, length) ? DecodeJpegForWallpaper(bytes, length, magnification)
+        auto reduced = bytes && IsJpeg(bytes, length) ? DecodeJpegForWallpaper(bytes, length, reductionFor)
                                                       : std::nullopt;
         ::GlobalUnlock(block);
         if (reduced) {
@@ -213,7 +212,7 @@ std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length, std::uint32_t
     return AsPicture(DecodeWithImagingComponent(stream.Get()));
 }
 
-std::optional<Picture> LoadPictureFile(const std::string& path, std::uint32_t magnification) {
+std::optional<Picture> LoadPictureFile(const std::string& path, const JpegReductionRule& reductionFor) {
     fw::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
@@ -230,7 +229,7 @@ std::optional<Picture> LoadPictureFile(const std::string& path, std::uint32_t ma
         return std::nullopt;
     }
     ::GlobalUnlock(block);
-    return DecodePicture(block, length, magnification);
+    return DecodePicture(block, length, reductionFor);
 }
 
 bool WriteBitmapFile(const std::string& path, const Bitmap* bitmap) {

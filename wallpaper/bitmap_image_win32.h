@@ -4,11 +4,11 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "wallpaper/bitmap.h"
+#include "wallpaper/jpeg_decoder.h"
 
 struct IPicture;
 
@@ -23,20 +23,21 @@ struct BitmapImage {
 // Every byte 0xFF; nothing when the size is refused or GDI fails.
 std::optional<BitmapImage> CreateBitmapImage(BitmapSize size);
 
-// The picture in the file, at its own pixel size, or for a wallpaper below
-// 100 % magnification possibly at a reduced size that still covers the
-// wallpaper's (Picture::Reduction); nothing on any failure.
-std::optional<Picture> LoadPictureFile(const std::string& path, std::uint32_t magnification = 100);
+// The picture in the file, at its own pixel size, or at the reduced size
+// the rule allows for the wallpaper in hand (Picture::Reduction); nothing
+// on any failure.
+std::optional<Picture> LoadPictureFile(const std::string& path, const JpegReductionRule& reductionFor = {});
 // Decodes a whole image file held in a global memory block of `length`
-// bytes, which it takes over in every case. A JPEG for a wallpaper below
-// 100 % goes first to the program's own decoder, which decodes it at a
-// reduced size (jpeg_decoder.h). Otherwise, or when that decoder does not
-// handle the file, a JPEG goes to the Windows Imaging Component's decoder,
+// bytes, which it takes over in every case. A JPEG whose rule allows a
+// reduction goes first to the program's own decoder, which decodes it at
+// that reduced size (jpeg_decoder.h). Otherwise, or when that decoder does
+// not handle the file, a JPEG goes to the Windows Imaging Component's decoder,
 // whose 3-byte rows are kept as they are; the other formats of the OLE
 // picture loader (GIF, BMP, icons, metafiles), and a JPEG that decoder
 // refuses, go to the OLE loader and are rendered into a 32-bit bitmap; the
 // Imaging Component takes what the OLE loader rejects.
-std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length, std::uint32_t magnification = 100);
+std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length,
+                                     const JpegReductionRule& reductionFor = {});
 
 // The whole OLE picture, upright, at its size in screen pixels; nothing when
 // it does not render.

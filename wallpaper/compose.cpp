@@ -1,5 +1,8 @@
 #include "wallpaper/compose.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/scale.h"
 
@@ -40,6 +43,29 @@ std::optional<Bitmap> BlendAtOwnSize(Picture& picture, std::int32_t transparency
     return bitmap;
 }
 
+// The rows of the part of a picture, which may be decoded at a reduced
+// size: the reduced pixels from the one the part starts in.
+PixelRows ShownRows(const Picture& picture, const PixelRect& shown) {
+    const int reduction = picture.Reduction();
+    PixelRows rows = picture.Rows();
+    const auto x = static_cast<int>(shown.x / reduction), y = static_cast<int>(shown.y / reduction);
+    rows.top = rows.Row(y) + static_cast<std::ptrdiff_t>(x) * rows.bytesPerPixel;
+    rows.width = std::min(rows.width - x, static_cast<int>((shown.width + reduction - 1) / reduction));
+    rows.height = std::min(rows.height - y, static_cast<int>((shown.height + reduction - 1) / reduction));
+    return rows;
+}
+
+// The placement's part of the picture on its target, blended. The picture
+// ends with the call, before the screen's bitmap is made, so that no more
+// than two large bitmaps are held at a time.
+std::optional<Bitmap> PlacedPart(Picture picture, const ScreenPlacement& placement, std::int32_t transparency,
+                                 PixelValue background) {
+    auto placed = ScaleReducedRows(ShownRows(picture, placement.source), picture.Reduction(),
+                                   placement.source.Size(), placement.target.Size());
+    if (!placed || !BlendOverColour(*placed, transparency, background)) return std::nullopt;
+    return placed;
+}
+
 }  // namespace
 
 std::optional<Bitmap> ComposeWallpaperBitmap(Picture picture, std::uint32_t magnification,
@@ -54,4 +80,18 @@ std::optional<Bitmap> ComposeWallpaperBitmap(Picture picture, std::uint32_t magn
     auto blended = BlendAtOwnSize(picture, transparency, background);
     if (!blended || magnification == 100) return blended;
     return ScaleBitmap(*blended, magnification);
+}
+
+std::optional<Bitmap> ComposeScreenBitmap(Picture picture, const ScreenPlacement& placement,
+                                          std::int32_t transparency, PixelValue background) {
+    auto placed = PlacedPart(std::move(picture), placement, transparency, background);
+    if (!placed || placement.target.Size() == placement.screen) return placed;
+    auto screen = CreateSolidBitmap(placement.screen, background);
+    if (!screen) return std::nullopt;
+    const PixelRect& target = placement.target;
+    for (int y = 0; y < placed->Height(); ++y) {
+        std::memcpy(screen->RowFromTop(static_cast<int>(target.y) + y) + target.x, placed->RowFromTop(y),
+                    placed->Stride());
+    }
+    return screen;
 }

@@ -13,6 +13,8 @@ namespace {
 constexpr char kDesktopKey[] = "Control Panel\\desktop\\";
 constexpr char kTileValue[] = "TileWallpaper";
 constexpr char kStyleValue[] = "WallpaperStyle";
+constexpr wchar_t kTileValueW[] = L"TileWallpaper";
+constexpr wchar_t kStyleValueW[] = L"WallpaperStyle";
 
 fw::UniqueRegKey OpenDesktopKey(REGSAM access) {
     HKEY key = nullptr;
@@ -25,13 +27,42 @@ bool WriteValue(HKEY key, const char* name, const char* text) {
                             static_cast<DWORD>(std::strlen(text) + 1)) == ERROR_SUCCESS;
 }
 
-// True when the value fits two bytes (one character and its zero) and does
-// not begin with "0".
-bool ReadFlag(HKEY key, const char* name) {
-    char text[2] = {};
-    DWORD size = sizeof(text);
-    return ::RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) == ERROR_SUCCESS &&
-           text[0] != '0';
+// The wide call, so that the bytes come back as stored, not converted to
+// the ANSI code page.
+SavedRegistryValue ReadExactly(HKEY key, const wchar_t* name) {
+    SavedRegistryValue value;
+    DWORD type = 0, size = 0;
+    LSTATUS status = ::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
+    // Another program may make the value longer between asking its size and
+    // reading it; `size` then holds the new length.
+    for (int attempt = 0; status == ERROR_SUCCESS && attempt < 4; ++attempt) {
+        value.data.assign(size, '\0');
+        status = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value.data.data()), &size);
+        if (status == ERROR_SUCCESS) {
+            value.data.resize(size);
+            value.type = type;
+            value.state = SavedRegistryValue::State::Present;
+            return value;
+        }
+        if (status == ERROR_MORE_DATA) status = ERROR_SUCCESS;
+    }
+    value.data.clear();
+    if (status == ERROR_FILE_NOT_FOUND) value.state = SavedRegistryValue::State::Absent;
+    return value;
+}
+
+bool PutBack(HKEY key, const wchar_t* name, const SavedRegistryValue& value) {
+    switch (value.state) {
+    case SavedRegistryValue::State::Present:
+        return ::RegSetValueExW(key, name, 0, value.type, reinterpret_cast<const BYTE*>(value.data.data()),
+                                static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
+    case SavedRegistryValue::State::Absent: {
+        const LSTATUS status = ::RegDeleteValueW(key, name);
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    }
+    case SavedRegistryValue::State::Unknown: break;
+    }
+    return true;
 }
 
 void SetDeskWallpaper(const char* path) {
@@ -43,10 +74,9 @@ void SetDeskWallpaper(const char* path) {
 
 SavedWallpaperStyle ReadSavedWallpaperStyle() {
     SavedWallpaperStyle saved;
-    const fw::UniqueRegKey key = OpenDesktopKey(KEY_READ);
-    if (key) {
-        saved.tile = ReadFlag(key.Get(), kTileValue);
-        saved.stretch = ReadFlag(key.Get(), kStyleValue);
+    if (const fw::UniqueRegKey key = OpenDesktopKey(KEY_READ)) {
+        saved.tileWallpaper = ReadExactly(key.Get(), kTileValueW);
+        saved.wallpaperStyle = ReadExactly(key.Get(), kStyleValueW);
     }
     return saved;
 }
@@ -73,10 +103,12 @@ void EraseWallpaper() { SetDeskWallpaper(""); }
 
 void ReloadRegistryWallpaper() { SetDeskWallpaper(nullptr); }
 
-void RestoreWallpaper(const SavedWallpaperStyle& saved) {
+bool RestoreWallpaper(const SavedWallpaperStyle& saved) {
+    bool restored = false;
     if (const fw::UniqueRegKey key = OpenDesktopKey(KEY_ALL_ACCESS)) {
-        WriteValue(key.Get(), kTileValue, saved.tile ? "1" : "0");
-        WriteValue(key.Get(), kStyleValue, saved.stretch ? "2" : "0");
+        const bool tile = PutBack(key.Get(), kTileValueW, saved.tileWallpaper);
+        restored = PutBack(key.Get(), kStyleValueW, saved.wallpaperStyle) && tile;
     }
     ReloadRegistryWallpaper();
+    return restored;
 }

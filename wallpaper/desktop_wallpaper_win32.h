@@ -5,15 +5,10 @@
 #include <cstdint>
 #include <string>
 
-// Whether the user's wallpaper was tiled or stretched, as read when the
-// main window object is made.
-struct SavedWallpaperStyle {
-    bool tile = false;
-    bool stretch = false;
-};
+#include "wallpaper/saved_wallpaper_style.h"
 
-// A value that cannot be read into its two bytes (longer than one
-// character) leaves its flag false.
+// The two style values exactly as the user's desktop key holds them, of
+// any length and type; a value that is not there reads as absent.
 SavedWallpaperStyle ReadSavedWallpaperStyle();
 
 // Writes the style values of the display method and shows the bitmap
@@ -26,5 +21,6 @@ bool ApplyWallpaper(const std::string& bitmapPath, std::int32_t displayMethod, b
 void EraseWallpaper();
 // The system shows the wallpaper stored in its own settings again.
 void ReloadRegistryWallpaper();
-// Writes the saved style back and reloads the user's wallpaper.
-void RestoreWallpaper(const SavedWallpaperStyle& saved);
+// Puts the saved values back exactly (deleting one that was absent) and
+// reloads the user's wallpaper; false when a value could not be put back.
+bool RestoreWallpaper(const SavedWallpaperStyle& saved);

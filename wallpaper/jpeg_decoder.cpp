@@ -19,14 +19,22 @@ std::optional<Picture> DecodeFrame(const JpegFrame& frame, const std::uint8_t* b
 
 }  // namespace
 
-int JpegReductionFor(BitmapSize full, std::uint32_t magnification) {
-    const BitmapSize target = ScaledSize(full.width, full.height, magnification);
+int JpegReductionFor(PixelRect shown, BitmapSize output) {
     for (const int reduction : {8, 4, 2}) {
-        if (full.width % (reduction * target.width) == 0 && full.height % (reduction * target.height) == 0) {
+        const bool aligned = shown.x % reduction == 0 && shown.y % reduction == 0;
+        if (aligned && shown.width % (reduction * output.width) == 0 &&
+            shown.height % (reduction * output.height) == 0) {
             return reduction;
         }
     }
     return 1;
+}
+
+JpegReductionRule JpegReductionAt(std::uint32_t magnification) {
+    return [magnification](BitmapSize full) {
+        const BitmapSize wallpaper = ScaledSize(full.width, full.height, magnification);
+        return JpegReductionFor({0, 0, full.width, full.height}, wallpaper);
+    };
 }
 
 std::optional<Picture> DecodeJpeg(const std::uint8_t* bytes, std::size_t length, int reduction) {
@@ -36,10 +44,10 @@ std::optional<Picture> DecodeJpeg(const std::uint8_t* bytes, std::size_t length,
 }
 
 std::optional<Picture> DecodeJpegForWallpaper(const std::uint8_t* bytes, std::size_t length,
-                                              std::uint32_t magnification) {
+                                              const JpegReductionRule& reductionFor) {
     const auto frame = ReadJpegFrame(bytes, length);
     if (!frame) return std::nullopt;
-    const int reduction = JpegReductionFor({frame->width, frame->height}, magnification);
+    const int reduction = reductionFor({frame->width, frame->height});
     if (reduction == 1) return std::nullopt;
     return DecodeFrame(*frame, bytes, length, reduction);
 }

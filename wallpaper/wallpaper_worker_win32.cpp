@@ -6,6 +6,8 @@
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/compose.h"
 #include "wallpaper/desktop_wallpaper_win32.h"
+#include "wallpaper/jpeg_decoder.h"
+#include "wallpaper/screen_placement.h"
 #include "wallpaper/wallpaper_changes_win32.h"
 
 namespace {
@@ -25,6 +27,19 @@ DWORD WINAPI WorkerThread(LPVOID parameter) noexcept {
     } catch (...) {
     }
     return 0;
+}
+
+// The primary monitor in physical pixels, the program being DPI aware per
+// monitor. Read for each change, so that one made after the display has
+// changed takes the new size.
+std::optional<BitmapSize> PrimaryMonitorSize() {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::GetMonitorInfoW(::MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) return std::nullopt;
+    const RECT& monitor = info.rcMonitor;
+    const BitmapSize size{monitor.right - monitor.left, monitor.bottom - monitor.top};
+    if (!IsBitmapSizeAllowed(size)) return std::nullopt;
+    return size;
 }
 
 }  // namespace
@@ -57,10 +72,32 @@ void ComposeWallpaper(const WallpaperJob& job, const WallpaperTarget& target) {
     ChangeOrder& order = target.changes->Order();
     // A change that a newer one has overtaken is dropped as early as that is known.
     if (order.IsStale(job.change)) return;
-    auto picture = LoadPictureFile(job.path, job.magnification);
+    // Fill and Fit are composed at the screen's size, the others at the picture's.
+    std::optional<BitmapSize> screen;
+    if (IsShownAtScreenSize(job.displayMethod)) {
+        screen = PrimaryMonitorSize();
+        if (!screen) return;
+    }
+    const auto placementFor = [&](BitmapSize full) {
+        return PlaceOnScreen(static_cast<DisplayMethod>(job.displayMethod), full, *screen);
+    };
+    JpegReductionRule reductionFor = JpegReductionAt(job.magnification);
+    if (screen) {
+        reductionFor = [&](BitmapSize full) {
+            const ScreenPlacement placement = placementFor(full);
+            return JpegReductionFor(placement.source, placement.target.Size());
+        };
+    }
+    auto picture = LoadPictureFile(job.path, reductionFor);
     if (!picture || order.IsStale(job.change)) return;
     const PixelValue background = PixelValueFromColorRef(::GetSysColor(COLOR_BACKGROUND));
-    const auto wallpaper = ComposeWallpaperBitmap(std::move(*picture), job.magnification, job.transparency, background);
+    std::optional<Bitmap> wallpaper;
+    if (screen) {
+        const ScreenPlacement placement = placementFor(picture->FullSize());
+        wallpaper = ComposeScreenBitmap(std::move(*picture), placement, job.transparency, background);
+    } else {
+        wallpaper = ComposeWallpaperBitmap(std::move(*picture), job.magnification, job.transparency, background);
+    }
     if (!wallpaper) return;
     target.changes->WriteAndShow(
         job.change, [&] { return WriteBitmapFile(target.bitmapPath, &*wallpaper); },

@@ -3,14 +3,17 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include <optional>
 #include <string>
 
 #include "app/wallpaper_app_win32.h"
+#include "resources/resource_ids.h"
 #include "framework/handles_win32.h"
 #include "settings/settings_stream.h"
 #include "tests/support/program_folder_win32.h"
 #include "wallpaper/bitmap_image_win32.h"
 #include "wallpaper/bitmap_ops.h"
+#include "wallpaper/desktop_wallpaper_win32.h"
 
 using namespace wine_test;
 
@@ -235,73 +238,149 @@ TEST_F(ProgramFolder, FailedSaveIsReportedAndLeavesTheOldFileIntact) {
     EXPECT_FALSE(FileExists(Ini() + ".tmp"));
 }
 
-std::string DesktopStyleValue(const char* name) {
-    char text[16] = {};
+// A style value exactly as the registry holds it; nothing when absent.
+std::optional<std::wstring> DesktopStyleValue(const wchar_t* name) {
+    wchar_t text[64] = {};
     DWORD size = sizeof(text);
-    return ::RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", name, RRF_RT_REG_SZ, nullptr, text, &size) ==
-                   ERROR_SUCCESS
-               ? text
-               : "";
+    if (::RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", name, RRF_RT_REG_SZ, nullptr, text, &size) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::wstring(text);
 }
 
-void SetDesktopStyleValue(const char* name, const char* text) {
-    ::RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", name, REG_SZ, text,
-                      static_cast<DWORD>(strlen(text) + 1));
+void SetDesktopStyleValue(const wchar_t* name, const wchar_t* text) {
+    if (!text) {
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", name);
+        return;
+    }
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", name, REG_SZ, text,
+                      static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
 }
 
-TEST_F(ProgramFolder, ExitPutsBackTheWallpaperStyleTheUserHadAtStart) {
-    const std::string tile = DesktopStyleValue("TileWallpaper"), style = DesktopStyleValue("WallpaperStyle");
+std::optional<std::wstring> Value(const wchar_t* text) { return text ? std::optional<std::wstring>(text) : std::nullopt; }
+
+// The user's values as they were before the test, put back after it.
+class UsersDesktop : public ProgramFolder {
+protected:
+    void TearDown() override { RestoreWallpaper(before_); }
+    void SetStyle(const wchar_t* tile, const wchar_t* style) {
+        SetDesktopStyleValue(L"TileWallpaper", tile);
+        SetDesktopStyleValue(L"WallpaperStyle", style);
+    }
+    static bool HasStyle(const wchar_t* tile, const wchar_t* style) {
+        return DesktopStyleValue(L"TileWallpaper") == Value(tile) && DesktopStyleValue(L"WallpaperStyle") == Value(style);
+    }
+    // Settings whose one picture is shown centred at start.
+    AppSettings OnePicture() {
+        AppSettings s;
+        WallpaperEntry entry;
+        entry.path = Folder() + "\\centred.bmp";
+        auto picture = CreateSolidBitmap({32, 32}, 0x00336699);
+        EXPECT_TRUE(WriteBitmapFile(entry.path, &*picture));
+        s.imageList.push_back(entry);
+        return s;
+    }
+
+private:
+    const SavedWallpaperStyle before_ = ReadSavedWallpaperStyle();
+};
+
+// Windows 10 and 11 keep Fill as "10", Fit as "6" and Span as "22": each
+// comes back exactly, as do a tiled wallpaper and values that were not there.
+TEST_F(UsersDesktop, TheRestoreCommandAndTheExitPutBackTheUsersExactValues) {
     ASSERT_TRUE(WriteFileBytes(Ini(), DefaultBytes()));
     const struct {
-        const char* tileAtStart;
-        const char* styleAtStart;
-        const char* tileAtExit;
-        const char* styleAtExit;
-    } cases[] = {{"0", "2", "0", "2"}, {"1", "0", "1", "0"}, {"7", "10", "1", "0"}};  // "10" does not fit: read as 0
+        const wchar_t* tile;
+        const wchar_t* style;
+    } cases[] = {{L"0", L"10"}, {L"0", L"6"}, {L"0", L"22"}, {L"0", L"2"}, {L"1", L"0"}, {nullptr, nullptr},
+                 {L"0", nullptr}};
     for (const auto& c : cases) {
-        SetDesktopStyleValue("TileWallpaper", c.tileAtStart);
-        SetDesktopStyleValue("WallpaperStyle", c.styleAtStart);
+        SCOPED_TRACE(testing::Message() << (c.tile ? c.tile : L"absent") << " " << (c.style ? c.style : L"absent"));
+        SetStyle(c.tile, c.style);
         ChildProcess program;
         const HWND frame = StartAndWaitForWindow(program);
         ASSERT_NE(frame, nullptr);
-        SetDesktopStyleValue("TileWallpaper", "0");  // as an applied wallpaper leaves them
-        SetDesktopStyleValue("WallpaperStyle", "0");
+        SetStyle(L"1", L"2");  // as an applied wallpaper leaves them
+        ::PostMessageA(frame, WM_COMMAND, ID_RESTORE_WALLPAPER, 0);
+        EXPECT_TRUE(WaitFor([&] { return HasStyle(c.tile, c.style); })) << "by the command";
+        SetStyle(L"1", L"2");
         CloseAndExpectExit(program, frame);
-        EXPECT_EQ(DesktopStyleValue("TileWallpaper"), c.tileAtExit) << c.tileAtStart;
-        EXPECT_EQ(DesktopStyleValue("WallpaperStyle"), c.styleAtExit) << c.styleAtStart;
+        EXPECT_TRUE(HasStyle(c.tile, c.style)) << "at exit";
     }
-    SetDesktopStyleValue("TileWallpaper", tile.empty() ? "0" : tile.c_str());
-    SetDesktopStyleValue("WallpaperStyle", style.empty() ? "0" : style.c_str());
 }
 
 // Left behind at log-off, the program's style values would tile the user's
 // own wallpaper at the next logon and pass for the user's at the next start.
-TEST_F(ProgramFolder, EndOfSessionPutsBackTheUsersWallpaperStyle) {
-    const std::string tile = DesktopStyleValue("TileWallpaper"), style = DesktopStyleValue("WallpaperStyle");
-    SetDesktopStyleValue("TileWallpaper", "0");
-    SetDesktopStyleValue("WallpaperStyle", "2");
-    AppSettings s;
-    WallpaperEntry tiled;
-    tiled.path = Folder() + "\\tiled.bmp";
-    tiled.displayMethod = 1;
-    auto picture = CreateSolidBitmap({32, 32}, 0x00336699);
-    ASSERT_TRUE(WriteBitmapFile(tiled.path, &*picture));
-    s.imageList.push_back(tiled);
+TEST_F(UsersDesktop, EndOfSessionPutsBackTheUsersWallpaperStyle) {
+    SetStyle(L"0", L"10");
+    AppSettings s = OnePicture();
     WriteSettingsFile(s);
     ChildProcess program;
     const HWND frame = StartAndWaitForWindow(program);
     ASSERT_NE(frame, nullptr);
-    ASSERT_TRUE(WaitFor([] { return DesktopStyleValue("TileWallpaper") == "1"; })) << "the picture was not shown";
+    ASSERT_TRUE(WaitFor([] { return HasStyle(L"0", L"0"); })) << "the picture was not shown";
 
     EXPECT_EQ(::SendMessageA(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
     ::SendMessageA(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    EXPECT_EQ(DesktopStyleValue("TileWallpaper"), "0");
-    EXPECT_EQ(DesktopStyleValue("WallpaperStyle"), "2");
-    EXPECT_EQ(ReadSettingsFile().imageList.size(), 1u) << "the settings are written as before";
+    EXPECT_TRUE(HasStyle(L"0", L"10"));
+    const AppSettings saved = ReadSettingsFile();
+    EXPECT_EQ(saved.imageList.size(), 1u) << "the settings are written";
+    EXPECT_TRUE(saved.extension.Empty()) << "a session that ended cleanly leaves nothing to recover";
     EXPECT_TRUE(::IsWindow(frame));
     program.Terminate();
-    SetDesktopStyleValue("TileWallpaper", tile.empty() ? "0" : tile.c_str());
-    SetDesktopStyleValue("WallpaperStyle", style.empty() ? "0" : style.c_str());
+}
+
+// A run killed while its own values are in the registry: the next run takes
+// the user's from the settings file and puts them back at its clean end.
+TEST_F(UsersDesktop, ARunThatNeverEndedLeavesTheUsersValuesToTheNext) {
+    SetStyle(L"0", L"22");
+    AppSettings s = OnePicture();
+    WriteSettingsFile(s);
+    {
+        ChildProcess killed;
+        ASSERT_NE(StartAndWaitForWindow(killed), nullptr);
+        ASSERT_TRUE(WaitFor([] { return HasStyle(L"0", L"0"); })) << "the picture was not shown";
+        const auto kept = ReadSettingsFile().extension.userWallpaperStyle;
+        ASSERT_TRUE(kept.has_value()) << "the user's values are in the file before the program's are written";
+        EXPECT_EQ(kept->wallpaperStyle.state, SavedRegistryValue::State::Present);
+        killed.Terminate();
+    }
+    ASSERT_TRUE(HasStyle(L"0", L"0"));
+    ChildProcess next;
+    const HWND frame = StartAndWaitForWindow(next);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(WaitFor([] { return HasStyle(L"0", L"0"); }));
+    CloseAndExpectExit(next, frame);
+    EXPECT_TRUE(HasStyle(L"0", L"22"));
+    AppSettings ended = ReadSettingsFile();
+    EXPECT_TRUE(ended.extension.Empty());
+    EXPECT_EQ(ReadFileBytes(Ini()), SettingsBytes(ended)) << "a clean end leaves the classic layout alone";
+}
+
+// Apply writes the file at once: a run that never ends keeps the user's setup.
+TEST_F(ProgramFolder, ApplyInTheSettingsDialogWritesTheFile) {
+    ASSERT_TRUE(WriteFileBytes(Ini(), DefaultBytes()));
+    ChildProcess program;
+    const HWND frame = StartAndWaitForWindow(program);
+    ASSERT_NE(frame, nullptr);
+    ::PostMessageA(frame, WM_COMMAND, ID_SHOW_SETTINGS, 0);
+    const HWND dialog = WaitForProcessWindow(program.Id(), "#32770", "Vistaloom");
+    ASSERT_NE(dialog, nullptr);
+    HWND random = nullptr;
+    ASSERT_TRUE(WaitFor([&] {  // the controls come while the dialog is being made
+        const HWND tabs = ::GetDlgItem(dialog, IDC_SETTINGS_TABS);
+        for (HWND page = ::GetWindow(tabs, GW_CHILD); page && !random; page = ::GetWindow(page, GW_HWNDNEXT)) {
+            random = ::GetDlgItem(page, IDC_ORDER_RANDOM);
+        }
+        return random != nullptr;
+    }));
+    ::SendMessageA(random, BM_CLICK, 0, 0);
+    PressButton(dialog, IDC_SETTINGS_APPLY);
+    EXPECT_TRUE(WaitFor([&] { return ReadSettingsFile().randomOrder == 1; }));
+    PressButton(dialog, IDC_SETTINGS_CANCEL);
+    CloseAndExpectExit(program, frame);
+    EXPECT_EQ(ReadSettingsFile().randomOrder, 1);
 }
 
 // The loop drops key presses for the main window only: every other window

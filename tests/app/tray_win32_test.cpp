@@ -136,6 +136,81 @@ TEST_F(RunningProgram, EachPictureShowsWithItsDisplaySettings) {
     EXPECT_TRUE(WaitFor([&] { return Corner() == AsColorRef(kColours[2]); })) << "tiled to the corner";
 }
 
+// A 2:1 picture, red with green edges of an eighth of its width each, on
+// the 1024 x 768 test screen: filled, the edges are cut away; fitted, it is
+// 1024 x 512 between bands of 128 rows of the desktop colour. Neither takes
+// the magnification.
+TEST_F(RunningProgram, FillAndFitWriteAWallpaperOfTheScreensSize) {
+    ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1024);
+    ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), 768);
+    const PixelValue red = kColours[0], green = kColours[1];
+    const PixelValue desktop = PixelValueFromColorRef(::GetSysColor(COLOR_BACKGROUND));
+    auto picture = CreateSolidBitmap({128, 64}, red);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 16; ++x) picture->RowFromTop(y)[x] = picture->RowFromTop(y)[127 - x] = green;
+    }
+    ASSERT_TRUE(WriteBitmapFile(Folder() + "\\wide.bmp", &*picture));
+    AppSettings s = WithPictures(0);
+    for (const DisplayMethod method : {DisplayMethod::Fill, DisplayMethod::Fit}) {
+        AppendPicture(s.imageList, Folder() + "\\wide.bmp");
+        s.imageList.back().displayMethod = static_cast<std::int32_t>(method);
+        s.imageList.back().magnification = 25;
+    }
+    const auto expectWallpaper = [&](std::initializer_list<std::pair<POINT, PixelValue>> points) {
+        const std::string file = ReadFileBytes(Bitmap());
+        ASSERT_EQ(file.size(), 54u + 1024 * 768 * 4);
+        for (const auto& [at, expected] : points) {
+            PixelValue stored = 0;
+            std::memcpy(&stored, file.data() + 54 + 4 * ((767 - at.y) * 1024 + at.x), 4);  // bottom row first
+            EXPECT_EQ(stored, expected) << at.x << "," << at.y;
+        }
+        for (const char* name : {"TileWallpaper", "WallpaperStyle"}) {
+            char text[8] = {};
+            DWORD size = sizeof(text);
+            ::RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", name, RRF_RT_REG_SZ, nullptr, text,
+                           &size);
+            EXPECT_STREQ(text, "0") << name;
+        }
+    };
+    ASSERT_NE(Start(s), nullptr);
+    ASSERT_TRUE(WaitFor([&] { return Corner() == AsColorRef(red); })) << "filled to the corner";
+    expectWallpaper({{{0, 0}, red}, {{1023, 0}, red}, {{0, 767}, red}, {{1023, 767}, red}});
+    Command(ID_NEXT_PICTURE);
+    ASSERT_TRUE(WaitFor([&] { return Corner() == AsColorRef(desktop); })) << "fitted between bands";
+    expectWallpaper({{{512, 127}, desktop}, {{512, 128}, red}, {{4, 384}, green}, {{1019, 384}, green},
+                     {{512, 639}, red}, {{512, 640}, desktop}});
+}
+
+// The file's size, without opening it: an open handle would make the
+// program's next write of it fail.
+std::int64_t FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return static_cast<std::int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
+bool SetScreenSize(int width, int height) {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    return ::ChangeDisplaySettingsExA(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL;
+}
+
+TEST_F(RunningProgram, AFittedPictureFollowsANewScreenSize) {
+    const auto bitmapOf = [](int width, int height) { return 54 + std::int64_t{width} * height * 4; };
+    AppSettings s = WithPictures(1);
+    s.imageList[0].displayMethod = static_cast<std::int32_t>(DisplayMethod::Fit);
+    ASSERT_NE(Start(s), nullptr);
+    ASSERT_TRUE(WaitFor([&] { return FileSize(Bitmap()) == bitmapOf(1024, 768); }));
+    const fw::ScopeExit back([] { SetScreenSize(1024, 768); });
+    ASSERT_TRUE(SetScreenSize(800, 600));
+    EXPECT_TRUE(WaitFor([&] { return FileSize(Bitmap()) == bitmapOf(800, 600); }));
+    ASSERT_TRUE(SetScreenSize(1024, 768));
+    EXPECT_TRUE(WaitFor([&] { return FileSize(Bitmap()) == bitmapOf(1024, 768); }));
+}
+
 TEST_F(RunningProgram, RandomOrderShowsTheSameShuffleInEveryRun) {
     const int order[] = {3, 2, 4, 1, 0};  // the first shuffle of five pictures
     for (int run = 0; run < 2; ++run) {

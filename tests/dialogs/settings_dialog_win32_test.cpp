@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "app/settings_commit_win32.h"
 #include "dialogs/about_box_win32.h"
@@ -83,7 +85,8 @@ protected:
     StandInMainWindow main;
     TempFolder program{"dialog"};
     int ticks = 0;
-    SettingsCommit commit{live, working, event.Get(), main.Handle(), [this] { ++ticks; }};
+    int saves = 0;
+    SettingsCommit commit{live, working, event.Get(), main.Handle(), [this] { ++ticks; }, [this](HWND) { ++saves; }};
     DialogContext context{live, working, program.Path(), [this](HWND owner) { CommitSettings(commit, owner); }};
 };
 
@@ -100,8 +103,10 @@ TEST_F(SettingsDialogTest, ApplyCommitsAndIsEnabledOnlyByAChange) {
         Click(d, IDC_SETTINGS_APPLY);
         EXPECT_FALSE(ApplyEnabled(d));
         EXPECT_EQ(live.randomOrder, 1);
+        EXPECT_EQ(saves, 1) << "a commit writes the settings file";
         Click(d, IDC_SETTINGS_CANCEL);
     });
+    EXPECT_EQ(saves, 1) << "Cancel writes nothing";
     EXPECT_EQ(live.randomOrder, 1) << "Cancel after Apply keeps what was applied";
     EXPECT_EQ(ticks, 0) << "the order alone does not restart the rotation";
     EXPECT_EQ(::WaitForSingleObject(event.Get(), 0), WAIT_OBJECT_0) << "the change event is set again";
@@ -122,6 +127,59 @@ TEST_F(SettingsDialogTest, CancelAndTheCloseBoxDiscardTheEdits) {
         EXPECT_EQ(live.smallIcons, 0);
         EXPECT_EQ(working.smallIcons, 0) << "the next opening shows the live values";
     }
+}
+
+// Keys typed for real, so that the dialog manager sees them as a user's.
+void Type(std::initializer_list<WORD> held, WORD key) {
+    std::vector<INPUT> keys;
+    auto add = [&keys](WORD vk, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = flags;
+        keys.push_back(input);
+    };
+    for (const WORD vk : held) add(vk, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    for (auto vk = std::rbegin(held); vk != std::rend(held); ++vk) add(*vk, KEYEVENTF_KEYUP);
+    ASSERT_EQ(::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)), keys.size());
+}
+
+TEST_F(SettingsDialogTest, CtrlTabItsKinAndTheArrowKeysChangeThePage) {
+    Run([&](HWND d) {
+        const HWND tabs = ::GetDlgItem(d, IDC_SETTINGS_TABS);
+        const HWND pages[] = {ImagePage(d), IntervalPageOf(d), BossPage(d), OtherPage(d)};
+        auto shows = [&](int index) {
+            for (int i = 0; i < 4; ++i) {
+                if ((::IsWindowVisible(pages[i]) != FALSE) != (i == index)) return false;
+            }
+            return ::SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == index;
+        };
+        ::SetForegroundWindow(d);
+        ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == d; }));
+        const struct {
+            std::initializer_list<WORD> held;
+            WORD key;
+            int page;
+        } steps[] = {
+            {{VK_CONTROL}, VK_TAB, 1},           {{VK_CONTROL}, VK_NEXT, 2}, {{VK_CONTROL, VK_SHIFT}, VK_TAB, 1},
+            {{VK_CONTROL}, VK_PRIOR, 0},         {{VK_CONTROL, VK_SHIFT}, VK_TAB, 3},  // round the end
+            {{VK_CONTROL}, VK_TAB, 0},
+        };
+        for (const auto& step : steps) {
+            Type(step.held, step.key);
+            EXPECT_TRUE(WaitFor([&] { return shows(step.page); })) << "key " << step.key << " to page " << step.page;
+        }
+        // On the focused tab control the arrows move along the tabs, and the
+        // focus stays there for the next press.
+        ::SendMessageA(d, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tabs), TRUE);
+        for (const auto& [key, page] : {std::pair{VK_RIGHT, 1}, std::pair{VK_RIGHT, 2}, std::pair{VK_LEFT, 1}}) {
+            Type({}, static_cast<WORD>(key));
+            EXPECT_TRUE(WaitFor([&] { return shows(page); })) << "arrow to page " << page;
+        }
+        Click(d, IDC_SETTINGS_CANCEL);
+    });
 }
 
 TEST_F(SettingsDialogTest, OkCommitsAndTicksOnlyForANewInterval) {
@@ -417,6 +475,40 @@ TEST(PicturePropertiesDialogTest, ShowsTheValuesAndTakesOnlyIntegers) {
                         }),
               IDOK);
     EXPECT_EQ(unknown.displayMethod, -1);
+}
+
+// Fill and Fit size the picture to the screen: the magnification field and
+// its arrows are off while one of them is chosen, when the dialog opens on
+// it and as the arrow keys walk the list, which drops down with room for all.
+TEST(PicturePropertiesDialogTest, MagnificationIsOffForFillAndFit) {
+    const char* names[] = {"なし", "タイル表示", "拡大表示", "画面いっぱい", "画面に合わせる"};
+    const auto steps = [&](HWND d) {
+        const HWND combo = ::GetDlgItem(d, IDC_DISPLAY_METHOD);
+        RECT dropped{}, field{};
+        ::SendMessageA(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+        ::GetWindowRect(combo, &field);
+        EXPECT_GE(dropped.bottom - field.bottom, 5 * ::SendMessageA(combo, CB_GETITEMHEIGHT, 0, 0));
+        const auto expectMethod = [&](int method) {
+            EXPECT_EQ(TextOf(combo), names[method]);
+            for (const int id : {IDC_MAGNIFICATION, IDC_MAGNIFICATION_SPIN}) {
+                const bool enabled = ::IsWindowEnabled(::GetDlgItem(d, id)) != FALSE;
+                EXPECT_EQ(enabled, method < 3) << names[method] << ", control " << id;
+            }
+        };
+        expectMethod(4);
+        for (const auto& [key, method] : {std::pair{VK_HOME, 0}, {VK_DOWN, 1}, {VK_DOWN, 2}, {VK_DOWN, 3},
+                                          {VK_DOWN, 4}, {VK_UP, 3}, {VK_UP, 2}}) {
+            ::SendMessageA(combo, WM_KEYDOWN, key, 0);
+            expectMethod(method);
+        }
+        PressButton(d, IDOK);
+    };
+    PicturePropertiesDialog dialog;
+    dialog.displayMethod = 4;
+    dialog.magnification = 150;
+    EXPECT_EQ(RunDriven(dialog, steps), IDOK);
+    EXPECT_EQ(dialog.displayMethod, 2);
+    EXPECT_EQ(dialog.magnification, 150);
 }
 
 TEST(AboutBoxTest, ShowsTheVersionFromTheVersionResourceAndClosesOnAClick) {

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemorySource again(written);
     AppSettings reloaded;
     if (ReadSettings(reloaded, again, written.size(), fixtures::TestUtf16ToAnsi) != LoadResult::Loaded ||
-        !fixtures::SameSettings(settings, reloaded)) {
+        !fixtures::SameSettings(settings, reloaded) || !(reloaded.extension == settings.extension)) {
         std::abort();
     }
     return 0;

@@ -34,12 +34,18 @@ TEST(AppSettingsCopyFrom, CopiesEverythingButTheRunState) {
     AppSettings source;
     fixtures::FillRichSettings(source);
     source.iconsHidden = 1;
+    source.extension.unknownRecords.push_back({5, "x"});
     AppSettings target;
     target.rotationPosition = 42;
+    target.extension.userWallpaperStyle.emplace();
     target.CopyFrom(source);
 
     EXPECT_EQ(target.rotationPosition, 42);
     EXPECT_EQ(target.iconsHidden, 0);
+    // The settings dialog's copy must never carry or clear what a run keeps
+    // in the file, such as the user's style values.
+    EXPECT_TRUE(target.extension.userWallpaperStyle.has_value());
+    EXPECT_TRUE(target.extension.unknownRecords.empty());
     target.rotationPosition = source.rotationPosition;
     target.iconsHidden = source.iconsHidden;
     // Apart from the run state, only the reserved fields and the chain order differ.

@@ -4,8 +4,9 @@
 
 #include <atomic>
 #include <fstream>
-#include <iterator>
 #include <vector>
+
+#include "framework/handles_win32.h"
 
 namespace wine_test {
 
@@ -25,9 +26,18 @@ std::string BuildFolder() {
     return folder.substr(0, folder.find_last_of('\\'));
 }
 
+// Shared for deleting too: a program that replaces the file while a test
+// polls it must not fail because of the test.
 std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const fw::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    if (!file) return bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(file.Get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+    return bytes;
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {

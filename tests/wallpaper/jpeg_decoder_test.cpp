@@ -295,7 +295,7 @@ TEST(JpegDecoder, ReductionIsTheLargestWhoseSquaresEveryWallpaperPixelCoversWhol
         {{1502, 1002}, 50, 2}, {{8, 8}, 1, 8},         {{7, 5}, 50, 1},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(JpegReductionFor(c.full, c.magnification), c.reduction)
+        EXPECT_EQ(JpegReductionAt(c.magnification)(c.full), c.reduction)
             << c.full.width << "x" << c.full.height << " at " << c.magnification;
     }
 }

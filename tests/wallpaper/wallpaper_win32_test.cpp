@@ -125,7 +125,7 @@ TEST(ReducedJpegDecoding, WallpapersBelowFullSizeStayWithinOneOfTheFullDecode) {
     } cases[] = {{50, 2, 1e-3}, {25, 4, 1e-5}, {10, 2, 1e-5}, {5, 4, 1e-5}, {12, 1, 0}};
     for (const auto& c : cases) {
         const BitmapSize size = ScaledSize(full->Width(), full->Height(), c.magnification);
-        const auto reduced = LoadPictureFile(Fixture("photo24.jpg"), c.magnification);
+        const auto reduced = LoadPictureFile(Fixture("photo24.jpg"), JpegReductionAt(c.magnification));
         ASSERT_TRUE(reduced) << c.magnification;
         EXPECT_EQ(reduced->Reduction(), c.reduction) << c.magnification;
         EXPECT_EQ(reduced->FullSize(), (BitmapSize{6000, 4000}));
@@ -199,7 +199,7 @@ TEST(ReducedJpegDecoding, HalfResolutionChromaFollowsTheSystemDecoder) {
 
 TEST(ReducedJpegDecoding, AJpegTheProgramsDecoderLeavesGoesToTheSystemAtFullSize) {
     const auto system = LoadPictureFile(Fixture("progressive.jpg"));
-    const auto reduced = LoadPictureFile(Fixture("progressive.jpg"), 25);
+    const auto reduced = LoadPictureFile(Fixture("progressive.jpg"), JpegReductionAt(25));
     ASSERT_TRUE(system && reduced);
     EXPECT_EQ(reduced->Reduction(), 1);
     ASSERT_EQ(reduced->Width(), system->Width());
@@ -427,20 +427,49 @@ TEST_F(DesktopWallpaper, EraseShowsTheDesktopColourAndRestoreTheUsersWallpaper) 
     ForgetShownWallpaper();
     RestoreWallpaper(saved);
     EXPECT_TRUE(ScreenShows(centre_.x, centre_.y, kBlue));
-    EXPECT_EQ(DesktopValue("TileWallpaper"), saved.tile ? "1" : "0");
+    EXPECT_EQ(ReadSavedWallpaperStyle(), saved);
 }
 
-TEST_F(DesktopWallpaper, SavedStyleRemembersOnlyWhatFitsTwoBytes) {
-    SetDesktopValue("TileWallpaper", "1");
-    SetDesktopValue("WallpaperStyle", "2");
-    SavedWallpaperStyle saved = ReadSavedWallpaperStyle();
-    EXPECT_TRUE(saved.tile);
-    EXPECT_TRUE(saved.stretch);
-    SetDesktopValue("TileWallpaper", "0");
-    SetDesktopValue("WallpaperStyle", "10");  // too long for the buffer: unread
-    saved = ReadSavedWallpaperStyle();
-    EXPECT_FALSE(saved.tile);
-    EXPECT_FALSE(saved.stretch);
+// Whatever the user's values are (any length, any type, or not there at
+// all) they come back byte for byte; one that could not be read is left alone.
+TEST_F(DesktopWallpaper, SavedStyleIsPutBackByteForByte) {
+    const HKEY desktop = HKEY_CURRENT_USER;
+    constexpr char kKey[] = "Control Panel\\Desktop";
+    const DWORD six = 6;
+    const std::string longText(40, '7');
+    const struct {
+        const char* name;
+        DWORD type;
+        const void* data;
+        DWORD size;
+    } cases[] = {
+        {"Fill", REG_SZ, "10", 3},
+        {"a long value", REG_SZ, longText.c_str(), static_cast<DWORD>(longText.size() + 1)},
+        {"a number", REG_DWORD, &six, sizeof(six)},
+        {"an expandable text", REG_EXPAND_SZ, "22", 3},
+        {"absent", REG_NONE, nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        ::RegDeleteKeyValueA(desktop, kKey, "WallpaperStyle");
+        if (c.data) {
+            ASSERT_EQ(::RegSetKeyValueA(desktop, kKey, "WallpaperStyle", c.type, c.data, c.size), ERROR_SUCCESS);
+        }
+        SetDesktopValue("TileWallpaper", "1");
+        const SavedWallpaperStyle saved = ReadSavedWallpaperStyle();
+        EXPECT_EQ(saved.wallpaperStyle.state,
+                  c.data ? SavedRegistryValue::State::Present : SavedRegistryValue::State::Absent)
+            << c.name;
+        SetDesktopValue("TileWallpaper", "0");
+        SetDesktopValue("WallpaperStyle", "2");
+        EXPECT_TRUE(RestoreWallpaper(saved)) << c.name;
+        EXPECT_EQ(ReadSavedWallpaperStyle(), saved) << c.name;
+        EXPECT_EQ(DesktopValue("TileWallpaper"), "1") << c.name;
+    }
+    SavedWallpaperStyle unread;
+    unread.wallpaperStyle = ReadSavedWallpaperStyle().wallpaperStyle;
+    SetDesktopValue("TileWallpaper", "7");
+    EXPECT_TRUE(RestoreWallpaper(unread));
+    EXPECT_EQ(DesktopValue("TileWallpaper"), "7") << "a value that could not be read is not touched";
 }
 
 TEST_F(DesktopWallpaper, AMissingPictureOrAnOverlongPathChangesNothing) {

@@ -1,0 +1,39 @@
+// The settings file's extension block: what the classic layout cannot hold,
+// after the last icon record, where a reader of the classic layout never
+// looks. docs/settings-extension.md gives its layout. Portable: no Windows
+// headers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "wallpaper/saved_wallpaper_style.h"
+
+struct ExtensionRecord {
+    std::uint16_t tag = 0;
+    std::string payload;
+
+    bool operator==(const ExtensionRecord&) const = default;
+};
+
+struct SettingsExtension {
+    // The user's own style values while a run has the program's in the
+    // registry; a start that finds them knows the run before did not end.
+    std::optional<SavedWallpaperStyle> userWallpaperStyle;
+    // Records of a later program, written back as they came.
+    std::vector<ExtensionRecord> unknownRecords;
+
+    bool Empty() const { return !userWallpaperStyle && unknownRecords.empty(); }
+    bool operator==(const SettingsExtension&) const = default;
+};
+
+// The block's bytes; empty for an empty extension, so that a file without
+// anything to add keeps the classic layout byte for byte.
+std::string EncodeSettingsExtension(const SettingsExtension& extension);
+
+// The extension the bytes after the last icon record hold: empty for no
+// bytes, nothing for a block that is damaged or of a later version.
+std::optional<SettingsExtension> DecodeSettingsExtension(std::string_view bytes);
