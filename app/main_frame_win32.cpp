@@ -7,6 +7,7 @@
 #include "dialogs/about_box_win32.h"
 #include "dialogs/settings_dialog_win32.h"
 #include "framework/system_function_win32.h"
+#include "framework/wide_win32.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 #include "settings/settings_model.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-constexpr char kFrameClass[] = "VistaloomMainFrame";
+constexpr wchar_t kFrameClass[] = L"VistaloomMainFrame";
 constexpr UINT_PTR kRotationTimerId = 1;
 // Once, a second after a new taskbar: the shell's new desktop needs that
 // long before it answers, and the program must not wait for it meanwhile.
@@ -41,7 +42,7 @@ void CMainFrame::WindowTimer::Stop() { ::KillTimer(frame_.Handle(), kRotationTim
 
 CMainFrame::CMainFrame(MainFrameContext context)
     : context_(std::move(context)),
-      popupMenu_(::LoadMenuA(fw::ModuleInstance(), MAKEINTRESOURCEA(IDR_TRAY_MENU))),
+      popupMenu_(::LoadMenuW(fw::ModuleInstance(), MAKEINTRESOURCEW(IDR_TRAY_MENU))),
       savedWallpaperStyle_(UserWallpaperStyle(context_.live)) {}
 
 CMainFrame::~CMainFrame() {
@@ -112,7 +113,7 @@ LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
     const AppSettings& live = context_.live;
     tray_.Add(Handle(), live.rotationEnabled);
     // A tool window never gets a taskbar button.
-    ::SetWindowLongPtrA(Handle(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+    ::SetWindowLongPtrW(Handle(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     {
         const ModalScope message(*this);  // a taken hotkey is reported in a message box
         RegisterBossHotkey(Handle(), live.bossHotkey, Handle());
@@ -129,7 +130,7 @@ CMainFrame::ModalScope::ModalScope(CMainFrame& frame) : frame_(frame) { ++frame_
 CMainFrame::ModalScope::~ModalScope() {
     if (--frame_.modalLoops_ == 0 && frame_.closeWaiting_) {
         frame_.closeWaiting_ = false;
-        ::PostMessageA(frame_.Handle(), WM_CLOSE, 0, 0);
+        ::PostMessageW(frame_.Handle(), WM_CLOSE, 0, 0);
     }
 }
 
@@ -242,7 +243,7 @@ void CMainFrame::ShowTrayMenu() {
     // when the user clicks elsewhere.
     ::SetForegroundWindow(Handle());
     ::TrackPopupMenu(menu, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
-    ::PostMessageA(Handle(), WM_NULL, 0, 0);
+    ::PostMessageW(Handle(), WM_NULL, 0, 0);
 }
 
 // The tray icon adds itself again; the desktop options follow when the
@@ -254,8 +255,8 @@ LRESULT CMainFrame::OnTaskbarCreated(WPARAM, LPARAM) {
 
 LRESULT CMainFrame::OnBossKey(WPARAM, LPARAM) {
     const std::string path = context_.live.bossPicturePath;
-    WIN32_FIND_DATAA found;
-    const fw::UniqueFind exists(path.empty() ? INVALID_HANDLE_VALUE : ::FindFirstFileA(path.c_str(), &found));
+    WIN32_FIND_DATAW found;
+    const fw::UniqueFind exists(path.empty() ? INVALID_HANDLE_VALUE : ::FindFirstFileW(fw::Wide(path).c_str(), &found));
     // Whatever was asked for before the boss key must not replace its picture.
     const ChangeOrder::Change change = wallpaperChanges_->Order().RequestOverriding();
     if (exists) {
@@ -353,10 +354,10 @@ void CMainFrame::OnShowHelp() {
     // HTML help is loaded when first asked for: a system without it still
     // runs the program, and a missing help file is not reported.
     static const auto htmlHelp =
-        fw::SystemFunction<HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR)>("hhctrl.ocx", "HtmlHelpA");
+        fw::SystemFunction<HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR)>("hhctrl.ocx", "HtmlHelpW");
     if (!htmlHelp) return;
-    const std::string path = context_.programFolder + "\\" + texts::kHelpFile;
+    const std::wstring path = fw::Wide(context_.programFolder + "\\" + texts::kHelpFile);
     htmlHelp(nullptr, path.c_str(), 0 /* HH_DISPLAY_TOPIC */, 0);
 }
 
-void CMainFrame::OnAppExit() { ::PostMessageA(Handle(), WM_CLOSE, 0, 0); }
+void CMainFrame::OnAppExit() { ::PostMessageW(Handle(), WM_CLOSE, 0, 0); }

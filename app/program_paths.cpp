@@ -1,9 +1,8 @@
 #include "app/program_paths.h"
 
-#include "framework/cp932.h"
 
 std::string ProgramFolderOf(std::string_view modulePath) {
-    const std::size_t slash = cp932::FindLastBackslash(modulePath);
+    const std::size_t slash = modulePath.rfind('\\');
     return std::string(slash == std::string_view::npos ? std::string_view() : modulePath.substr(0, slash));
 }
 

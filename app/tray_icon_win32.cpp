@@ -1,9 +1,11 @@
 #include "app/tray_icon_win32.h"
 
-#include <cstring>
+#include <iterator>
+#include <string>
 #include <utility>
 
 #include "framework/dpi_win32.h"
+#include "framework/wide_win32.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 #include "settings/settings_model.h"
@@ -30,7 +32,7 @@ bool TrayIcon::LoadIcons(UINT dpi) {
     fw::UniqueIcon disabled(fw::LoadIconOfSize(IDI_ROTATION_DISABLED, size));
     if (!enabled || !disabled) return false;
     // The window and the record let go of the old icons before they go.
-    ::SendMessageA(data_.hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(enabled.Get()));
+    ::SendMessageW(data_.hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(enabled.Get()));
     data_.hIcon = enabled_ ? enabled.Get() : disabled.Get();
     enabledIcon_ = std::move(enabled);
     disabledIcon_ = std::move(disabled);
@@ -39,28 +41,29 @@ bool TrayIcon::LoadIcons(UINT dpi) {
 }
 
 void TrayIcon::Add(HWND window, bool enabled, UINT callbackMessage) {
-    // The record of the version with a 128-byte tip; in a 64-bit program its
-    // size is 504 bytes (488 is the same record's size in a 32-bit one).
-    data_.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    // The record of the version with a 128-character tip, which every
+    // Windows from 2000 on takes.
+    data_.cbSize = NOTIFYICONDATAW_V2_SIZE;
     data_.hWnd = window;
     data_.uID = kId;
     data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data_.uCallbackMessage = callbackMessage;
-    std::strncpy(data_.szTip, texts::kAppName, sizeof(data_.szTip) - 1);
+    const std::wstring tip = fw::Wide(texts::kAppName);
+    tip.copy(data_.szTip, std::size(data_.szTip) - 1);
     enabled_ = enabled;
     LoadIcons(fw::WindowDpi(window));
-    ::Shell_NotifyIconA(NIM_ADD, &data_);
+    ::Shell_NotifyIconW(NIM_ADD, &data_);
 }
 
 void TrayIcon::Show(bool enabled) {
     enabled_ = enabled;
     data_.hIcon = enabled ? enabledIcon_.Get() : disabledIcon_.Get();
-    ::Shell_NotifyIconA(NIM_MODIFY, &data_);
+    ::Shell_NotifyIconW(NIM_MODIFY, &data_);
 }
 
 void TrayIcon::AddAgain() {
     LoadIcons(fw::WindowDpi(data_.hWnd));
-    ::Shell_NotifyIconA(NIM_ADD, &data_);
+    ::Shell_NotifyIconW(NIM_ADD, &data_);
 }
 
 void TrayIcon::OnWindowMessage(UINT message, WPARAM wParam) {
@@ -74,12 +77,12 @@ void TrayIcon::OnWindowMessage(UINT message, WPARAM wParam) {
     const bool reloaded = message == WM_DPICHANGED      ? LoadIcons(LOWORD(wParam))
                           : message == WM_DISPLAYCHANGE ? LoadIcons(fw::WindowDpi(data_.hWnd))
                                                         : false;
-    if (reloaded) ::Shell_NotifyIconA(NIM_MODIFY, &data_);
+    if (reloaded) ::Shell_NotifyIconW(NIM_MODIFY, &data_);
 }
 
 void TrayIcon::Delete() {
-    ::Shell_NotifyIconA(NIM_DELETE, &data_);
-    ::SendMessageA(data_.hWnd, WM_SETICON, ICON_SMALL, 0);
+    ::Shell_NotifyIconW(NIM_DELETE, &data_);
+    ::SendMessageW(data_.hWnd, WM_SETICON, ICON_SMALL, 0);
     data_.hIcon = nullptr;
     enabledIcon_.Reset();
     disabledIcon_.Reset();

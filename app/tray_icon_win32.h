@@ -46,7 +46,7 @@ private:
     // when they were loaded anew.
     bool LoadIcons(UINT dpi);
 
-    NOTIFYICONDATAA data_{};
+    NOTIFYICONDATAW data_{};
     bool enabled_ = true;
     int iconSize_ = 0;
     fw::UniqueIcon enabledIcon_;

@@ -3,6 +3,7 @@
 #include "app/main_frame_win32.h"
 #include "app/program_paths.h"
 #include "framework/module_path_win32.h"
+#include "framework/wide_win32.h"
 #include "resources/texts.h"
 #include "settings/settings_file_win32.h"
 
@@ -22,7 +23,7 @@ bool WallpaperApp::InitInstance() {
     // Only the creation tells two starts at the same moment apart; a mutex we
     // may not even open belongs to an instance of another account or level.
     ::SetLastError(ERROR_SUCCESS);
-    instanceMutex_ = ::CreateMutexA(nullptr, FALSE, instanceName_.c_str());
+    instanceMutex_ = ::CreateMutexW(nullptr, FALSE, fw::Wide(instanceName_).c_str());
     if (!instanceMutex_ || ::GetLastError() == ERROR_ALREADY_EXISTS) {
         if (instanceMutex_) ::CloseHandle(instanceMutex_);
         instanceMutex_ = nullptr;
@@ -41,7 +42,7 @@ bool WallpaperApp::InitInstance() {
     // Workers inherit nothing; the event is inheritable all the same, as
     // other programs that open it by name may expect.
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    changeEvent_.Reset(::CreateEventA(&inheritable, TRUE, TRUE, texts::kChangeEventName));
+    changeEvent_.Reset(::CreateEventW(&inheritable, TRUE, TRUE, fw::Wide(texts::kChangeEventName).c_str()));
 
     // The hidden main window.
     mainFrame_ = std::make_unique<CMainFrame>(MainFrameContext{
@@ -58,7 +59,7 @@ bool WallpaperApp::InitInstance() {
 
 int WallpaperApp::Run() {
     MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         // No key press may act on the main window; every other window of the
         // thread (the help viewer) gets its typing.
         if (mainFrame_ && msg.hwnd == mainFrame_->Handle() && msg.message >= WM_KEYFIRST &&
@@ -66,7 +67,7 @@ int WallpaperApp::Run() {
             msg.message = WM_NULL;
         }
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     mainFrame_.reset();
     return static_cast<int>(msg.wParam);

@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
             ::Sleep(5);
         }
         const double start = Now();
-        ::PostMessageA(frame, WM_COMMAND, ID_NEXT_PICTURE, 0);
+        ::PostMessageW(frame, WM_COMMAND, ID_NEXT_PICTURE, 0);
         if (!WaitForComplete(changes.Get(), bitmap, bytes)) {
             ::TerminateProcess(process.Get(), 1);
             Fail("a change did not complete");
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     ::Sleep(static_cast<DWORD>(idleSeconds) * 1000);
     std::printf("idle_end\n");
     std::fflush(stdout);
-    ::PostMessageA(frame, WM_CLOSE, 0, 0);
+    ::PostMessageW(frame, WM_CLOSE, 0, 0);
     if (::WaitForSingleObject(process.Get(), kTimeoutMs) != WAIT_OBJECT_0) {
         ::TerminateProcess(process.Get(), 1);
         Fail("Vistaloom did not end");

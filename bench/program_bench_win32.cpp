@@ -127,24 +127,24 @@ void LargePictureChange(int runs) {
         // The solid picture first, then the photograph, each a change of its own.
         WaitFor([] { return Centre() == RGB(0x12, 0x34, 0x56); }, 120000);
         const double start = Now();
-        ::PostMessageA(frame, WM_COMMAND, 32788, 0);
+        ::PostMessageW(frame, WM_COMMAND, 32788, 0);
         double worst = 0;
         WaitFor([&] {
             DWORD_PTR result = 0;
             const double sent = Now();
-            ::SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, &result);
+            ::SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, &result);
             worst = std::max(worst, Now() - sent);
             ++answers;
             return Centre() != RGB(0x12, 0x34, 0x56);
         }, 120000);
         changes.push_back(Now() - start);
         slowest.push_back(worst);
-        ::PostMessageA(frame, WM_COMMAND, 32788, 0);  // back to the solid picture
+        ::PostMessageW(frame, WM_COMMAND, 32788, 0);  // back to the solid picture
     }
     std::printf("24-megapixel JPEG: from the command to the desktop showing it %.0f ms; the main window answered "
                 "%d messages meanwhile, the slowest in %.1f ms (medians)\n",
                 Median(changes), answers, Median(slowest));
-    ::PostMessageA(frame, WM_CLOSE, 0, 0);
+    ::PostMessageW(frame, WM_CLOSE, 0, 0);
     program.WaitForExit();
 }
 

@@ -67,7 +67,7 @@ bool Load(AppSettings& s, const std::string& path) {
     const off_t length = ::lseek(fd, 0, SEEK_END);
     ::lseek(fd, 0, SEEK_SET);
     FdSource source(fd);
-    const bool ok = fd >= 0 && ReadSettings(s, source, length, fixtures::TestUtf16ToAnsi) == LoadResult::Loaded;
+    const bool ok = fd >= 0 && ReadSettings(s, source, length) == LoadResult::Loaded;
     ::close(fd);
     return ok;
 }

@@ -11,6 +11,7 @@ add_executable(vistaloom_unit_tests
     tests/app/rotation_test.cpp
     tests/desktop/desktop_rules_test.cpp
     tests/dialogs/dialog_rules_test.cpp
+    tests/framework/utf_test.cpp
     tests/hook/desktop_item_order_test.cpp
     tests/settings/archive_test.cpp
     tests/settings/image_list_test.cpp

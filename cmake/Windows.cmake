@@ -5,11 +5,11 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 # Static runtime: the binaries import system DLLs only.
 add_link_options(-static -static-libgcc -static-libstdc++)
-add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX STRICT)
+add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX STRICT UNICODE _UNICODE)
 
-# Win32 sources keep UTF-8 literals in the source; the program's strings are
-# code page 932 bytes.
-set(VISTALOOM_CHARSET -finput-charset=UTF-8 -fexec-charset=CP932)
+# Texts are UTF-8 inside the program, in the source as in memory; they reach
+# the system as UTF-16 through the W functions, whatever its code page.
+set(VISTALOOM_CHARSET -finput-charset=UTF-8 -fexec-charset=UTF-8)
 target_compile_options(vistaloom_core PRIVATE ${VISTALOOM_CHARSET})
 
 # The hook library: loaded by Vistaloom through its import table and, by a
@@ -41,7 +41,6 @@ add_library(vistaloom_win32 STATIC
     dialogs/other_settings_page_win32.cpp
     dialogs/settings_dialog_win32.cpp
     dialogs/settings_page_win32.cpp
-    framework/cp932_win32.cpp
     framework/dialog_win32.cpp
     framework/dpi_win32.cpp
     framework/message_box_win32.cpp

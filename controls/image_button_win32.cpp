@@ -1,12 +1,16 @@
 #include "controls/image_button_win32.h"
 
+#include "framework/wide_win32.h"
+
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "controls/button_colours.h"
 #include "framework/dpi_win32.h"
+#include "framework/wide_win32.h"
 
 namespace {
 
@@ -31,7 +35,7 @@ HICON GreyCopy(HICON icon) {
     if (!icon || !::GetIconInfo(icon, &info)) return nullptr;
     fw::UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
     BITMAP bitmap{};
-    if (!colour || !::GetObjectA(colour.Get(), sizeof(bitmap), &bitmap)) return nullptr;
+    if (!colour || !::GetObjectW(colour.Get(), sizeof(bitmap), &bitmap)) return nullptr;
     BITMAPINFO format{};
     format.bmiHeader = {sizeof(BITMAPINFOHEADER), bitmap.bmWidth, bitmap.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     std::vector<std::uint32_t> pixels(static_cast<size_t>(bitmap.bmWidth) * bitmap.bmHeight);
@@ -63,9 +67,9 @@ void ImageButton::ResetColours() {
 bool ImageButton::Bind(HWND dialog, int id, const ImageButtonStyle& look) {
     const HWND button = ::GetDlgItem(dialog, id);
     if (!Subclass(button)) return false;
-    const LONG style = ::GetWindowLongA(button, GWL_STYLE);
+    const LONG style = ::GetWindowLongW(button, GWL_STYLE);
     defaultButton_ = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
-    ::SetWindowLongA(button, GWL_STYLE, (style & ~BS_TYPEMASK) | BS_OWNERDRAW);
+    ::SetWindowLongW(button, GWL_STYLE, (style & ~BS_TYPEMASK) | BS_OWNERDRAW);
     ::SetWindowPos(button, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
     SetBorder(look.border, false);
     SetIcons(look.inIcon, look.outIcon);
@@ -106,26 +110,27 @@ int ImageButton::OffsetColour(int index, int offset, bool repaint) {
 
 void ImageButton::CreateTooltip() {
     if (tooltip_ || !Handle()) return;
-    tooltip_ = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+    tooltip_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, fw::ModuleInstance(), nullptr);
-    ::SendMessageA(tooltip_, TTM_ACTIVATE, FALSE, 0);
-    ::SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+    ::SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);
+    ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
 }
 
 void ImageButton::SetTooltipText(const char* text, bool activate) {
     if (!text) return;
     CreateTooltip();
-    TTTOOLINFOA tool{};
+    std::wstring wide = fw::Wide(text);
+    TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.hwnd = Handle();
     tool.uId = 1;
-    tool.lpszText = const_cast<char*>(text);
-    if (!::SendMessageA(tooltip_, TTM_GETTOOLCOUNT, 0, 0)) {
+    tool.lpszText = wide.data();
+    if (!::SendMessageW(tooltip_, TTM_GETTOOLCOUNT, 0, 0)) {
         ::GetClientRect(Handle(), &tool.rect);
-        ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    ::SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageA(tooltip_, TTM_ACTIVATE, activate, 0);
+    ::SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(tooltip_, TTM_ACTIVATE, activate, 0);
 }
 
 void ImageButton::StopHovering() {
@@ -138,7 +143,7 @@ bool ImageButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     CreateTooltip();
     if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
         MSG relayed{Handle(), message, wParam, lParam, 0, {}};
-        ::SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+        ::SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
     }
     switch (message) {
     case WM_LBUTTONDBLCLK:  // a double click is two presses, not one press and a double click
@@ -240,10 +245,9 @@ void ImageButton::Draw(const DRAWITEMSTRUCT& item) {
         ::FillRect(dc, &edge, second.Get());
     }
 
-    const int length = ::GetWindowTextLengthA(Handle());
-    std::string caption(static_cast<size_t>(length) + 1, '\0');
-    ::GetWindowTextA(Handle(), caption.data(), length + 1);
-    caption.resize(static_cast<size_t>(length));
+    const int length = ::GetWindowTextLengthW(Handle());
+    std::wstring caption(static_cast<size_t>(length) + 1, L'\0');
+    caption.resize(static_cast<size_t>(std::max(::GetWindowTextW(Handle(), caption.data(), length + 1), 0)));
     const int shift = pressed ? 1 : 0;
 
     const bool useIn = lit || !outIcon_;
@@ -256,14 +260,14 @@ void ImageButton::Draw(const DRAWITEMSTRUCT& item) {
         int y = (height - size.cy) / 2;
         x += shift * kPressedOffset.x;
         y += shift * kPressedOffset.y;
-        ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, area.left + x, area.top + y, size.cx,
+        ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, area.left + x, area.top + y, size.cx,
                      size.cy, DST_ICON | (disabled ? DSS_DISABLED : DSS_NORMAL));
         text.left += kImageOrigin.x + size.cx + 3;
     }
     if (caption.empty()) return;
     RECT measured = text;
     // Lines break where the caption says, never to fit the width.
-    ::DrawTextA(dc, caption.c_str(), -1, &measured, DT_CENTER | DT_CALCRECT);
+    ::DrawTextW(dc, caption.c_str(), -1, &measured, DT_CENTER | DT_CALCRECT);
     const int offsetY = ((text.bottom - text.top) - (measured.bottom - measured.top)) / 2;
     text.top += offsetY + shift;
     text.bottom = text.top + (measured.bottom - measured.top);
@@ -272,10 +276,10 @@ void ImageButton::Draw(const DRAWITEMSTRUCT& item) {
         RECT raised = text;
         ::OffsetRect(&raised, 1, 1);
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNHIGHLIGHT));
-        ::DrawTextA(dc, caption.c_str(), -1, &raised, DT_CENTER);
+        ::DrawTextW(dc, caption.c_str(), -1, &raised, DT_CENTER);
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNSHADOW));
     } else {
         ::SetTextColor(dc, lit ? colours_[HoverText] : colours_[RestText]);
     }
-    ::DrawTextA(dc, caption.c_str(), -1, &text, DT_CENTER);
+    ::DrawTextW(dc, caption.c_str(), -1, &text, DT_CENTER);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "desktop/desktop_rules.h"
+#include "framework/wide_win32.h"
 #include "hook/iconmire_win32.h"
 #include "hook/list_view_protocol.h"
 
@@ -19,10 +20,12 @@ constexpr DWORD kSubclassCheckMs = 50;
 constexpr UINT kAnswerTimeoutMs = 5000;
 // The sort gathers the whole desktop from the shell's namespace first.
 constexpr UINT kSortTimeoutMs = 30000;
+// An atom's name is at most 255 UTF-16 units and its NUL.
+constexpr int kAtomNameUnits = 256;
 
 std::optional<LRESULT> Ask(HWND listView, UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs) {
     DWORD_PTR answer = 0;
-    if (!listView || !::SendMessageTimeoutA(listView, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, &answer)) {
+    if (!listView || !::SendMessageTimeoutW(listView, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, &answer)) {
         return std::nullopt;
     }
     return static_cast<LRESULT>(answer);
@@ -44,7 +47,7 @@ bool SubclassAnswers(HWND listView) {
 void SetDesktopListViewStyle(std::uint32_t (*newStyle)(std::uint32_t)) {
     const HWND listView = FindDesktopListView();
     if (!listView) return;
-    const auto style = static_cast<std::uint32_t>(::GetWindowLongA(listView, GWL_STYLE));
+    const auto style = static_cast<std::uint32_t>(::GetWindowLongW(listView, GWL_STYLE));
     const DesktopBracket bracket(listView);
     if (!bracket.InPlace()) return;
     AskDesktopListView(listView, list_view_protocol::kSetWindowLong, static_cast<WPARAM>(GWL_STYLE),
@@ -134,8 +137,8 @@ std::optional<std::string> ReadDesktopIconText(HWND listView, int index) {
     const auto answer = AskDesktopListView(listView, list_view_protocol::kGetText, static_cast<WPARAM>(index));
     const auto atom = static_cast<ATOM>(answer.value_or(0) & 0xFFFF);
     if (!atom) return std::nullopt;
-    char name[260] = {};
-    const UINT length = ::GlobalGetAtomNameA(atom, name, sizeof(name));
+    wchar_t name[kAtomNameUnits] = {};
+    const UINT length = ::GlobalGetAtomNameW(atom, name, kAtomNameUnits);
     ::GlobalDeleteAtom(atom);  // the atom is ours once received
-    return std::string(name, length);
+    return fw::Narrow(std::wstring_view(name, length));
 }

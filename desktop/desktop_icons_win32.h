@@ -53,6 +53,6 @@ void FitDesktopIconColumn();
 void ShowDesktopIcons(int showCommand);
 void SortDesktopIcons(IconSortKind kind);
 
-// Inside a bracket: the text of an item, read from the atom the shell sent
-// (and deleted); nothing when no text was delivered.
+// Inside a bracket: the text of an item in UTF-8, read from the atom the
+// shell sent (and deleted); nothing when no text was delivered.
 std::optional<std::string> ReadDesktopIconText(HWND listView, int index);

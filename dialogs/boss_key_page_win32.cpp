@@ -11,7 +11,7 @@
 bool HotKeyField::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN) return false;
     result = DefaultProc(message, wParam, lParam);
-    ::SendMessageA(::GetParent(Handle()), kChangedParameter, 0, 0);
+    ::SendMessageW(::GetParent(Handle()), kChangedParameter, 0, 0);
     return true;
 }
 
@@ -21,7 +21,7 @@ BOOL BossKeyPage::OnInitDialog() {
     hotkey_.Subclass(Item(IDC_BOSS_HOTKEY));
     initialising_ = true;
     browse_.Bind(Handle(), IDC_BOSS_BROWSE, {.inIcon = IDI_BROWSE, .tooltip = texts::kBrowseTip});
-    ::SendMessageA(Item(IDC_BOSS_HOTKEY), HKM_SETHOTKEY, ControlWordFromStored(context_.working.bossHotkey), 0);
+    ::SendMessageW(Item(IDC_BOSS_HOTKEY), HKM_SETHOTKEY, ControlWordFromStored(context_.working.bossHotkey), 0);
     Fill();
     initialising_ = false;
     return TRUE;
@@ -38,7 +38,7 @@ bool BossKeyPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
 }
 
 LRESULT BossKeyPage::OnHotkeyChanged(WPARAM, LPARAM) {
-    const auto word = static_cast<std::uint16_t>(::SendMessageA(Item(IDC_BOSS_HOTKEY), HKM_GETHOTKEY, 0, 0));
+    const auto word = static_cast<std::uint16_t>(::SendMessageW(Item(IDC_BOSS_HOTKEY), HKM_GETHOTKEY, 0, 0));
     context_.working.bossHotkey = StoredHotkeyFromControl(word);
     NotifyChange();
     return 0;

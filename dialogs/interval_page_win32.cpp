@@ -12,7 +12,7 @@ IntervalPage::IntervalPage(DialogContext& context) : SettingsPage(IDD_INTERVAL_P
 
 BOOL IntervalPage::OnInitDialog() {
     initialising_ = true;
-    ::SendMessageA(Item(IDC_INTERVAL_SPIN), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Item(IDC_INTERVAL_VALUE)), 0);
+    ::SendMessageW(Item(IDC_INTERVAL_SPIN), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Item(IDC_INTERVAL_VALUE)), 0);
     Fill();
     ApplyUnitRange();
     initialising_ = false;
@@ -88,8 +88,8 @@ void IntervalPage::ApplyUnitRange() {
     // A unit outside the three (a damaged file) allows no value and has no label.
     const IntervalRange* range = RangeOfUnit(working.intervalUnit);
     working.intervalValue = HoldToUnit(working.intervalUnit, working.intervalValue);
-    ::SendMessageA(Item(IDC_INTERVAL_SPIN), UDM_SETRANGE32, range ? range->minimum : 0, range ? range->maximum : 0);
-    ::SendMessageA(Item(IDC_INTERVAL_SPIN), UDM_SETPOS32, 0, working.intervalValue);
+    ::SendMessageW(Item(IDC_INTERVAL_SPIN), UDM_SETRANGE32, range ? range->minimum : 0, range ? range->maximum : 0);
+    ::SendMessageW(Item(IDC_INTERVAL_SPIN), UDM_SETPOS32, 0, working.intervalValue);
     unitLabel_ = range ? range->label : "";
     Fill();
 }

@@ -3,7 +3,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include "framework/cp932_win32.h"
+#include "framework/wide_win32.h"
 #include "framework/handles_win32.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
@@ -58,14 +58,14 @@ void OtherSettingsPage::OnStartupShortcut() { CreateStartupShortcut(context_.pro
 bool CreateStartupShortcut(const std::string& programFolder) {
     const std::string program = programFolder + texts::kProgramFile;
     LPITEMIDLIST folder = nullptr;
-    char startup[MAX_PATH] = {};
+    wchar_t startup[MAX_PATH] = {};
     if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP, &folder))) return false;
-    const bool found = ::SHGetPathFromIDListA(folder, startup);
+    const bool found = ::SHGetPathFromIDListW(folder, startup);
     ::CoTaskMemFree(folder);
     if (!found) return false;
-    const std::string shortcut = std::string(startup) + texts::kStartupShortcut;
-    WIN32_FIND_DATAA existing;
-    if (fw::UniqueFind(::FindFirstFileA(shortcut.c_str(), &existing))) return false;  // never replaced
+    const std::wstring shortcut = startup + fw::Wide(texts::kStartupShortcut);
+    WIN32_FIND_DATAW existing;
+    if (fw::UniqueFind(::FindFirstFileW(shortcut.c_str(), &existing))) return false;  // never replaced
 
     // COM may already be up on this thread (the file dialogs start it):
     // that is no reason to give up, only a failure is.
@@ -73,13 +73,12 @@ bool CreateStartupShortcut(const std::string& programFolder) {
     if (FAILED(com)) return false;
     bool saved = false;
     {
-        fw::ComPtr<IShellLinkA> link;
+        fw::ComPtr<IShellLinkW> link;
         fw::ComPtr<IPersistFile> file;
-        saved = SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+        saved = SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                              link.PutVoid())) &&
                 SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.PutVoid())) &&
-                SUCCEEDED(link->SetPath(program.c_str())) &&
-                SUCCEEDED(file->Save(fw::AnsiToUtf16(shortcut).c_str(), TRUE));
+                SUCCEEDED(link->SetPath(fw::Wide(program).c_str())) && SUCCEEDED(file->Save(shortcut.c_str(), TRUE));
     }
     ::CoUninitialize();
     return saved;

@@ -5,6 +5,7 @@
 #include "dialogs/boss_key_page_win32.h"
 #include "dialogs/interval_page_win32.h"
 #include "framework/system_function_win32.h"
+#include "framework/wide_win32.h"
 #include "dialogs/other_settings_page_win32.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
@@ -37,7 +38,7 @@ void SettingsTabControl::CreatePages(DialogContext& context) {
     shown_ = 0;
     RECT client{}, item{};
     ::GetClientRect(Handle(), &client);
-    ::SendMessageA(Handle(), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(Handle(), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
     for (std::size_t i = 0; i < pages_.size(); ++i) {
         pages_[i]->CreateChild(Handle());
         UseTabPageBackground(pages_[i]->Handle());
@@ -52,13 +53,13 @@ void SettingsTabControl::BeforeCommit() {
 
 bool SettingsTabControl::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
     if (message != kChangedParameter) return false;
-    ::SendMessageA(::GetParent(Handle()), kChangedParameter, 0, 0);
+    ::SendMessageW(::GetParent(Handle()), kChangedParameter, 0, 0);
     result = 0;
     return true;
 }
 
 void SettingsTabControl::ShowSelected() {
-    const int selected = static_cast<int>(::SendMessageA(Handle(), TCM_GETCURSEL, 0, 0));
+    const int selected = static_cast<int>(::SendMessageW(Handle(), TCM_GETCURSEL, 0, 0));
     if (selected < 0 || selected >= static_cast<int>(pages_.size()) || selected == shown_) return;
     const bool tabsHaveFocus = ::GetFocus() == Handle();
     ::ShowWindow(pages_[static_cast<std::size_t>(shown_)]->Handle(), SW_HIDE);
@@ -71,7 +72,7 @@ void SettingsTabControl::ShowSelected() {
 void SettingsTabControl::Step(int step) {
     const int count = static_cast<int>(pages_.size());
     if (count == 0) return;
-    ::SendMessageA(Handle(), TCM_SETCURSEL, static_cast<WPARAM>(((shown_ + step) % count + count) % count), 0);
+    ::SendMessageW(Handle(), TCM_SETCURSEL, static_cast<WPARAM>(((shown_ + step) % count + count) % count), 0);
     ShowSelected();
 }
 
@@ -86,10 +87,11 @@ BOOL SettingsDialog::OnInitDialog() {
     }
     ::EnableWindow(Item(IDC_SETTINGS_APPLY), FALSE);
     for (int i = 0; i < 4; ++i) {
-        TCITEMA item{};
+        std::wstring text = fw::Wide(texts::kTabTexts[i]);
+        TCITEMW item{};
         item.mask = TCIF_TEXT;
-        item.pszText = const_cast<char*>(texts::kTabTexts[i]);
-        ::SendMessageA(tabs_.Handle(), TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+        item.pszText = text.data();
+        ::SendMessageW(tabs_.Handle(), TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
     }
     tabs_.CreatePages(context_);
     // The dialog manager takes Ctrl+Tab for moving the focus before any
@@ -97,7 +99,7 @@ BOOL SettingsDialog::OnInitDialog() {
     // first. It also sees the keys of the dialogs this one opens, which
     // OnPageKey leaves alone.
     activeDialog = this;
-    pageKeys_.Reset(::SetWindowsHookExA(WH_MSGFILTER, &SettingsDialog::FilterDialogMessage, nullptr,
+    pageKeys_.Reset(::SetWindowsHookExW(WH_MSGFILTER, &SettingsDialog::FilterDialogMessage, nullptr,
                                         ::GetCurrentThreadId()));
     return TRUE;
 }

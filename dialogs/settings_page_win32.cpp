@@ -2,5 +2,5 @@
 
 
 void SettingsPage::NotifyChange() const {
-    if (!initialising_) ::SendMessageA(::GetParent(Handle()), kChangedParameter, 0, 0);
+    if (!initialising_) ::SendMessageW(::GetParent(Handle()), kChangedParameter, 0, 0);
 }

@@ -1,20 +1,19 @@
-// Byte rules of code page 932, the encoding of every stored text and path.
-// Portable: no Windows headers.
+// Code page 932, the encoding the settings file keeps its texts in
+// wherever it can hold them. The conversion is the platform's own
+// (cp932_win32.cpp on Windows, cp932_iconv.cpp natively), so that the file
+// holds exactly the bytes Windows gives.
 #pragma once
 
-#include <cstddef>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace cp932 {
 
-// True for a byte that opens a double-byte character.
-constexpr bool IsLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-// Offset of the last backslash that stands as a character of its own, or npos.
-// A trail byte may be 0x5C (as in 表 = 95 5C), so a plain byte search would cut
-// such a path in the middle of a character.
-std::size_t FindLastBackslash(std::string_view text);
+// The text in code page 932, or nothing when it holds a character the code
+// page has not: no stand-in replaces it.
+std::optional<std::string> Encode(std::u16string_view text);
+// Code page 932 bytes as UTF-16; what is not code page 932 becomes U+FFFD.
+std::u16string Decode(std::string_view bytes);
 
 }  // namespace cp932

@@ -20,28 +20,28 @@ bool ReturnsResultDirectly(UINT message) {
 
 Dialog::~Dialog() {
     if (hwnd_ && !modal_) {
-        ::SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+        ::SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
         ::DestroyWindow(hwnd_);
     }
 }
 
 INT_PTR Dialog::RunModal(HWND owner) {
     modal_ = true;
-    return ::DialogBoxParamA(ModuleInstance(), MAKEINTRESOURCEA(resourceId_), owner, &Dialog::DialogProc,
+    return ::DialogBoxParamW(ModuleInstance(), MAKEINTRESOURCEW(resourceId_), owner, &Dialog::DialogProc,
                              reinterpret_cast<LPARAM>(this));
 }
 
 bool Dialog::CreateChild(HWND parent) {
     modal_ = false;
-    return ::CreateDialogParamA(ModuleInstance(), MAKEINTRESOURCEA(resourceId_), parent, &Dialog::DialogProc,
+    return ::CreateDialogParamW(ModuleInstance(), MAKEINTRESOURCEW(resourceId_), parent, &Dialog::DialogProc,
                                 reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 std::string Dialog::ItemText(int id) const {
     const HWND item = Item(id);
-    std::vector<char> text(static_cast<size_t>(::GetWindowTextLengthA(item)) + 1, '\0');
-    const int length = ::GetWindowTextA(item, text.data(), static_cast<int>(text.size()));
-    return std::string(text.data(), static_cast<size_t>(length > 0 ? length : 0));
+    std::vector<wchar_t> text(static_cast<size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
+    const int length = ::GetWindowTextW(item, text.data(), static_cast<int>(text.size()));
+    return Narrow(std::wstring_view(text.data(), static_cast<size_t>(length > 0 ? length : 0)));
 }
 
 void Dialog::End(INT_PTR result) {
@@ -67,14 +67,14 @@ INT_PTR Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         const HWND control = message == WM_DRAWITEM ? reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem
                                                     : reinterpret_cast<HWND>(lParam);
         if (IsTakenOver(control)) {
-            result = ::SendMessageA(control, kReflectBase + message, wParam, lParam);
+            result = ::SendMessageW(control, kReflectBase + message, wParam, lParam);
             if (message == WM_DRAWITEM) return TRUE;
             if (message == WM_CTLCOLORBTN) return static_cast<INT_PTR>(result);
         }
     }
     if (OnMessage(message, wParam, lParam, result)) {
         if (ReturnsResultDirectly(message)) return static_cast<INT_PTR>(result);
-        ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+        ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
         return TRUE;
     }
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
@@ -94,18 +94,18 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (message == WM_INITDIALOG) {
         auto* self = reinterpret_cast<Dialog*>(lParam);
         self->hwnd_ = hwnd;
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         // A dialog that cannot set itself up is not shown half made.
         constexpr INT_PTR kFailed = -1;
         const INT_PTR focus = GuardedResult(kFailed, [&] { return static_cast<INT_PTR>(self->OnInitDialog()); });
         if (focus == kFailed) self->End(kFailed);
         return focus == kFailed ? FALSE : focus;
     }
-    auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+    auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     if (!self) return FALSE;
     const INT_PTR handled = self->Route(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;
     }
     return handled;

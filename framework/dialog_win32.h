@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/message_map_win32.h"
+#include "framework/wide_win32.h"
 
 namespace fw {
 
@@ -26,7 +27,7 @@ public:
 
     HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
     std::string ItemText(int id) const;
-    void SetItemText(int id, const std::string& text) const { ::SetDlgItemTextA(hwnd_, id, text.c_str()); }
+    void SetItemText(int id, std::string_view text) const { ::SetDlgItemTextW(hwnd_, id, Wide(text).c_str()); }
 
 protected:
     // WM_INITDIALOG; the result says whether the system sets the default focus.

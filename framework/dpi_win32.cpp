@@ -38,7 +38,7 @@ HICON LoadIconOfSize(int id, int size) {
         SUCCEEDED(loadIconWithScaleDown(ModuleInstance(), MAKEINTRESOURCEW(id), size, size, &icon))) {
         return icon;
     }
-    return static_cast<HICON>(::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+    return static_cast<HICON>(::LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
 }
 
 }  // namespace fw

@@ -3,9 +3,11 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 namespace fw {
 
-int ShowMessage(HWND owner, const char* text, UINT type);
+int ShowMessage(HWND owner, std::string_view text, UINT type);
 
 // An edit that holds no integer: the message, then the focus on the edit
 // with its text selected.

@@ -4,11 +4,13 @@
 
 #include <vector>
 
+#include "framework/wide_win32.h"
+
 std::string ModulePath() {
-    std::vector<char> buffer(MAX_PATH, '\0');
+    std::vector<wchar_t> buffer(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length < buffer.size()) return std::string(buffer.data(), length);
-        buffer.assign(buffer.size() * 2, '\0');
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length < buffer.size()) return fw::Narrow(std::wstring_view(buffer.data(), length));
+        buffer.assign(buffer.size() * 2, L'\0');
     }
 }

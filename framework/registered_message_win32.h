@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstddef>
+#include <iterator>
 
 namespace fw {
 
@@ -22,7 +24,10 @@ public:
     operator UINT() const {
         UINT number = number_.load(std::memory_order_relaxed);
         if (!number) {
-            number = ::RegisterWindowMessageA(name_);
+            // The names are ASCII: widened in place, with nothing to allocate.
+            wchar_t name[64] = {};
+            for (std::size_t i = 0; name_[i] && i + 1 < std::size(name); ++i) name[i] = static_cast<wchar_t>(name_[i]);
+            number = ::RegisterWindowMessageW(name);
             number_.store(number, std::memory_order_relaxed);
         }
         return number;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 #include "framework/message_map_win32.h"
 
 namespace fw {
@@ -28,8 +30,8 @@ public:
 
     // Registers the window class on first use and creates a window attached
     // to this object; false when the window could not be created.
-    bool Create(const char* className, const char* title, DWORD style, DWORD exStyle, int x, int y, int width,
-                int height, HWND parent = nullptr);
+    bool Create(const wchar_t* className, std::string_view title, DWORD style, DWORD exStyle, int x, int y,
+                int width, int height, HWND parent = nullptr);
     // Takes over an existing control: the message map sees its messages first
     // and the control's own procedure gets what the map does not handle.
     bool Subclass(HWND control);

@@ -20,8 +20,8 @@ inline constexpr std::uint32_t kFolder = 0x100;
 inline constexpr std::uint32_t kFile = 0x1000;
 }  // namespace desktop_group
 
-// What the sort knows of one object of the desktop. The strings are whole,
-// however long the shell's names are.
+// What the sort knows of one object of the desktop. The strings are UTF-8
+// and whole, however long the shell's names are.
 struct DesktopItemInfo {
     std::string displayName;
     std::string parsingName;
@@ -39,23 +39,43 @@ struct DesktopItemInfo {
 std::uint32_t DesktopItemGroup(std::string_view parsingName, bool foundInFileSystem, bool isDirectory,
                                std::string_view desktopPath, std::string_view personalPath);
 
-// Byte-wise comparison with 'A'-'Z' folded to lower case and nothing else
-// changed (double-byte characters are not recognised): -1, 0 or 1.
+// The key of a UTF-8 text in the order of names. A character code page 932
+// holds is keyed by its bytes there, every byte from 'A' to 'Z' folded to
+// lower case (the second byte of a double-byte character too) and nothing
+// else changed: Japanese names keep the order of that code page, the first
+// level of kanji by reading. Any other character sorts after all of those,
+// by code point: its key is 0xFF and the code point in three bytes.
+std::string FoldedKey(std::string_view text);
+// Compares two keys byte by byte as unsigned values, the first difference
+// deciding and a key that ends first sorting first: -1, 0 or 1.
+int CompareKeys(std::string_view a, std::string_view b);
+// Two UTF-8 texts in the order of their keys: -1, 0 or 1.
 int CompareFolded(std::string_view a, std::string_view b);
 
-// The comparison of two icons by their records and their texts: -1, 0 or 1.
-// An icon without a record sorts after every icon that has one, and such
-// icons sort among themselves by text, so the order stays a strict weak
-// ordering whatever the enumeration delivered. Any kind above 2 is by date.
-int CompareDesktopItems(const DesktopItemInfo* first, const DesktopItemInfo* second, std::string_view firstText,
-                        std::string_view secondText, std::uint32_t kind);
+// An object as the comparison reads it: its keys are made once, when the
+// table takes it, and not again in every comparison.
+struct DesktopItemRecord {
+    DesktopItemInfo info;
+    std::string displayKey;
+    std::string parsingKey;
+    std::string typeKey;
+};
+
+// The comparison of two icons by their texts and the records the table
+// holds under those texts (so a record's display name is its icon's text):
+// -1, 0 or 1. An icon without a record sorts after every icon that has one,
+// and such icons sort among themselves by text, so the order stays a strict
+// weak ordering whatever the enumeration delivered. Any kind above 2 is by
+// date.
+int CompareDesktopItems(const DesktopItemRecord* first, const DesktopItemRecord* second,
+                        std::string_view firstText, std::string_view secondText, std::uint32_t kind);
 
 // Records of one sort request, keyed by the whole display name; the first
 // record of a name stays.
 class DesktopItemTable {
 public:
     void Add(DesktopItemInfo info);
-    const DesktopItemInfo* Find(std::string_view displayName) const;
+    const DesktopItemRecord* Find(std::string_view displayName) const;
     void Clear() { items_.clear(); }
     std::size_t Size() const { return items_.size(); }
 
@@ -65,5 +85,5 @@ private:
         using is_transparent = void;
         std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
     };
-    std::unordered_map<std::string, DesktopItemInfo, Hash, std::equal_to<>> items_;
+    std::unordered_map<std::string, DesktopItemRecord, Hash, std::equal_to<>> items_;
 };

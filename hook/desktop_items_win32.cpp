@@ -8,6 +8,7 @@
 
 #include "framework/callback_guard.h"
 #include "framework/handles_win32.h"
+#include "framework/wide_win32.h"
 #include "hook/desktop_item_order.h"
 
 namespace {
@@ -17,60 +18,67 @@ namespace {
 DesktopItemTable table;
 HWND sortedListView = nullptr;
 
+// An icon's text is a name of at most MAX_PATH characters, NUL included.
+constexpr int kItemTextUnits = MAX_PATH;
+
 std::string SpecialFolder(int csidl) {
-    char path[MAX_PATH] = {};
-    return ::SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE) ? std::string(path) : std::string();
+    wchar_t path[MAX_PATH] = {};
+    return ::SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE) ? fw::Narrow(path) : std::string();
 }
 
-// The parsing name as an ANSI string, whatever form the shell gave it in.
-std::string StrRetToAnsi(STRRET& name, LPCITEMIDLIST item, IMalloc* allocator) {
+// A shell extension may still answer in the ANSI code page.
+std::wstring AnsiToWide(const char* text) {
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (units <= 1) return {};
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), units);
+    wide.resize(static_cast<size_t>(units - 1));
+    return wide;
+}
+
+// The parsing name, whatever form the shell gave it in.
+std::wstring StrRetToWide(STRRET& name, LPCITEMIDLIST item, IMalloc* allocator) {
     switch (name.uType) {
     case STRRET_WSTR: {
         const fw::ScopeExit free([&] { allocator->Free(name.pOleStr); });
-        std::string text;
-        const int length = lstrlenW(name.pOleStr);
-        const int bytes = ::WideCharToMultiByte(CP_ACP, 0, name.pOleStr, length, nullptr, 0, nullptr, nullptr);
-        if (bytes > 0) {
-            text.resize(static_cast<size_t>(bytes));
-            ::WideCharToMultiByte(CP_ACP, 0, name.pOleStr, length, text.data(), bytes, nullptr, nullptr);
-        }
-        return text;
+        return name.pOleStr ? std::wstring(name.pOleStr) : std::wstring();
     }
     case STRRET_OFFSET:
-        return std::string(reinterpret_cast<const char*>(item) + name.uOffset);
+        return AnsiToWide(reinterpret_cast<const char*>(item) + name.uOffset);
     case STRRET_CSTR:
-        return std::string(name.cStr);
+        return AnsiToWide(name.cStr);
     default:
-        return std::string();
+        return {};
     }
 }
 
 std::string ItemText(int index) {
-    char text[260] = {};
-    LVITEMA item{};
+    wchar_t text[kItemTextUnits] = {};
+    LVITEMW item{};
     item.iSubItem = 0;
     item.pszText = text;
-    item.cchTextMax = sizeof(text);
-    ::SendMessageA(sortedListView, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    text[sizeof(text) - 1] = '\0';
-    return text;
+    item.cchTextMax = kItemTextUnits;
+    ::SendMessageW(sortedListView, LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    text[kItemTextUnits - 1] = L'\0';
+    return fw::Narrow(text);
 }
 
 // What the shell and the file system know of one desktop object; nothing
 // when the shell does not describe it.
 std::optional<DesktopItemInfo> Describe(LPITEMIDLIST item, STRRET& parsing, IMalloc* allocator,
                                         const std::string& desktopPath, const std::string& personalPath) {
-    SHFILEINFOA info{};
-    const bool described = ::SHGetFileInfoA(reinterpret_cast<LPCSTR>(item), 0, &info, sizeof(info),
+    SHFILEINFOW info{};
+    const bool described = ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(item), 0, &info, sizeof(info),
                                             SHGFI_PIDL | SHGFI_USEFILEATTRIBUTES | SHGFI_DISPLAYNAME |
                                                 SHGFI_TYPENAME | SHGFI_ATTRIBUTES | SHGFI_ATTR_SPECIFIED) != 0;
-    DesktopItemInfo record;
-    record.parsingName = StrRetToAnsi(parsing, item, allocator);
+    const std::wstring parsingName = StrRetToWide(parsing, item, allocator);
     if (!described) return std::nullopt;
-    record.displayName = info.szDisplayName;
-    record.typeName = info.szTypeName;
-    WIN32_FIND_DATAA found{};
-    const fw::UniqueFind search(::FindFirstFileA(record.parsingName.c_str(), &found));
+    DesktopItemInfo record;
+    record.parsingName = fw::Narrow(parsingName);
+    record.displayName = fw::Narrow(info.szDisplayName);
+    record.typeName = fw::Narrow(info.szTypeName);
+    WIN32_FIND_DATAW found{};
+    const fw::UniqueFind search(::FindFirstFileW(parsingName.c_str(), &found));
     if (search) {
         record.sizeHigh = found.nFileSizeHigh;
         record.sizeLow = found.nFileSizeLow;

@@ -1,13 +1,13 @@
 #include "hook/desktop_lookup_win32.h"
 
 HWND FindDesktopListView() {
-    const HWND progman = ::FindWindowA("Progman", "Program Manager");
+    const HWND progman = ::FindWindowW(L"Progman", L"Program Manager");
     if (!progman) return nullptr;
-    HWND defView = ::FindWindowExA(progman, nullptr, "SHELLDLL_DefView", nullptr);
+    HWND defView = ::FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr);
     for (HWND worker = nullptr; !defView;) {
-        worker = ::FindWindowExA(nullptr, worker, "WorkerW", nullptr);
+        worker = ::FindWindowExW(nullptr, worker, L"WorkerW", nullptr);
         if (!worker) return nullptr;
-        defView = ::FindWindowExA(worker, nullptr, "SHELLDLL_DefView", nullptr);
+        defView = ::FindWindowExW(worker, nullptr, L"SHELLDLL_DefView", nullptr);
     }
-    return ::FindWindowExA(defView, nullptr, "SysListView32", nullptr);
+    return ::FindWindowExW(defView, nullptr, L"SysListView32", nullptr);
 }

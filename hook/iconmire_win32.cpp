@@ -22,6 +22,10 @@ WNDPROC savedListViewProc = nullptr;
 // waited for: the library's detach puts it back if the shell unloads it.
 constexpr UINT kUnsubclassTimeoutMs = 5000;
 
+// Room for more than the 255 characters an atom holds, so that a longer
+// text is refused whole rather than cut to fit.
+constexpr int kTextUnits = 260;
+
 namespace p = list_view_protocol;
 
 // Every answer of the protocol is a 32-bit value.
@@ -33,16 +37,16 @@ LRESULT CALLBACK DesktopListViewProc(HWND window, UINT message, WPARAM wParam, L
 // not always the one a lookup finds now (the shell may have made another).
 LONG_PTR RemoveListViewSubclass() {
     const LONG_PTR result =
-        ::SetWindowLongPtrA(subclassedWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(savedListViewProc));
+        ::SetWindowLongPtrW(subclassedWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(savedListViewProc));
     savedListViewProc = nullptr;
     subclassedWindow = nullptr;
     return result;
 }
 
 void InstallListViewSubclass(HWND window) {
-    savedListViewProc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(window, GWLP_WNDPROC));
+    savedListViewProc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_WNDPROC));
     if (savedListViewProc &&
-        !::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DesktopListViewProc))) {
+        !::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DesktopListViewProc))) {
         savedListViewProc = nullptr;
     }
     subclassedWindow = savedListViewProc ? window : nullptr;
@@ -50,10 +54,24 @@ void InstallListViewSubclass(HWND window) {
 
 LRESULT ItemPosition(HWND window, WPARAM index, bool wantY) {
     POINT point{};
-    if (!::CallWindowProcA(savedListViewProc, window, LVM_GETITEMPOSITION, index, reinterpret_cast<LPARAM>(&point))) {
+    if (!::CallWindowProcW(savedListViewProc, window, LVM_GETITEMPOSITION, index, reinterpret_cast<LPARAM>(&point))) {
         return Answer(-1);
     }
     return Answer(wantY ? point.y : point.x);
+}
+
+// The item's text in a global atom: the atom table holds UTF-16 names, so
+// every name arrives as it is, whatever the code pages of the two processes.
+LRESULT TextAtom(HWND window, WPARAM index) {
+    wchar_t text[kTextUnits] = {};
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(index);
+    item.pszText = text;
+    item.cchTextMax = kTextUnits;
+    if (!::SendMessageW(window, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return 0;
+    text[kTextUnits - 1] = L'\0';
+    return Answer(::GlobalAddAtomW(text));  // 0 for a text over 255 UTF-16 units
 }
 
 // The sort gathers what it needs into memory: if that runs out, the request
@@ -62,7 +80,7 @@ LRESULT SortItems(HWND window, WPARAM kind) {
     try {
         CollectDesktopItems();
         SetSortedListView(window);
-        ::SendMessageA(window, LVM_SORTITEMSEX, kind, reinterpret_cast<LPARAM>(&CompareDesktopItems));
+        ::SendMessageW(window, LVM_SORTITEMSEX, kind, reinterpret_cast<LPARAM>(&CompareDesktopItems));
     } catch (...) {
     }
     ClearDesktopItems();
@@ -77,48 +95,38 @@ LRESULT HandleListViewMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
     if (message == p::kGetItemWidth) {
         RECT bounds{};
         bounds.left = LVIR_BOUNDS;
-        ::SendMessageA(window, LVM_GETITEMRECT, wParam, reinterpret_cast<LPARAM>(&bounds));
+        ::SendMessageW(window, LVM_GETITEMRECT, wParam, reinterpret_cast<LPARAM>(&bounds));
         return Answer(bounds.right - bounds.left);
     }
     if (message == p::kGetItemPosX) return ItemPosition(window, wParam, false);
     if (message == p::kGetItemPosY) return ItemPosition(window, wParam, true);
     if (message == p::kSortItems) return SortItems(window, wParam);
     if (message == p::kGetLParam) {
-        LVITEMA item{};
+        LVITEMW item{};
         item.mask = LVIF_PARAM;
         item.iItem = static_cast<int>(wParam);
-        ::SendMessageA(window, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        ::SendMessageW(window, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         return Answer(static_cast<LONG>(item.lParam));
     }
-    if (message == p::kGetText) {
-        char text[260] = {};
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(wParam);
-        item.pszText = text;
-        item.cchTextMax = sizeof(text);
-        if (!::SendMessageA(window, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return 0;
-        text[sizeof(text) - 1] = '\0';
-        return Answer(::GlobalAddAtomA(text));  // 0 for a text over 255 bytes
-    }
+    if (message == p::kGetText) return TextAtom(window, wParam);
     if (message == p::kSetWindowLong) {
         // Only the style: no other process may replace this window's
         // procedure or data through the shell's own hands.
         if (static_cast<int>(wParam) != GWL_STYLE) return 0;
-        return Answer(::SetWindowLongA(GetDesktopListView(), GWL_STYLE, static_cast<LONG>(lParam)));
+        return Answer(::SetWindowLongW(GetDesktopListView(), GWL_STYLE, static_cast<LONG>(lParam)));
     }
     if (message == WM_DESTROY) {
         const WNDPROC own = savedListViewProc;
         RemoveListViewSubclass();
-        return ::CallWindowProcA(own, window, message, wParam, lParam);
+        return ::CallWindowProcW(own, window, message, wParam, lParam);
     }
-    return ::CallWindowProcA(savedListViewProc, window, message, wParam, lParam);
+    return ::CallWindowProcW(savedListViewProc, window, message, wParam, lParam);
 }
 
 // Runs in the shell's process: nothing may leave it, or the shell ends.
 LRESULT CALLBACK DesktopListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     // Reached only through a procedure someone else put on top of ours.
-    if (!savedListViewProc) return ::DefWindowProcA(window, message, wParam, lParam);
+    if (!savedListViewProc) return ::DefWindowProcW(window, message, wParam, lParam);
     return GuardedResult(LRESULT{0}, [&] { return HandleListViewMessage(window, message, wParam, lParam); });
 }
 
@@ -139,15 +147,15 @@ BOOL BeginSubclassDesktopListView() {
     if (!listView) return FALSE;
     const DWORD thread = ::GetWindowThreadProcessId(listView, nullptr);
     if (hookHandle) ::UnhookWindowsHookEx(hookHandle);  // a bracket left open: never two hooks
-    hookHandle = ::SetWindowsHookExA(WH_GETMESSAGE, &SubclassHookProc, moduleInstance, thread);
+    hookHandle = ::SetWindowsHookExW(WH_GETMESSAGE, &SubclassHookProc, moduleInstance, thread);
     // Without the hook nothing would take the request: say so.
     if (!hookHandle) return FALSE;
-    return ::PostThreadMessageA(thread, p::kSubclass, 0, 0);
+    return ::PostThreadMessageW(thread, p::kSubclass, 0, 0);
 }
 
 BOOL EndSubclassDesktopListView() {
     DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutA(GetDesktopListView(), p::kUnsubclass, 0, 0, SMTO_ABORTIFHUNG, kUnsubclassTimeoutMs,
+    ::SendMessageTimeoutW(GetDesktopListView(), p::kUnsubclass, 0, 0, SMTO_ABORTIFHUNG, kUnsubclassTimeoutMs,
                           &ignored);
     const BOOL result = ::UnhookWindowsHookEx(hookHandle);
     hookHandle = nullptr;

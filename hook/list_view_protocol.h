@@ -22,8 +22,9 @@ inline const fw::RegisteredMessage kGetItemPosX{"LVM_GETITEMPOS_X"};
 inline const fw::RegisteredMessage kGetItemPosY{"LVM_GETITEMPOS_Y"};
 // wParam index: the width of the item's bounds in pixels, 0 for no item.
 inline const fw::RegisteredMessage kGetItemWidth{"LVM_GETITEMWIDTH"};
-// wParam index: a global atom holding the item's text, 0 when there is none
-// (no item, or a text over 255 bytes). The receiver reads and deletes it.
+// wParam index: a global atom whose UTF-16 name is the item's text, 0 when
+// there is none (no item, or a text over the 255 UTF-16 units an atom
+// holds). The receiver reads it with GlobalGetAtomNameW and deletes it.
 inline const fw::RegisteredMessage kGetText{"LVM_GET_TEXT"};
 // wParam index: the item's application value. The program never sends it.
 inline const fw::RegisteredMessage kGetLParam{"LVM_GET_LPARAM"};

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <limits>
 
+#include "framework/cp932.h"
+#include "framework/utf.h"
+
 namespace {
 
 constexpr unsigned char kLongPrefix = 0xFF;
@@ -12,12 +15,28 @@ constexpr std::uint16_t kHugePrefix = 0xFFFF;
 constexpr std::size_t kLargestShortLength = 254;
 constexpr std::size_t kLargestMiddleLength = 65533;
 
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 }  // namespace
+
+StoredText StoredTextOf(std::string_view text) {
+    if (IsAscii(text)) return {std::string(text), false};  // the same bytes in both encodings
+    const std::u16string wide = utf::ToUtf16(text);
+    if (auto bytes = cp932::Encode(wide)) return {std::move(*bytes), false};
+    std::string bytes;
+    bytes.reserve(wide.size() * 2);
+    for (const char16_t unit : wide) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return {std::move(bytes), true};
+}
 
 SettingsArchive::SettingsArchive(ByteSink& sink) : sink_(&sink) {}
 
-SettingsArchive::SettingsArchive(ByteSource& source, std::uint64_t length, Utf16ToAnsi toAnsi)
-    : source_(&source), toAnsi_(toAnsi), remaining_(length) {}
+SettingsArchive::SettingsArchive(ByteSource& source, std::uint64_t length) : source_(&source), remaining_(length) {}
 
 bool SettingsArchive::ReadSlow(void* out, std::size_t size) {
     if (failed_ || size > remaining_) {
@@ -97,27 +116,40 @@ void SettingsArchive::Transfer(std::string& value) {
     }
 }
 
+// A text that code page 932 holds is written in it, so that every file the
+// program has always written keeps its bytes; any other text takes the
+// archive's UTF-16 form, which every reader of the format accepts.
 void SettingsArchive::StoreString(const std::string& value) {
-    const std::size_t n = value.size();
+    const StoredText stored = StoredTextOf(value);
+    if (stored.wide) {
+        WriteBytes(&kLongPrefix, 1);
+        auto marker = kWidePrefix;
+        Transfer(marker);
+        StoreLength(stored.bytes.size() / 2);
+    } else {
+        StoreLength(stored.bytes.size());
+    }
+    WriteBytes(stored.bytes.data(), stored.bytes.size());
+}
+
+void SettingsArchive::StoreLength(std::size_t n) {
     if (n <= kLargestShortLength) {
         const auto b = static_cast<unsigned char>(n);
         WriteBytes(&b, 1);
-    } else {
-        WriteBytes(&kLongPrefix, 1);
-        if (n <= kLargestMiddleLength) {
-            auto w = static_cast<std::uint16_t>(n);
-            Transfer(w);
-        } else if (n <= std::numeric_limits<std::uint32_t>::max()) {
-            auto w = kHugePrefix;
-            Transfer(w);
-            auto d = static_cast<std::int32_t>(static_cast<std::uint32_t>(n));
-            Transfer(d);
-        } else {
-            failed_ = true;  // no prefix can say this length
-            return;
-        }
+        return;
     }
-    WriteBytes(value.data(), n);
+    WriteBytes(&kLongPrefix, 1);
+    if (n <= kLargestMiddleLength) {
+        auto w = static_cast<std::uint16_t>(n);
+        Transfer(w);
+    } else if (n <= std::numeric_limits<std::uint32_t>::max()) {
+        auto w = kHugePrefix;
+        Transfer(w);
+        auto d = static_cast<std::int32_t>(static_cast<std::uint32_t>(n));
+        Transfer(d);
+    } else {
+        failed_ = true;  // no prefix can say this length
+    }
 }
 
 // Decodes one length prefix. The wide marker is only valid in the first
@@ -160,14 +192,9 @@ void SettingsArchive::LoadString(std::string& value) {
         return;
     }
     if (!wide) {
-        if (length <= end_ - begin_) {  // the common case: the whole text is buffered
-            value.assign(reinterpret_cast<const char*>(buffer_ + begin_), length);
-            begin_ += length;
-            remaining_ -= length;
-            return;
-        }
-        std::string text(length, '\0');
-        if (ReadBytes(text.data(), length)) value.swap(text);
+        std::string bytes(length, '\0');
+        if (!ReadBytes(bytes.data(), length)) return;
+        value = IsAscii(bytes) ? std::move(bytes) : utf::ToUtf8(cp932::Decode(bytes));
         return;
     }
     std::u16string text(length, u'\0');
@@ -177,7 +204,7 @@ void SettingsArchive::LoadString(std::string& value) {
         text[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i]) |
                                         static_cast<unsigned char>(raw[2 * i + 1]) << 8);
     }
-    value = toAnsi_ ? toAnsi_(text) : std::string();
+    value = utf::ToUtf8(text);
 }
 
 bool SettingsArchive::AcceptCount(std::int32_t count, std::size_t minRecordBytes) {

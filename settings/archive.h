@@ -22,8 +22,13 @@ public:
     virtual bool Write(const void* data, std::size_t size) = 0;
 };
 
-// Converts UTF-16 text (the archive's wide string form) to the ANSI code page.
-using Utf16ToAnsi = std::string (*)(std::u16string_view);
+// How the archive keeps a text (UTF-8 in the program): in code page 932,
+// or in its UTF-16 form when the code page cannot hold the text.
+struct StoredText {
+    std::string bytes;  // code page 932, or UTF-16LE for the wide form
+    bool wide = false;
+};
+StoredText StoredTextOf(std::string_view text);
 
 class SettingsArchive {
 public:
@@ -32,7 +37,7 @@ public:
     // An archive that stores into the sink.
     explicit SettingsArchive(ByteSink& sink);
     // An archive that loads the `length` bytes the source holds.
-    SettingsArchive(ByteSource& source, std::uint64_t length, Utf16ToAnsi toAnsi);
+    SettingsArchive(ByteSource& source, std::uint64_t length);
     SettingsArchive(const SettingsArchive&) = delete;
     SettingsArchive& operator=(const SettingsArchive&) = delete;
 
@@ -56,6 +61,7 @@ public:
         }
     }
     void Transfer(std::uint16_t& value);
+    // A UTF-8 text, kept as StoredTextOf says.
     void Transfer(std::string& value);
 
     // When loading: true when `count` records of at least `minRecordBytes`
@@ -98,10 +104,10 @@ private:
     bool ReadLength(std::uint32_t& length, bool& wide, bool allowWide);
     void LoadString(std::string& value);
     void StoreString(const std::string& value);
+    void StoreLength(std::size_t length);
 
     ByteSink* sink_ = nullptr;
     ByteSource* source_ = nullptr;
-    Utf16ToAnsi toAnsi_ = nullptr;
     std::uint64_t remaining_ = 0;  // bytes of the source not yet consumed
     bool failed_ = false;
     std::size_t begin_ = 0;        // loading: first unread byte of the buffer

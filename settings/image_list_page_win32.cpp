@@ -6,9 +6,9 @@
 #include <shlobj.h>
 
 #include "dialogs/open_file_win32.h"
-#include "framework/cp932.h"
 #include "framework/dpi_win32.h"
 #include "framework/handles_win32.h"
+#include "framework/wide_win32.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 #include "settings/image_list.h"
@@ -18,7 +18,7 @@
 
 bool DropFileListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message != WM_DROPFILES) return false;
-    ::SendMessageA(::GetParent(Handle()), kDropListFile, wParam, 0);
+    ::SendMessageW(::GetParent(Handle()), kDropListFile, wParam, 0);
     result = DefaultProc(message, wParam, lParam);
     ::DragFinish(reinterpret_cast<HDROP>(wParam));
     return true;
@@ -37,18 +37,19 @@ BOOL ImageListPage::OnInitDialog() {
     list_.Subclass(Item(IDC_PICTURE_LIST));
     initialising_ = true;
     const HWND list = list_.Handle();
-    ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
     // In pixels of a 96 DPI screen; the titles need as many more as the DPI gives.
     const int widths[] = {150, 60, 60, 60, 500};
     const int dpi = static_cast<int>(fw::WindowDpi(list));
     const int formats[] = {LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_RIGHT, LVCFMT_LEFT};
     for (int column = 0; column < 5; ++column) {
-        LVCOLUMNA header{};
+        std::wstring title = fw::Wide(texts::kColumnTexts[column]);
+        LVCOLUMNW header{};
         header.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         header.fmt = formats[column];
         header.cx = ::MulDiv(widths[column], dpi, 96);
-        header.pszText = const_cast<char*>(texts::kColumnTexts[column]);
-        ::SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&header));
+        header.pszText = title.data();
+        ::SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&header));
     }
     Refresh();
     initialising_ = false;
@@ -67,24 +68,25 @@ bool ImageListPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 }
 
 void ImageListPage::SetCell(int row, int column, const std::string& text) const {
-    LVITEMA item{};
+    std::wstring wide = fw::Wide(text);
+    LVITEMW item{};
     item.iSubItem = column;
-    item.pszText = const_cast<char*>(text.c_str());
-    ::SendMessageA(list_.Handle(), LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    item.pszText = wide.data();
+    ::SendMessageW(list_.Handle(), LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
 }
 
 void ImageListPage::Refresh() {
     const HWND list = list_.Handle();
-    ::SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    ::SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     const auto& pictures = context_.working.imageList;
     for (int row = 0; row < static_cast<int>(pictures.size()); ++row) {
         const WallpaperEntry& entry = pictures[static_cast<std::size_t>(row)];
-        const std::string name = FileNameOf(entry.path);
-        LVITEMA item{};
+        std::wstring name = fw::Wide(FileNameOf(entry.path));
+        LVITEMW item{};
         item.mask = LVIF_TEXT;
         item.iItem = row;
-        item.pszText = const_cast<char*>(name.c_str());
-        ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        item.pszText = name.data();
+        ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
         SetCell(row, 1, DisplayMethodText(entry.displayMethod));
         SetCell(row, 2, PercentText(entry.magnification));
         SetCell(row, 3, PercentText(entry.transparency));
@@ -95,7 +97,7 @@ void ImageListPage::Refresh() {
 std::vector<int> ImageListPage::SelectedRows() const {
     std::vector<int> rows;
     for (int row = -1;;) {
-        row = static_cast<int>(::SendMessageA(list_.Handle(), LVM_GETNEXTITEM, row, LVNI_SELECTED));
+        row = static_cast<int>(::SendMessageW(list_.Handle(), LVM_GETNEXTITEM, row, LVNI_SELECTED));
         if (row < 0) return rows;
         rows.push_back(row);
     }
@@ -118,14 +120,15 @@ void ImageListPage::OnAddFolder() {
     const fw::ScopeExit uninitialize([com] {
         if (SUCCEEDED(com)) ::OleUninitialize();
     });
-    BROWSEINFOA browse{};
+    BROWSEINFOW browse{};
     browse.hwndOwner = Handle();
-    const LPITEMIDLIST item = ::SHBrowseForFolderA(&browse);
+    const LPITEMIDLIST item = ::SHBrowseForFolderW(&browse);
     if (!item) return;
-    char path[MAX_PATH] = {};
-    if (::SHGetPathFromIDListA(item, path)) {
-        std::string folder = path;
-        if (cp932::FindLastBackslash(folder) + 1 != folder.size()) folder += "\\";
+    // The longest path the system has, not MAX_PATH: a deep folder comes whole.
+    std::vector<wchar_t> path(32768, L'\0');
+    if (::SHGetPathFromIDListEx(item, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) {
+        std::string folder = fw::Narrow(path.data());
+        if (!folder.ends_with('\\')) folder += "\\";
         ScanFolder(context_.working.imageList, folder);
         Refresh();
         NotifyChange();
@@ -164,14 +167,12 @@ void ImageListPage::OnDelete() {
 
 LRESULT ImageListPage::OnDrop(WPARAM drop, LPARAM) {
     const auto handle = reinterpret_cast<HDROP>(drop);
-    const UINT count = ::DragQueryFileA(handle, 0xFFFFFFFF, nullptr, 0);
+    const UINT count = ::DragQueryFileW(handle, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
-        char path[MAX_PATH] = {};
-        // A longer path would come back cut, and a cut path names another
-        // file or folder than the one dropped: it is refused.
-        if (::DragQueryFileA(handle, i, nullptr, 0) >= sizeof(path)) continue;
-        ::DragQueryFileA(handle, i, path, sizeof(path));
-        AddDroppedPath(context_.working.imageList, path);
+        // Asked for its length first, a path of any length comes whole.
+        std::wstring path(::DragQueryFileW(handle, i, nullptr, 0) + 1, L'\0');
+        path.resize(::DragQueryFileW(handle, i, path.data(), static_cast<UINT>(path.size())));
+        AddDroppedPath(context_.working.imageList, fw::Narrow(path));
         Refresh();
         NotifyChange();
     }

@@ -3,21 +3,22 @@
 #include <windows.h>
 
 #include "framework/handles_win32.h"
+#include "framework/long_path_win32.h"
 #include "settings/image_list.h"
 
 void ScanFolder(std::vector<WallpaperEntry>& list, const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    const fw::UniqueFind search(::FindFirstFileA((folder + "*").c_str(), &found));
+    WIN32_FIND_DATAW found;
+    const fw::UniqueFind search(::FindFirstFileW(fw::LongPath(folder + "*").c_str(), &found));
     if (!search) return;
     do {
-        const std::string name = found.cFileName;
+        const std::string name = fw::Narrow(found.cFileName);
         if (name == "." || name == "..") continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             ScanFolder(list, folder + name + "\\");
         } else if (IsPictureName(name)) {
             AppendPicture(list, folder + name);
         }
-    } while (::FindNextFileA(search.Get(), &found));
+    } while (::FindNextFileW(search.Get(), &found));
 }
 
 void AddDroppedPath(std::vector<WallpaperEntry>& list, const std::string& path) {

@@ -1,6 +1,5 @@
 #include "settings/picture_texts.h"
 
-#include "framework/cp932.h"
 #include "resources/texts.h"
 #include "settings/settings_model.h"
 
@@ -26,12 +25,12 @@ const char* ChangedRowMethodText(std::int32_t method) {
 }
 
 std::string FileNameOf(std::string_view path) {
-    const std::size_t slash = cp932::FindLastBackslash(path);
+    const std::size_t slash = path.rfind('\\');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 std::string FolderOf(std::string_view path) {
-    const std::size_t slash = cp932::FindLastBackslash(path);
+    const std::size_t slash = path.rfind('\\');
     return std::string(slash == std::string_view::npos ? std::string_view() : path.substr(0, slash));
 }
 

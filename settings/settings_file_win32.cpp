@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
+#include <vector>
 #include <optional>
 
 #include "app/program_paths.h"
-#include "framework/cp932_win32.h"
+#include "framework/long_path_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/message_box_win32.h"
 #include "resources/texts.h"
@@ -60,7 +62,7 @@ std::optional<std::string> KeepDamagedFile(const std::string& path) {
     for (int n = 1; n <= 9; ++n) {
         const std::string kept = path + ".bad" + (n == 1 ? std::string() : std::to_string(n));
         // Without MOVEFILE_REPLACE_EXISTING: an earlier damaged file stays.
-        if (::MoveFileExA(path.c_str(), kept.c_str(), 0)) return kept;
+        if (::MoveFileExW(fw::LongPath(path).c_str(), fw::LongPath(kept).c_str(), 0)) return kept;
         const DWORD error = ::GetLastError();
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return std::nullopt;
     }
@@ -74,7 +76,7 @@ SettingsFileAtExit LoadSettings(AppSettings& settings, const std::string& progra
     LoadResult result = LoadResult::Loaded;
     bool unreadable = false;
     {
-        fw::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+        fw::UniqueHandle file(::CreateFileW(fw::LongPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             // Only a file that is not there counts as missing; one in use or
@@ -91,7 +93,7 @@ SettingsFileAtExit LoadSettings(AppSettings& settings, const std::string& progra
             if (!::GetFileSizeEx(file.Get(), &size)) {
                 unreadable = true;
             } else {
-                result = ReadSettings(settings, source, static_cast<std::uint64_t>(size.QuadPart), fw::Utf16ToAnsi);
+                result = ReadSettings(settings, source, static_cast<std::uint64_t>(size.QuadPart));
                 unreadable = result != LoadResult::Loaded && source.Failed();
             }
         }
@@ -107,9 +109,10 @@ SettingsFileAtExit LoadSettings(AppSettings& settings, const std::string& progra
     std::string message = texts::kSettingsFileDamaged;
     const auto kept = KeepDamagedFile(path);
     if (kept) {
-        char keptAs[MAX_PATH + 64];
-        std::snprintf(keptAs, sizeof(keptAs), texts::kSettingsFileKeptAs, FileNameOf(*kept).c_str());
-        message += keptAs;
+        const std::string name = FileNameOf(*kept);
+        std::vector<char> keptAs(std::strlen(texts::kSettingsFileKeptAs) + name.size() + 1, '\0');
+        std::snprintf(keptAs.data(), keptAs.size(), texts::kSettingsFileKeptAs, name.c_str());
+        message += keptAs.data();
     } else {
         message += texts::kSettingsFileLeftAlone;
     }
@@ -122,17 +125,17 @@ bool SaveSettings(AppSettings& settings, const std::string& programFolder, HWND 
     const std::string temporary = path + ".tmp";
     bool saved = false;
     {
-        fw::UniqueHandle file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        fw::UniqueHandle file(::CreateFileW(fw::LongPath(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
             FileSink sink(file.Get());
             saved = WriteSettings(settings, sink) && ::FlushFileBuffers(file.Get());
         }
     }
-    saved = saved && ::MoveFileExA(temporary.c_str(), path.c_str(),
+    saved = saved && ::MoveFileExW(fw::LongPath(temporary).c_str(), fw::LongPath(path).c_str(),
                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!saved) {
-        ::DeleteFileA(temporary.c_str());
+        ::DeleteFileW(fw::LongPath(temporary).c_str());
         if (failure == SaveFailure::Report) fw::ShowMessage(messageOwner, texts::kFileOpenFailed, MB_OK | MB_ICONSTOP);
     }
     return saved;

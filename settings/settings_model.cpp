@@ -41,7 +41,7 @@ void IconPosition::Serialize(SettingsArchive& ar) {
 
 std::uint32_t IconLayout::Hash(std::string_view name) {
     std::uint32_t h = 0;
-    for (const char c : name) h = h * 33 + static_cast<std::uint32_t>(static_cast<signed char>(c));
+    for (const char c : StoredTextOf(name).bytes) h = h * 33 + static_cast<std::uint32_t>(static_cast<signed char>(c));
     return h;
 }
 

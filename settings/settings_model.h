@@ -73,7 +73,8 @@ public:
     IconLayout(IconLayout&&) noexcept = default;
     IconLayout& operator=(IconLayout&&) noexcept = default;
 
-    // h = h * 33 + c over the name's bytes taken as signed chars, modulo 2^32.
+    // h = h * 33 + c over the bytes the file keeps for the name (code page
+    // 932, or its UTF-16 form), taken as signed chars, modulo 2^32.
     static std::uint32_t Hash(std::string_view name);
 
     // Replaces the values of the record of that name in place, or puts a

@@ -10,9 +10,9 @@ constexpr std::size_t kLargestExtensionBlock = 1 << 20;
 
 }  // namespace
 
-LoadResult ReadSettings(AppSettings& settings, ByteSource& source, std::uint64_t length, Utf16ToAnsi toAnsi) {
+LoadResult ReadSettings(AppSettings& settings, ByteSource& source, std::uint64_t length) {
     AppSettings loaded;
-    SettingsArchive archive(source, length, toAnsi);
+    SettingsArchive archive(source, length);
     loaded.Serialize(archive);
     if (archive.Failed()) return LoadResult::Damaged;
     // The extension block is extra: whatever it holds, the classic part stands.

@@ -14,7 +14,7 @@ enum class LoadResult { Loaded, Damaged };
 // Reads a whole settings archive of `length` bytes into `settings`. A file
 // that ends early or whose counts or lengths run past its end is Damaged and
 // leaves `settings` exactly as it was.
-LoadResult ReadSettings(AppSettings& settings, ByteSource& source, std::uint64_t length, Utf16ToAnsi toAnsi);
+LoadResult ReadSettings(AppSettings& settings, ByteSource& source, std::uint64_t length);
 
 // Writes the record and flushes; false when any write failed.
 bool WriteSettings(AppSettings& settings, ByteSink& sink);

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "framework/handles_win32.h"
+#include "framework/long_path_win32.h"
 #include "wallpaper/bitmap_file.h"
 #include "wallpaper/picture_format.h"
 
@@ -213,7 +214,7 @@ std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length, const JpegRed
 }
 
 std::optional<Picture> LoadPictureFile(const std::string& path, const JpegReductionRule& reductionFor) {
-    fw::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    fw::UniqueHandle file(::CreateFileW(fw::LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart == 0 || size.QuadPart > MAXLONG) {
@@ -234,7 +235,7 @@ std::optional<Picture> LoadPictureFile(const std::string& path, const JpegReduct
 
 bool WriteBitmapFile(const std::string& path, const Bitmap* bitmap) {
     if (!bitmap) return false;
-    fw::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+    fw::UniqueHandle file(::CreateFileW(fw::LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                         nullptr));
     if (!file) return false;
     const auto header = BitmapFileHeader(*bitmap);

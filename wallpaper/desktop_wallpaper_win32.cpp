@@ -2,29 +2,29 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <iterator>
 
 #include "desktop/desktop_icons_win32.h"
 #include "framework/handles_win32.h"
+#include "framework/wide_win32.h"
 #include "wallpaper/wallpaper_style.h"
 
 namespace {
 
-constexpr char kDesktopKey[] = "Control Panel\\desktop\\";
-constexpr char kTileValue[] = "TileWallpaper";
-constexpr char kStyleValue[] = "WallpaperStyle";
-constexpr wchar_t kTileValueW[] = L"TileWallpaper";
-constexpr wchar_t kStyleValueW[] = L"WallpaperStyle";
+constexpr wchar_t kDesktopKey[] = L"Control Panel\\desktop\\";
+constexpr wchar_t kTileValue[] = L"TileWallpaper";
+constexpr wchar_t kStyleValue[] = L"WallpaperStyle";
 
 fw::UniqueRegKey OpenDesktopKey(REGSAM access) {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, access, &key) != ERROR_SUCCESS) return {};
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, access, &key) != ERROR_SUCCESS) return {};
     return fw::UniqueRegKey(key);
 }
 
-bool WriteValue(HKEY key, const char* name, const char* text) {
-    return ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                            static_cast<DWORD>(std::strlen(text) + 1)) == ERROR_SUCCESS;
+bool WriteValue(HKEY key, const wchar_t* name, const char* text) {
+    const std::wstring wide = fw::Wide(text);
+    return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                            static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 // The wide call, so that the bytes come back as stored, not converted to
@@ -65,9 +65,9 @@ bool PutBack(HKEY key, const wchar_t* name, const SavedRegistryValue& value) {
     return true;
 }
 
-void SetDeskWallpaper(const char* path) {
+void SetDeskWallpaper(const wchar_t* path) {
     // Without SPIF_UPDATEINIFILE: shown and announced, but not stored.
-    ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(path), SPIF_SENDWININICHANGE);
+    ::SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(path), SPIF_SENDWININICHANGE);
 }
 
 }  // namespace
@@ -75,15 +75,17 @@ void SetDeskWallpaper(const char* path) {
 SavedWallpaperStyle ReadSavedWallpaperStyle() {
     SavedWallpaperStyle saved;
     if (const fw::UniqueRegKey key = OpenDesktopKey(KEY_READ)) {
-        saved.tileWallpaper = ReadExactly(key.Get(), kTileValueW);
-        saved.wallpaperStyle = ReadExactly(key.Get(), kStyleValueW);
+        saved.tileWallpaper = ReadExactly(key.Get(), kTileValue);
+        saved.wallpaperStyle = ReadExactly(key.Get(), kStyleValue);
     }
     return saved;
 }
 
 bool ApplyWallpaper(const std::string& bitmapPath, std::int32_t displayMethod, bool transparentLabels) {
-    char buffer[MAX_PATH] = {};
-    if (bitmapPath.size() >= sizeof(buffer)) return false;
+    // The system keeps the wallpaper's path in a buffer of MAX_PATH characters.
+    wchar_t buffer[MAX_PATH] = {};
+    const std::wstring path = fw::Wide(bitmapPath);
+    if (path.size() >= std::size(buffer)) return false;
     {
         const fw::UniqueRegKey key = OpenDesktopKey(KEY_ALL_ACCESS);
         if (!key) return false;
@@ -93,21 +95,21 @@ bool ApplyWallpaper(const std::string& bitmapPath, std::int32_t displayMethod, b
             return false;
         }
     }
-    std::memcpy(buffer, bitmapPath.data(), bitmapPath.size());
+    path.copy(buffer, path.size());
     SetDeskWallpaper(buffer);
     ApplyLabelBackgroundSetting(transparentLabels);
     return true;
 }
 
-void EraseWallpaper() { SetDeskWallpaper(""); }
+void EraseWallpaper() { SetDeskWallpaper(L""); }
 
 void ReloadRegistryWallpaper() { SetDeskWallpaper(nullptr); }
 
 bool RestoreWallpaper(const SavedWallpaperStyle& saved) {
     bool restored = false;
     if (const fw::UniqueRegKey key = OpenDesktopKey(KEY_ALL_ACCESS)) {
-        const bool tile = PutBack(key.Get(), kTileValueW, saved.tileWallpaper);
-        restored = PutBack(key.Get(), kStyleValueW, saved.wallpaperStyle) && tile;
+        const bool tile = PutBack(key.Get(), kTileValue, saved.tileWallpaper);
+        restored = PutBack(key.Get(), kStyleValue, saved.wallpaperStyle) && tile;
     }
     ReloadRegistryWallpaper();
     return restored;

@@ -16,7 +16,7 @@ public:
             while ((result = ::MsgWaitForMultipleObjects(1, &mutex_, FALSE, INFINITE, QS_SENDMESSAGE)) ==
                    WAIT_OBJECT_0 + 1) {
                 MSG msg;
-                ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+                ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
             }
         }
         owned_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0;
@@ -32,7 +32,7 @@ private:
     bool owned_ = false;
 };
 
-WallpaperChanges::WallpaperChanges() : showLock_(::CreateMutexA(nullptr, FALSE, nullptr)) {}
+WallpaperChanges::WallpaperChanges() : showLock_(::CreateMutexW(nullptr, FALSE, nullptr)) {}
 
 bool WallpaperChanges::WriteAndShow(ChangeOrder::Change change, const std::function<bool()>& write,
                                     const std::function<void()>& show) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/wide_win32.h"
 #include "tests/support/wine_support_win32.h"
 
 using namespace wine_test;
@@ -20,12 +21,13 @@ namespace {
 
 TEST(ProgramManifest, ParsesWithItsVersionsDpiAwarenessControlsAndRights) {
     const std::string program = BuildFolder() + "\\Vistaloom.exe";
-    ACTCTXA request{};
+    const std::wstring source = fw::Wide(program);
+    ACTCTXW request{};
     request.cbSize = sizeof(request);
     request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    request.lpSource = program.c_str();
-    request.lpResourceName = MAKEINTRESOURCEA(1);  // the manifest a process is created with
-    const HANDLE context = ::CreateActCtxA(&request);
+    request.lpSource = source.c_str();
+    request.lpResourceName = MAKEINTRESOURCEW(1);  // the manifest a process is created with
+    const HANDLE context = ::CreateActCtxW(&request);
     ASSERT_NE(context, INVALID_HANDLE_VALUE) << "no manifest the system reads, error " << ::GetLastError();
 
     const auto setting = [&](const wchar_t* space, const wchar_t* name) {

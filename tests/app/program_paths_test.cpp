@@ -11,16 +11,15 @@ TEST(ProgramPaths, FolderIsEverythingBeforeTheLastBackslash) {
     } cases[] = {
         {"C:\\Tools\\Vistaloom\\Vistaloom.exe", "C:\\Tools\\Vistaloom"},
         {"D:\\Vistaloom.exe", "D:"},
-        // 表 is 95 5C: its trail byte must not be taken for the separator.
-        {"C:\\\x95\x5C\\Vistaloom.exe", "C:\\\x95\x5C"},
-        {"C:\\\x95\x5C.exe", "C:"},
+        {"C:\\表示\\Vistaloom.exe", "C:\\表示"},
+        {"C:\\José\\한글.exe", "C:\\José"},
         {"Vistaloom.exe", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(ProgramFolderOf(c.module), c.folder) << c.module;
 }
 
 TEST(ProgramPaths, BitmapAndSettingsFileLieInTheProgramFolder) {
-    EXPECT_EQ(WallpaperBitmapPathIn("C:\\\x95\x5C"), "C:\\\x95\x5C\\Vistaloom.bmp");
+    EXPECT_EQ(WallpaperBitmapPathIn("C:\\表"), "C:\\表\\Vistaloom.bmp");
     EXPECT_EQ(SettingsFilePathIn("C:\\Tools"), "C:\\Tools\\Vistaloom.ini");
 }
 

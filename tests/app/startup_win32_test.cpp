@@ -9,6 +9,7 @@
 #include "app/wallpaper_app_win32.h"
 #include "resources/resource_ids.h"
 #include "framework/handles_win32.h"
+#include "framework/wide_win32.h"
 #include "settings/settings_stream.h"
 #include "tests/support/program_folder_win32.h"
 #include "wallpaper/bitmap_image_win32.h"
@@ -55,7 +56,7 @@ TEST_F(ProgramFolder, FirstStartReportsTheMissingFileAndWritesTheDefaultsAtExit)
     ASSERT_NE(frame, nullptr);
     EXPECT_FALSE(::IsWindowVisible(frame));
     // Set while the window is being created, which the test may overtake.
-    EXPECT_TRUE(WaitFor([&] { return (::GetWindowLongPtrA(frame, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0; }));
+    EXPECT_TRUE(WaitFor([&] { return (::GetWindowLongPtrW(frame, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0; }));
     EXPECT_FALSE(FileExists(Ini())) << "the file is written at exit, not before";
 
     CloseAndExpectExit(program, frame);
@@ -90,7 +91,7 @@ TEST_F(ProgramFolder, SecondInstanceEndsQuietlyAndLeavesTheFirstRunning) {
     EXPECT_FALSE(windowSeen);
     EXPECT_TRUE(first.Running());
     DWORD_PTR answer = 0;
-    EXPECT_TRUE(::SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &answer));
+    EXPECT_TRUE(::SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &answer));
     CloseAndExpectExit(first, frame);
 }
 
@@ -125,7 +126,7 @@ TEST_F(ProgramFolder, AnInstanceWhoseMutexCannotBeOpenedStillCounts) {
     ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;0x00100000;;;WD)", SDDL_REVISION_1,
                                                                        &descriptor, nullptr));
     SECURITY_ATTRIBUTES onlySynchronize{sizeof(SECURITY_ATTRIBUTES), descriptor, FALSE};
-    fw::UniqueHandle other(::CreateMutexA(&onlySynchronize, FALSE, "Vistaloom"));
+    fw::UniqueHandle other(::CreateMutexW(&onlySynchronize, FALSE, L"Vistaloom"));
     ::LocalFree(descriptor);
     ASSERT_TRUE(other);
     ASSERT_TRUE(WriteFileBytes(Ini(), DefaultBytes()));
@@ -148,8 +149,8 @@ TEST_F(ProgramFolder, EndOfSessionWritesTheSettingsWithoutDestroyingTheWindow) {
     ASSERT_NE(frame, nullptr);
     ASSERT_TRUE(::DeleteFileA(Ini().c_str()));  // the program holds it open only while loading
 
-    EXPECT_EQ(::SendMessageA(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
-    ::SendMessageA(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(::SendMessageW(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    ::SendMessageW(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_EQ(ReadFileBytes(Ini()), CustomBytes());
     EXPECT_TRUE(::IsWindow(frame));
     program.Terminate();  // as the system ends the process after the session
@@ -230,7 +231,7 @@ TEST_F(ProgramFolder, FailedSaveIsReportedAndLeavesTheOldFileIntact) {
         // Another program holds the settings file open: it cannot be replaced.
         fw::UniqueHandle held(::CreateFileA(Ini().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held);
-        ::PostMessageA(frame, WM_CLOSE, 0, 0);
+        ::PostMessageW(frame, WM_CLOSE, 0, 0);
         ExpectMessageAndPressOk(program, kSaveFailedText);
         ASSERT_TRUE(program.WaitForExit().has_value());
     }
@@ -302,7 +303,7 @@ TEST_F(UsersDesktop, TheRestoreCommandAndTheExitPutBackTheUsersExactValues) {
         const HWND frame = StartAndWaitForWindow(program);
         ASSERT_NE(frame, nullptr);
         SetStyle(L"1", L"2");  // as an applied wallpaper leaves them
-        ::PostMessageA(frame, WM_COMMAND, ID_RESTORE_WALLPAPER, 0);
+        ::PostMessageW(frame, WM_COMMAND, ID_RESTORE_WALLPAPER, 0);
         EXPECT_TRUE(WaitFor([&] { return HasStyle(c.tile, c.style); })) << "by the command";
         SetStyle(L"1", L"2");
         CloseAndExpectExit(program, frame);
@@ -321,8 +322,8 @@ TEST_F(UsersDesktop, EndOfSessionPutsBackTheUsersWallpaperStyle) {
     ASSERT_NE(frame, nullptr);
     ASSERT_TRUE(WaitFor([] { return HasStyle(L"0", L"0"); })) << "the picture was not shown";
 
-    EXPECT_EQ(::SendMessageA(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
-    ::SendMessageA(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(::SendMessageW(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    ::SendMessageW(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_TRUE(HasStyle(L"0", L"10"));
     const AppSettings saved = ReadSettingsFile();
     EXPECT_EQ(saved.imageList.size(), 1u) << "the settings are written";
@@ -364,7 +365,7 @@ TEST_F(ProgramFolder, ApplyInTheSettingsDialogWritesTheFile) {
     ChildProcess program;
     const HWND frame = StartAndWaitForWindow(program);
     ASSERT_NE(frame, nullptr);
-    ::PostMessageA(frame, WM_COMMAND, ID_SHOW_SETTINGS, 0);
+    ::PostMessageW(frame, WM_COMMAND, ID_SHOW_SETTINGS, 0);
     const HWND dialog = WaitForProcessWindow(program.Id(), "#32770", "Vistaloom");
     ASSERT_NE(dialog, nullptr);
     HWND random = nullptr;
@@ -375,9 +376,18 @@ TEST_F(ProgramFolder, ApplyInTheSettingsDialogWritesTheFile) {
         }
         return random != nullptr;
     }));
-    ::SendMessageA(random, BM_CLICK, 0, 0);
+    // Watched by its time, not read: a reader's open handle would make the
+    // program's replacement of the file fail.
+    const auto writtenAt = [&] {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        ::GetFileAttributesExW(fw::Wide(Ini()).c_str(), GetFileExInfoStandard, &data);
+        return std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 | data.ftLastWriteTime.dwLowDateTime;
+    };
+    const std::uint64_t before = writtenAt();
+    ::SendMessageW(random, BM_CLICK, 0, 0);
     PressButton(dialog, IDC_SETTINGS_APPLY);
-    EXPECT_TRUE(WaitFor([&] { return ReadSettingsFile().randomOrder == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return writtenAt() != before; }));
+    EXPECT_EQ(ReadSettingsFile().randomOrder, 1);
     PressButton(dialog, IDC_SETTINGS_CANCEL);
     CloseAndExpectExit(program, frame);
     EXPECT_EQ(ReadSettingsFile().randomOrder, 1);
@@ -390,27 +400,28 @@ TEST(MessageLoop, OtherWindowsOfTheThreadGetTheirTyping) {
     const HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr,
                                         ::GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(edit, nullptr);
-    ::PostMessageA(edit, WM_CHAR, 'a', 0);
-    ::PostMessageA(edit, WM_CHAR, 'b', 0);
+    ::PostMessageW(edit, WM_CHAR, 'a', 0);
+    ::PostMessageW(edit, WM_CHAR, 'b', 0);
     ::PostQuitMessage(0);
     EXPECT_EQ(app.Run(), 0);
     EXPECT_EQ(WindowText(edit), "ab");
     ::DestroyWindow(edit);
 }
 
-// 表 ends in the byte 0x5C: the program folder must not be cut there.
-class JapaneseProgramFolder : public ProgramFolder {
+// A program folder of any name: 表 ends in the byte 0x5C in code page 932,
+// and José-한글 is beyond that code page.
+class NamedProgramFolder : public ProgramFolder, public ::testing::WithParamInterface<const char*> {
 protected:
     void SetUp() override {
-        japanese_ = folder_.Path() + "\\表示";
-        ASSERT_TRUE(::CreateDirectoryA(japanese_.c_str(), nullptr));
+        named_ = folder_.Path() + "\\" + GetParam();
+        ASSERT_TRUE(::CreateDirectoryW(fw::Wide(named_).c_str(), nullptr));
         ProgramFolder::SetUp();
     }
-    std::string Folder() const override { return japanese_; }
-    std::string japanese_;
+    std::string Folder() const override { return named_; }
+    std::string named_;
 };
 
-TEST_F(JapaneseProgramFolder, SettingsFileFollowsTheProgramFolderNotTheCurrentDirectory) {
+TEST_P(NamedProgramFolder, SettingsFileFollowsTheProgramFolderNotTheCurrentDirectory) {
     ASSERT_TRUE(WriteFileBytes(Ini(), CustomBytes()));
     TempFolder elsewhere("cwd");
     const std::string decoy = elsewhere / "Vistaloom.ini";
@@ -423,6 +434,30 @@ TEST_F(JapaneseProgramFolder, SettingsFileFollowsTheProgramFolderNotTheCurrentDi
     EXPECT_EQ(ReadFileBytes(Ini()), CustomBytes());
     EXPECT_EQ(ReadFileBytes(decoy), "not a settings file");
     EXPECT_FALSE(FileExists(folder_ / "Vistaloom.ini"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, NamedProgramFolder, ::testing::Values("表示", "José-한글"));
+
+// A picture named beyond code page 932 is shown, and the settings file keeps
+// its name whole, in the archive's UTF-16 form.
+TEST_F(ProgramFolder, APictureNamedBeyondTheCodePageIsShownAndKeptWhole) {
+    const std::string path = Folder() + "\\été-한글😀.bmp";
+    auto picture = CreateSolidBitmap({48, 32}, 0x00C81E1E);
+    ASSERT_TRUE(WriteBitmapFile(path, &*picture));
+    AppSettings s;
+    WallpaperEntry entry;
+    entry.path = path;
+    s.imageList.push_back(entry);
+    WriteSettingsFile(s);
+    ChildProcess program;
+    const HWND frame = StartAndWaitForWindow(program);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return FileExists(Bitmap()); })) << "the picture was never shown";
+    CloseAndExpectExit(program, frame);
+    const std::string bytes = ReadFileBytes(Ini());
+    EXPECT_NE(bytes.find("\xFF\xFE\xFF"), std::string::npos) << "the UTF-16 form";
+    ASSERT_EQ(ReadSettingsFile().imageList.size(), 1u);
+    EXPECT_EQ(ReadSettingsFile().imageList[0].path, path);
 }
 
 }  // namespace

@@ -22,12 +22,12 @@ constexpr UINT WM_DPICHANGED = 0x02E0;
 // The icon the window shows as its small icon, which the tray icon keeps
 // equal to its enabled icon.
 int SmallIconSide(HWND window) {
-    return IconSide(reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, ICON_SMALL, 0)));
+    return IconSide(reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0)));
 }
 
 class TrayWindow : public fw::Window {
 public:
-    TrayWindow() { Create("VistaloomTestTrayWindow", "tray", WS_POPUP, 0, 0, 0, 10, 10); }
+    TrayWindow() { Create(L"VistaloomTestTrayWindow", "tray", WS_POPUP, 0, 0, 0, 10, 10); }
 };
 
 TEST(TrayIconDpi, IconsHaveTheSmallIconSizeOfTheDpiAndFollowItsChanges) {

@@ -11,6 +11,7 @@
 #include "app/tray_icon_win32.h"
 #include "desktop/desktop_icons_win32.h"
 #include "framework/handles_win32.h"
+#include "framework/wide_win32.h"
 #include "resources/resource_ids.h"
 #include "settings/image_list.h"
 #include "settings/settings_model.h"
@@ -27,7 +28,7 @@ constexpr PixelValue kColours[] = {0x00C81E1E, 0x001EC83C, 0x001E3CC8, 0x00C8C81
 constexpr PixelValue kBossColour = 0x00F0E0A0;
 constexpr std::uint16_t kBossHotkey = (MOD_CONTROL | MOD_SHIFT) << 8 | 'B';
 
-UINT Registered(const char* name) { return ::RegisterWindowMessageA(name); }
+UINT Registered(const char* name) { return ::RegisterWindowMessageW(fw::Wide(name).c_str()); }
 
 class RunningProgram : public ProgramFolder {
 protected:
@@ -75,8 +76,8 @@ protected:
         return !WaitFor([&] { return Centre() != AsColorRef(colour); }, 1500);
     }
 
-    void Command(UINT id) const { ::PostMessageA(frame, WM_COMMAND, id, 0); }
-    void TrayClick(UINT mouseMessage) const { ::PostMessageA(frame, Registered("WM_NOTIFY_TRAYICON"), 1, mouseMessage); }
+    void Command(UINT id) const { ::PostMessageW(frame, WM_COMMAND, id, 0); }
+    void TrayClick(UINT mouseMessage) const { ::PostMessageW(frame, Registered("WM_NOTIFY_TRAYICON"), 1, mouseMessage); }
     bool TrayShows(TrayState state) const { return WaitFor([&] { return ReadTrayState() == state; }); }
 
     // Every test starts from a desktop without wallpaper, so that a
@@ -272,7 +273,7 @@ TEST_F(RunningProgram, ExitShowsHiddenDesktopIconsAndTheTaskbarComingBackKeepsTh
     ASSERT_TRUE(TrayShows(TrayState::None));
     ::ShowWindow(FindDesktopListView(), SW_SHOW);  // the new shell shows its icons
     DWORD_PTR answer = 0;
-    ::SendMessageTimeoutA(frame, Registered("TaskbarCreated"), 0, 0, SMTO_NORMAL, kTimeoutMs, &answer);
+    ::SendMessageTimeoutW(frame, Registered("TaskbarCreated"), 0, 0, SMTO_NORMAL, kTimeoutMs, &answer);
     EXPECT_TRUE(TrayShows(TrayState::Disabled)) << "the icon comes back as it was";
     EXPECT_TRUE(WaitFor([&] { return shell.Ask(fake_shell::kVisible) == 0; })) << "hidden icons are hidden again";
 
@@ -319,7 +320,7 @@ TEST_F(RunningProgram, TheBossKeyWinsOverARotationChangeStillComposing) {
     ASSERT_NE(Start(s), nullptr);
     TrayClick(WM_LBUTTONDOWN);  // enabled: the photograph begins to compose at once
     ASSERT_TRUE(WaitFor([&] { return ProgramThreadsBesideMain(program.Id(), program.MainThreadId()) > 0; }));
-    ::PostMessageA(frame, WM_HOTKEY, 256, 0);
+    ::PostMessageW(frame, WM_HOTKEY, 256, 0);
     ASSERT_TRUE(Shows(kBossColour));
     ASSERT_TRUE(WaitFor([&] { return ProgramThreadsBesideMain(program.Id(), program.MainThreadId()) == 0; }, 120000))
         << "the photograph's worker did not end";
@@ -344,7 +345,7 @@ TEST_F(RunningProgram, TheMainWindowAnswersWhileALargePictureIsComposed) {
     TrayClick(WM_LBUTTONDOWN);  // enabled: the photograph begins to compose at once
     ASSERT_TRUE(WaitFor([&] { return ProgramThreadsBesideMain(program.Id(), program.MainThreadId()) > 0; }));
     DWORD_PTR answer = 0;
-    EXPECT_TRUE(::SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, &answer));
+    EXPECT_TRUE(::SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, &answer));
     EXPECT_GT(ProgramThreadsBesideMain(program.Id(), program.MainThreadId()), 0) << "answered only once it was done";
     EXPECT_TRUE(WaitFor([&] { return ProgramThreadsBesideMain(program.Id(), program.MainThreadId()) == 0; }, 120000));
 }
@@ -365,7 +366,7 @@ TEST_F(RunningProgram, BossKeyWithoutPauseWithoutPictureAndWithAFolder) {
         s.pauseAfterBossKey = c.pause;
         ASSERT_NE(Start(s), nullptr);
         ASSERT_TRUE(Shows(kColours[0]));
-        ::PostMessageA(frame, WM_HOTKEY, 256, 0);  // as the system sends it
+        ::PostMessageW(frame, WM_HOTKEY, 256, 0);  // as the system sends it
         EXPECT_TRUE(TrayShows(c.pause ? TrayState::Disabled : TrayState::Enabled)) << c.path;
         ASSERT_TRUE(WaitFor([&] { return ProgramThreadsBesideMain(program.Id(), program.MainThreadId()) == 0; }));
         EXPECT_TRUE(WaitFor([&] { return Centre() == c.shown; })) << c.path;
@@ -412,8 +413,8 @@ TEST_F(RunningProgram, HelpViewerComesFromTheSystemFolderOnly) {
     ASSERT_TRUE(TrayShows(TrayState::Disabled));
     EXPECT_FALSE(FileExists(planted + ".loaded")) << "the library in the program's folder was loaded";
     DWORD_PTR answer = 0;
-    EXPECT_TRUE(::SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &answer));
-    for (HWND help; (help = FindProcessWindow(program.Id(), "HH Parent"));) ::SendMessageA(help, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(::SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &answer));
+    for (HWND help; (help = FindProcessWindow(program.Id(), "HH Parent"));) ::SendMessageW(help, WM_CLOSE, 0, 0);
 }
 
 int DialogsOf(DWORD processId) {
@@ -446,9 +447,9 @@ TEST_F(RunningProgram, SettingsDialogAndAboutBoxOpenOnceEach) {
         return settings && ::GetDlgItem(settings, IDC_SETTINGS_TABS) && ::IsWindowVisible(settings);
     }));
     DWORD_PTR answer = 0;
-    ::SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, &answer);  // the second request is taken
+    ::SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, &answer);  // the second request is taken
     EXPECT_EQ(DialogsOf(program.Id()), 1);
-    ::PostMessageA(settings, WM_CLOSE, 0, 0);
+    ::PostMessageW(settings, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return DialogsOf(program.Id()) == 0; }));
 
     Command(ID_SHOW_ABOUT);
@@ -527,7 +528,7 @@ TEST_F(RunningProgram, SavingTheIconLayoutKeepsTheEditsOfAnOpenSettingsDialog) {
         settings = FindProcessWindow(program.Id(), "#32770", "Vistaloom");
         return settings && PageHolding(settings, IDC_STARTUP_SHORTCUT) && ::IsWindowVisible(settings);
     }));
-    ::SendMessageA(::GetDlgItem(PageHolding(settings, IDC_STARTUP_SHORTCUT), IDC_TRANSPARENT_LABELS), BM_CLICK, 0, 0);
+    ::SendMessageW(::GetDlgItem(PageHolding(settings, IDC_STARTUP_SHORTCUT), IDC_TRANSPARENT_LABELS), BM_CLICK, 0, 0);
     Command(ID_SAVE_ICON_LAYOUT);
     Command(ID_HIDE_ICONS);  // taken after the save
     ASSERT_TRUE(WaitFor([&] { return shell.Ask(fake_shell::kVisible) == 0; }));
@@ -586,11 +587,15 @@ TEST_F(RunningProgram, ExitChosenDuringAModalWindowWaitsForItToClose) {
 
 // The menu resource and its states, in this process.
 TEST(TrayMenu, HoldsEveryCommandAndShowsTheRotationState) {
-    fw::UniqueMenu menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU)));
+    fw::UniqueMenu menu(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
     ASSERT_TRUE(menu);
-    char text[64] = {};
-    ::GetMenuStringA(menu.Get(), 0, text, sizeof(text), MF_BYPOSITION);
-    EXPECT_STREQ(text, "ポップアップ用");
+    // The menu's texts as the program's own UTF-8.
+    const auto menuText = [](HMENU m, UINT item, UINT flags) {
+        wchar_t text[64] = {};
+        const int length = ::GetMenuStringW(m, item, text, static_cast<int>(std::size(text)), flags);
+        return fw::Narrow(std::wstring_view(text, static_cast<std::size_t>(length > 0 ? length : 0)));
+    };
+    EXPECT_EQ(menuText(menu.Get(), 0, MF_BYPOSITION), "ポップアップ用");
     const HMENU popup = ::GetSubMenu(menu.Get(), 0);
     const struct {
         UINT id;
@@ -606,14 +611,12 @@ TEST(TrayMenu, HoldsEveryCommandAndShowsTheRotationState) {
         {ID_SHOW_ABOUT, "ﾊﾞｰｼﾞｮﾝ情報表示(&A)"}, {ID_APP_EXIT, "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"},
     };
     for (const auto& item : items) {
-        ASSERT_GT(::GetMenuStringA(popup, item.id, text, sizeof(text), MF_BYCOMMAND), 0) << item.text;
-        EXPECT_STREQ(text, item.text);
+        EXPECT_EQ(menuText(popup, item.id, MF_BYCOMMAND), item.text);
     }
     for (const char* submenu : {"ｱｲｺﾝの整列(&S)", "ｱｲｺﾝのｻｲｽﾞ変更(&R)", "ﾍﾙﾌﾟ(&H)"}) {
         bool found = false;
         for (int i = 0; i < ::GetMenuItemCount(popup); ++i) {
-            ::GetMenuStringA(popup, i, text, sizeof(text), MF_BYPOSITION);
-            found = found || (std::string(text) == submenu && ::GetSubMenu(popup, i));
+            found = found || (menuText(popup, static_cast<UINT>(i), MF_BYPOSITION) == submenu && ::GetSubMenu(popup, i));
         }
         EXPECT_TRUE(found) << submenu;
     }

@@ -8,7 +8,10 @@
 
 #include "desktop/desktop_icons_win32.h"
 #include "desktop/icon_layout_win32.h"
+#include "framework/handles_win32.h"
+#include "framework/wide_win32.h"
 #include "settings/settings_model.h"
+#include "settings/settings_stream.h"
 #include "tests/support/fake_shell_win32.h"
 
 using namespace wine_test;
@@ -72,7 +75,7 @@ TEST_F(DesktopIcons, LayoutIsSavedAndRestoredByExactText) {
     EXPECT_EQ(layout.Find("ごみ箱")->x, 10);
     EXPECT_EQ(layout.Find("Doc")->x, 200) << "the later index wins";
     EXPECT_EQ(layout.Find("Doc")->y, 40);
-    EXPECT_EQ(::GlobalFindAtomA("Doc"), 0);
+    EXPECT_EQ(::GlobalFindAtomW(L"Doc"), 0);
 
     shell.SetItems({{"Doc", 0, 0}, {"ごみ箱", 0, 0}, {"Readme", 0, 0}, {"Doc", 0, 0}});
     layout.Insert({70050, -5, "ごみ箱"});  // only the low 16 bits travel: 70050 becomes 4514
@@ -86,6 +89,60 @@ TEST_F(DesktopIcons, LayoutIsSavedAndRestoredByExactText) {
     EXPECT_EQ(shell.Position(2).x, 0) << "Readme differs from readme in case only: not moved";
     EXPECT_NE(layout.Find("nobody"), nullptr);
     EXPECT_EQ(shell.Ask(fake_shell::kOwnProcedure), 1);
+}
+
+// Names code page 932 cannot hold keep their own characters from the shell
+// to the settings file and back: none of them stands in for another.
+TEST_F(DesktopIcons, NamesOutsideCodePage932AreSavedStoredAndRestoredByThemselves) {
+    const std::vector<FakeItem> items = {{"été-한글", 10, 20},   {"ete-한국", 110, 30},  {"😀 smile", 210, 40},
+                                         {"😁 smile", 310, 50}, {"ごみ箱", 410, 60}, {"ＥＴＥ", 510, 70}};
+    shell.SetItems(items);
+    AppSettings saved;
+    SaveIconLayout(saved.iconLayout);
+    ASSERT_EQ(saved.iconLayout.Size(), items.size());
+    for (const auto& item : items) {
+        const IconPosition* position = saved.iconLayout.Find(item.text);
+        ASSERT_NE(position, nullptr) << item.text;
+        EXPECT_EQ(position->x, item.x) << item.text;
+        EXPECT_EQ(position->y, item.y) << item.text;
+        EXPECT_EQ(::GlobalFindAtomW(fw::Wide(item.text).c_str()), 0) << item.text << ": its atom was left behind";
+    }
+
+    MemorySink sink;
+    ASSERT_TRUE(WriteSettings(saved, sink));
+    MemorySource source(sink.Bytes());
+    AppSettings loaded;
+    ASSERT_EQ(ReadSettings(loaded, source, sink.Bytes().size()), LoadResult::Loaded);
+
+    std::vector<FakeItem> moved(items.rbegin(), items.rend());
+    for (auto& item : moved) item = {item.text, 0, 0};
+    shell.SetItems(moved);
+    RestoreIconLayout(loaded.iconLayout);
+    for (std::size_t i = 0; i < moved.size(); ++i) {
+        const FakeItem& original = items[items.size() - 1 - i];
+        EXPECT_EQ(shell.Text(static_cast<int>(i)), original.text);
+        EXPECT_EQ(shell.Position(static_cast<int>(i)).x, original.x) << original.text;
+        EXPECT_EQ(shell.Position(static_cast<int>(i)).y, original.y) << original.text;
+    }
+}
+
+// One record of a settings file, its name in code page 932 bytes as the
+// file keeps every name that code page holds: x 70, y -80, "ごみ箱".
+TEST_F(DesktopIcons, ALayoutStoredInCodePage932Restores) {
+    const std::string stored("\x46\0\0\0\xB0\xFF\xFF\xFF\x06\x82\xB2\x82\xDD\x94\xA0", 15);
+    MemorySource source(stored);
+    SettingsArchive archive(source, stored.size());
+    IconPosition position;
+    position.Serialize(archive);
+    ASSERT_FALSE(archive.Failed());
+    IconLayout layout;
+    layout.Insert(position);
+
+    shell.SetItems({{"Doc", 5, 5}, {"ごみ箱", 0, 0}});
+    RestoreIconLayout(layout);
+    EXPECT_EQ(shell.Position(1).x, 70);
+    EXPECT_EQ(shell.Position(1).y, -80);
+    EXPECT_EQ(shell.Position(0).x, 5);
 }
 
 TEST_F(DesktopIcons, SavingAnEmptyDesktopEmptiesTheLayout) {
@@ -166,18 +223,19 @@ TEST_F(DesktopIcons, TwoHundredIconsAreSavedAndPutBack) {
 class DesktopSort : public ::testing::Test {
 protected:
     struct File {
-        std::string path;
+        std::wstring path;
         std::string displayName;
     };
 
     void SetUp() override {
         ASSERT_TRUE(shell.Ready());
-        char desktop[MAX_PATH] = {};
-        ASSERT_TRUE(::SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, TRUE));
-        folder = Add(std::string(desktop) + "\\vl-folder", 0, 3, true);
-        big = Add(std::string(desktop) + "\\vl-big.txt", 300, 1);
-        small = Add(std::string(desktop) + "\\vl-small.log", 10, 2);
-        middle = Add(std::string(desktop) + "\\vl-Middle.txt", 20, 4);
+        wchar_t path[MAX_PATH] = {};
+        ASSERT_TRUE(::SHGetSpecialFolderPathW(nullptr, path, CSIDL_DESKTOPDIRECTORY, TRUE));
+        desktop = path;
+        folder = Add("vl-folder", 0, 3, true);
+        big = Add("vl-big.txt", 300, 1);
+        small = Add("vl-small.log", 10, 2);
+        middle = Add("vl-Middle.txt", 20, 4);
         // Objects outside the file system, ordered by parsing name:
         // ::{20D04FE0-...} before ::{645FF040-...}.
         computer = NamespaceName(CSIDL_DRIVES);
@@ -194,37 +252,41 @@ protected:
 
     void TearDown() override {
         for (const auto& f : created) {
-            ::DeleteFileA(f.c_str());
-            ::RemoveDirectoryA(f.c_str());
+            ::DeleteFileW(f.c_str());
+            ::RemoveDirectoryW(f.c_str());
         }
     }
 
-    // A file of `size` bytes whose write time is `day` days into 2020.
-    File Add(const std::string& path, DWORD size, int day, bool isFolder = false) {
+    // A file of `size` bytes on the desktop, named `name` (UTF-8), whose
+    // write time is `day` days into 2020.
+    File Add(const std::string& name, DWORD size, int day, bool isFolder = false) {
+        const std::wstring path = desktop + L"\\" + fw::Wide(name);
         if (isFolder) {
-            ::CreateDirectoryA(path.c_str(), nullptr);
+            ::CreateDirectoryW(path.c_str(), nullptr);
         } else {
-            WriteFileBytes(path, std::string(size, 'x'));
+            const fw::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+            const std::string bytes(size, 'x');
+            DWORD written = 0;
+            ::WriteFile(file.Get(), bytes.data(), size, &written, nullptr);
             SYSTEMTIME time{2020, 1, 0, static_cast<WORD>(day), 12, 0, 0, 0};
             FILETIME write;
             ::SystemTimeToFileTime(&time, &write);
-            HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-            ::SetFileTime(h, nullptr, nullptr, &write);
-            ::CloseHandle(h);
+            ::SetFileTime(file.Get(), nullptr, nullptr, &write);
         }
         created.push_back(path);
-        SHFILEINFOA info{};
-        ::SHGetFileInfoA(path.c_str(), 0, &info, sizeof(info), SHGFI_DISPLAYNAME);
-        return {path, info.szDisplayName};
+        SHFILEINFOW info{};
+        ::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_DISPLAYNAME);
+        return {path, fw::Narrow(info.szDisplayName)};
     }
 
     static std::string NamespaceName(int csidl) {
         LPITEMIDLIST item = nullptr;
         if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &item))) return {};
-        SHFILEINFOA info{};
-        ::SHGetFileInfoA(reinterpret_cast<LPCSTR>(item), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_DISPLAYNAME);
+        SHFILEINFOW info{};
+        ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(item), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_DISPLAYNAME);
         ::CoTaskMemFree(item);
-        return info.szDisplayName;
+        return fw::Narrow(info.szDisplayName);
     }
 
     std::vector<std::string> SortedBy(IconSortKind kind) {
@@ -233,7 +295,8 @@ protected:
     }
 
     FakeShell shell;
-    std::vector<std::string> created;
+    std::wstring desktop;
+    std::vector<std::wstring> created;
     File folder, big, small, middle;
     std::string computer, bin;
 };
@@ -261,6 +324,23 @@ TEST_F(DesktopSort, TypeSortKeepsEqualTypesTogether) {
     // The two .txt files share a type name, so the .log file is never between them.
     const auto at = [&](const std::string& name) { return std::find(order.begin(), order.end(), name) - order.begin(); };
     EXPECT_EQ(std::abs(at(big.displayName) - at(middle.displayName)), 1);
+}
+
+// The shell sorts the icons by their own names: characters code page 932
+// holds in the order of their bytes there, every other character after them
+// by code point.
+TEST_F(DesktopSort, NamesSortByTheirOwnCharacters) {
+    const char* const inOrder[] = {"vl-b", "vl-ア", "vl-亜", "vl-ｱ", "vl-漾", "vl-été-한글", "vl-한", "vl-😀"};
+    std::vector<std::string> expected;
+    for (const char* name : inOrder) expected.push_back(Add(std::string(name) + ".txt", 1, 1).displayName);
+    // No object bears this name: it sorts after every icon the shell
+    // described, which each of the others must be, by its own name.
+    const std::string unknown = "vl-a-no-such-object";
+    std::vector<FakeItem> items{{unknown, 0, 0}};
+    for (auto name = expected.rbegin(); name != expected.rend(); ++name) items.push_back({*name, 0, 0});
+    shell.SetItems(items);
+    expected.push_back(unknown);
+    EXPECT_EQ(SortedBy(IconSortKind::Name), expected);
 }
 
 }  // namespace

@@ -92,47 +92,47 @@ void CreateListView() {
     ::SetWindowLongPtrW(listView, GWLP_USERDATA, kUserDataMark);
 }
 
-void SetItems(const std::string& lines) {
-    ::SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
-    std::istringstream in(lines);
-    std::string line;
+void SetItems(const std::wstring& lines) {
+    ::SendMessageW(listView, LVM_DELETEALLITEMS, 0, 0);
+    std::wistringstream in(lines);
+    std::wstring line;
     for (int index = 0; std::getline(in, line); ++index) {
-        std::istringstream fields(line);
-        std::string text, x, y;
-        std::getline(fields, text, '\t');
-        std::getline(fields, x, '\t');
-        std::getline(fields, y, '\t');
-        LVITEMA item{};
+        std::wistringstream fields(line);
+        std::wstring text, x, y;
+        std::getline(fields, text, L'\t');
+        std::getline(fields, x, L'\t');
+        std::getline(fields, y, L'\t');
+        LVITEMW item{};
         item.mask = LVIF_TEXT;
         item.iItem = index;
         item.pszText = text.data();
-        ::SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        ::SendMessageW(listView, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
         POINT point{std::stoi(x), std::stoi(y)};
-        ::SendMessageA(listView, LVM_SETITEMPOSITION32, index, reinterpret_cast<LPARAM>(&point));
+        ::SendMessageW(listView, LVM_SETITEMPOSITION32, index, reinterpret_cast<LPARAM>(&point));
     }
 }
 
 LRESULT Position(WPARAM index, bool wantY) {
     POINT point{};
-    if (!::SendMessageA(listView, LVM_GETITEMPOSITION, index, reinterpret_cast<LPARAM>(&point))) return -99999;
+    if (!::SendMessageW(listView, LVM_GETITEMPOSITION, index, reinterpret_cast<LPARAM>(&point))) return -99999;
     return wantY ? point.y : point.x;
 }
 
 LRESULT ItemWidth(WPARAM index) {
     RECT bounds{};
     bounds.left = LVIR_BOUNDS;
-    ::SendMessageA(listView, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&bounds));
+    ::SendMessageW(listView, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&bounds));
     return bounds.right - bounds.left;
 }
 
 LRESULT ItemTextAtom(WPARAM index) {
-    char text[1024] = {};
-    LVITEMA item{};
+    wchar_t text[1024] = {};
+    LVITEMW item{};
     item.iSubItem = 0;
     item.pszText = text;
-    item.cchTextMax = sizeof(text);
-    ::SendMessageA(listView, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
-    return ::GlobalAddAtomA(text);
+    item.cchTextMax = 1024;
+    ::SendMessageW(listView, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(&item));
+    return ::GlobalAddAtomW(text);
 }
 
 // A shell thread inside a call that pumps only sent messages: it answers
@@ -142,7 +142,7 @@ void AnswerOnlySentMessages(DWORD ms) {
     for (ULONGLONG now; (now = ::GetTickCount64()) < end;) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_SENDMESSAGE);
         MSG msg;
-        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }
 
@@ -152,27 +152,27 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_COPYDATA: {
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
         if (data->dwData != kSetItems) return FALSE;
-        SetItems(std::string(static_cast<const char*>(data->lpData), data->cbData));
+        SetItems(std::wstring(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t)));
         return TRUE;
     }
-    case kItemCount: return ::SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0);
+    case kItemCount: return ::SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0);
     case kItemX: return Position(wParam, false);
     case kItemY: return Position(wParam, true);
     case kItemText: return ItemTextAtom(wParam);
     case kItemWidth: return ItemWidth(wParam);
-    case kStyle: return ::GetWindowLongA(listView, GWL_STYLE);
+    case kStyle: return ::GetWindowLongW(listView, GWL_STYLE);
     case kOwnProcedure:
         return reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(listView, GWLP_WNDPROC)) == listViewOwnProc;
     case kUserData: return ::GetWindowLongPtrW(listView, GWLP_USERDATA);
     case kTextBkSets: return textBkSets;
-    case kTextBkColor: return ::SendMessageA(listView, LVM_GETTEXTBKCOLOR, 0, 0);
+    case kTextBkColor: return ::SendMessageW(listView, LVM_GETTEXTBKCOLOR, 0, 0);
     case kLastColumnWidth: return lastColumnWidth;
     case kResetCounters:
         textBkSets = 0;
         lastColumnWidth = -2;
         return 1;
-    case kVisible: return (::GetWindowLongA(listView, GWL_STYLE) & WS_VISIBLE) != 0;
-    case kIconmireLoaded: return ::GetModuleHandleA("Iconmire.dll") != nullptr;
+    case kVisible: return (::GetWindowLongW(listView, GWL_STYLE) & WS_VISIBLE) != 0;
+    case kIconmireLoaded: return ::GetModuleHandleW(L"Iconmire.dll") != nullptr;
     case kDestroyListView: return ::DestroyWindow(listView);
     case kCreateListView:
         CreateListView();
@@ -181,17 +181,18 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case kLastMark: return static_cast<LRESULT>(lastMark);
     case kStall: AnswerOnlySentMessages(static_cast<DWORD>(wParam)); return 1;
     case kQuit: ::PostQuitMessage(0); return 1;
-    default: return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    default: return ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 
-HWND Window(const char* className, const char* title, DWORD style, HWND parent, WNDPROC proc = DefWindowProcA) {
-    WNDCLASSA wc{};
+HWND Window(const wchar_t* className, const wchar_t* title, DWORD style, HWND parent,
+            WNDPROC proc = DefWindowProcW) {
+    WNDCLASSW wc{};
     wc.lpfnWndProc = proc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = className;
-    ::RegisterClassA(&wc);
-    return ::CreateWindowExA(0, className, title, style, 0, 0, 800, 600, parent, nullptr, wc.hInstance, nullptr);
+    ::RegisterClassW(&wc);
+    return ::CreateWindowExW(0, className, title, style, 0, 0, 800, 600, parent, nullptr, wc.hInstance, nullptr);
 }
 
 }  // namespace
@@ -201,19 +202,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
     const bool workerW = std::string(commandLine).find("workerw") != std::string::npos;
-    const HWND progman = Window("Progman", "Program Manager", WS_POPUP, nullptr);
-    const HWND host = workerW ? Window("WorkerW", "", WS_POPUP, nullptr) : progman;
-    if (workerW) Window("WorkerW", "", WS_POPUP, nullptr);  // an empty one first, as the shell has
-    defView = Window("SHELLDLL_DefView", "", WS_CHILD | WS_VISIBLE, host);
+    const HWND progman = Window(L"Progman", L"Program Manager", WS_POPUP, nullptr);
+    const HWND host = workerW ? Window(L"WorkerW", L"", WS_POPUP, nullptr) : progman;
+    if (workerW) Window(L"WorkerW", L"", WS_POPUP, nullptr);  // an empty one first, as the shell has
+    defView = Window(L"SHELLDLL_DefView", L"", WS_CHILD | WS_VISIBLE, host);
     CreateListView();
     // The list view lays its items out once after the first pump: the control
     // window appears only after that, so that positions set later stay.
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-    Window(fake_shell::kControlClass, "", WS_POPUP, nullptr, ControlProc);
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    Window(fake_shell::kControlClass, L"", WS_POPUP, nullptr, ControlProc);
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     return 0;
 }

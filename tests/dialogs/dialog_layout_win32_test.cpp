@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/wide_win32.h"
 #include "dialogs/about_box_win32.h"
 #include "dialogs/dialog_context_win32.h"
 #include "dialogs/settings_dialog_win32.h"
@@ -40,7 +41,7 @@ std::string ClassOf(HWND window) {
 }
 
 bool IsImageButton(HWND control) {
-    return ClassOf(control) == "Button" && (::GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
+    return ClassOf(control) == "Button" && (::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
 }
 
 std::string Describe(const std::string& windowName, HWND control) {
@@ -65,23 +66,24 @@ class ControlDc {
 public:
     explicit ControlDc(HWND control)
         : dc_(control),
-          previous_(::SelectObject(dc_.Get(), reinterpret_cast<HGDIOBJ>(::SendMessageA(control, WM_GETFONT, 0, 0)))) {
-        ::GetTextMetricsA(dc_.Get(), &metrics_);
+          previous_(::SelectObject(dc_.Get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)))) {
+        ::GetTextMetricsW(dc_.Get(), &metrics_);
     }
     ~ControlDc() { ::SelectObject(dc_.Get(), previous_); }
     HDC Get() const { return dc_.Get(); }
     int LineHeight() const { return metrics_.tmHeight; }
     int AverageWidth() const { return metrics_.tmAveCharWidth; }
     int Width(const std::string& text) const {
+        const std::wstring wide = fw::Wide(text);
         SIZE size{};
-        ::GetTextExtentPoint32A(dc_.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+        ::GetTextExtentPoint32W(dc_.Get(), wide.c_str(), static_cast<int>(wide.size()), &size);
         return size.cx;
     }
 
 private:
     fw::WindowDc dc_;
     HGDIOBJ previous_;
-    TEXTMETRICA metrics_{};
+    TEXTMETRICW metrics_{};
 };
 
 // Why the control's text does not fit it; nothing when it fits. Each kind
@@ -110,7 +112,7 @@ std::optional<std::string> Clipping(HWND control) {
                                                      : tooNarrow(dc.Width(text), client.right);
     } else if (kind == "Static") {
         RECT needed{0, 0, client.right, 0};
-        ::DrawTextA(dc.Get(), text.c_str(), -1, &needed, DT_WORDBREAK | DT_EXPANDTABS | DT_CALCRECT);
+        ::DrawTextW(dc.Get(), fw::Wide(text).c_str(), -1, &needed, DT_WORDBREAK | DT_EXPANDTABS | DT_CALCRECT);
         clips = tooNarrow(needed.right, client.right) || tooLow(needed.bottom, client.bottom);
     } else if (IsImageButton(control) && text.empty()) {
         clips = tooNarrow(SmallIconSideAtScreenDpi(), client.right) || tooLow(SmallIconSideAtScreenDpi(), client.bottom);
@@ -120,7 +122,7 @@ std::optional<std::string> Clipping(HWND control) {
         for (const auto& line : lines) clips = clips || tooNarrow(dc.Width(line), room);
         clips = clips || tooLow(static_cast<int>(lines.size()) * dc.LineHeight(), client.bottom);
     } else if (kind == "Button") {
-        const LONG type = ::GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
+        const LONG type = ::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
         if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
             const int edge = ::GetSystemMetrics(SM_CXEDGE) + 1;
             clips = tooNarrow(dc.Width(text) + 2 * edge, client.right) || tooLow(dc.LineHeight(), client.bottom);
@@ -129,38 +131,39 @@ std::optional<std::string> Clipping(HWND control) {
         } else {
             // The control's own measure of its box and its text in its font.
             SIZE ideal{};
-            if (!::SendMessageA(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal))) {
+            if (!::SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal))) {
                 return "gives no ideal size: it is no control of the version 6 common controls";
             }
             clips = tooNarrow(ideal.cx, client.right) || tooLow(dc.LineHeight(), client.bottom);
         }
     } else if (kind == "Edit") {
         RECT format{};
-        ::SendMessageA(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+        ::SendMessageW(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
         clips = tooNarrow(dc.Width(text), format.right - format.left);
     } else if (kind == "SysHeader32") {
         // Each column's title in its column, inside the margins the header keeps.
         const int margin = 3 * ::GetSystemMetrics(SM_CXEDGE);
-        const int count = static_cast<int>(::SendMessageA(control, HDM_GETITEMCOUNT, 0, 0));
+        const int count = static_cast<int>(::SendMessageW(control, HDM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < count && !clips; ++i) {
-            char title[64] = {};
-            HDITEMA item{};
+            wchar_t title[64] = {};
+            HDITEMW item{};
             item.mask = HDI_TEXT | HDI_WIDTH;
             item.pszText = title;
-            item.cchTextMax = sizeof(title);
-            ::SendMessageA(control, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
-            if (tooNarrow(dc.Width(title) + 2 * margin, item.cxy)) why << " (column " << i << ")";
-            clips = dc.Width(title) + 2 * margin > item.cxy;
+            item.cchTextMax = static_cast<int>(std::size(title));
+            ::SendMessageW(control, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+            const int width = dc.Width(fw::Narrow(title));
+            if (tooNarrow(width + 2 * margin, item.cxy)) why << " (column " << i << ")";
+            clips = width + 2 * margin > item.cxy;
         }
     } else if (kind == "ComboBox") {
         COMBOBOXINFO combo{};
         combo.cbSize = sizeof(combo);
         ::GetComboBoxInfo(control, &combo);
-        const int count = static_cast<int>(::SendMessageA(control, CB_GETCOUNT, 0, 0));
+        const int count = static_cast<int>(::SendMessageW(control, CB_GETCOUNT, 0, 0));
         for (int i = 0; i < count && !clips; ++i) {
-            char item[256] = {};
-            ::SendMessageA(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-            clips = tooNarrow(dc.Width(item), combo.rcItem.right - combo.rcItem.left);
+            wchar_t item[256] = {};
+            ::SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+            clips = tooNarrow(dc.Width(fw::Narrow(item)), combo.rcItem.right - combo.rcItem.left);
         }
     }
     return clips ? std::optional<std::string>(why.str()) : std::nullopt;
@@ -222,7 +225,7 @@ TEST_F(DialogLayout, ImageButtonsShowTheirIconAtTheSmallIconSizeOfTheDpi) {
     ForEveryWindow([&](const std::string& name, HWND window) {
         for (const HWND control : VisibleDescendants(window)) {
             if (!IsImageButton(control)) continue;
-            const auto icon = reinterpret_cast<HICON>(::SendMessageA(control, BM_GETIMAGE, IMAGE_ICON, 0));
+            const auto icon = reinterpret_cast<HICON>(::SendMessageW(control, BM_GETIMAGE, IMAGE_ICON, 0));
             EXPECT_EQ(IconSide(icon), SmallIconSideAtScreenDpi()) << Describe(name, control);
             ++buttons;
         }

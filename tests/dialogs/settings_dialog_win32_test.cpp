@@ -18,7 +18,8 @@
 #include "dialogs/dialog_context_win32.h"
 #include "dialogs/other_settings_page_win32.h"
 #include "dialogs/settings_dialog_win32.h"
-#include "framework/cp932_win32.h"
+#include "framework/long_path_win32.h"
+#include "framework/wide_win32.h"
 #include "resources/resource_ids.h"
 #include "settings/image_list.h"
 #include "settings/picture_properties_dialog_win32.h"
@@ -50,9 +51,9 @@ HWND OtherPage(HWND d) { return Page(d, IDC_STARTUP_SHORTCUT, "Button"); }
 bool ApplyEnabled(HWND dialog) { return ::IsWindowEnabled(::GetDlgItem(dialog, IDC_SETTINGS_APPLY)); }
 
 // A click as the mouse gives it: the dialog reacts as to a user.
-void Click(HWND dialog, int id) { ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void Click(HWND dialog, int id) { ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 // The same for a button that opens a modal window: do not wait for it.
-void ClickLater(HWND dialog, int id) { ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void ClickLater(HWND dialog, int id) { ::PostMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 HWND OwnedDialog(HWND owner) {
     HWND found = nullptr;
@@ -81,7 +82,7 @@ protected:
         return RunDriven(dialog, [&] { return dialog.RunModal(main.Handle()); }, steps);
     }
     AppSettings live, working;
-    fw::UniqueHandle event{::CreateEventA(nullptr, TRUE, TRUE, nullptr)};
+    fw::UniqueHandle event{::CreateEventW(nullptr, TRUE, TRUE, nullptr)};
     StandInMainWindow main;
     TempFolder program{"dialog"};
     int ticks = 0;
@@ -118,7 +119,7 @@ TEST_F(SettingsDialogTest, CancelAndTheCloseBoxDiscardTheEdits) {
                       Click(OtherPage(d), IDC_SMALL_ICONS);
                       EXPECT_EQ(working.smallIcons, 1);
                       if (closeBox) {
-                          ::SendMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+                          ::SendMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0);
                       } else {
                           Click(d, IDC_SETTINGS_CANCEL);
                       }
@@ -154,7 +155,7 @@ TEST_F(SettingsDialogTest, CtrlTabItsKinAndTheArrowKeysChangeThePage) {
             for (int i = 0; i < 4; ++i) {
                 if ((::IsWindowVisible(pages[i]) != FALSE) != (i == index)) return false;
             }
-            return ::SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == index;
+            return ::SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == index;
         };
         ::SetForegroundWindow(d);
         ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == d; }));
@@ -173,7 +174,7 @@ TEST_F(SettingsDialogTest, CtrlTabItsKinAndTheArrowKeysChangeThePage) {
         }
         // On the focused tab control the arrows move along the tabs, and the
         // focus stays there for the next press.
-        ::SendMessageA(d, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tabs), TRUE);
+        ::SendMessageW(d, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tabs), TRUE);
         for (const auto& [key, page] : {std::pair{VK_RIGHT, 1}, std::pair{VK_RIGHT, 2}, std::pair{VK_LEFT, 1}}) {
             Type({}, static_cast<WORD>(key));
             EXPECT_TRUE(WaitFor([&] { return shows(page); })) << "arrow to page " << page;
@@ -187,7 +188,7 @@ TEST_F(SettingsDialogTest, OkCommitsAndTicksOnlyForANewInterval) {
     EXPECT_EQ(ticks, 0);
     EXPECT_EQ(Run([&](HWND d) {
                   const HWND page = IntervalPageOf(d);
-                  ::SetDlgItemTextA(page, IDC_INTERVAL_VALUE, "45");
+                  ::SetDlgItemTextW(page, IDC_INTERVAL_VALUE, L"45");
                   Click(d, IDC_SETTINGS_OK);
               }),
               IDOK);
@@ -221,19 +222,19 @@ TEST_F(SettingsDialogTest, IntervalPageHoldsTheValueToItsUnit) {
         EXPECT_FALSE(ApplyEnabled(d)) << "no notice while the page fills itself";
         Click(page, IDC_UNIT_MINUTES);
         EXPECT_EQ(working.intervalValue, 24);
-        ::SetDlgItemTextA(page, IDC_INTERVAL_VALUE, "5");
+        ::SetDlgItemTextW(page, IDC_INTERVAL_VALUE, L"5");
         Click(page, IDC_UNIT_SECONDS);
         EXPECT_EQ(working.intervalUnit, 2);
         EXPECT_EQ(working.intervalValue, 10);
         EXPECT_EQ(TextOf(::GetDlgItem(page, IDC_INTERVAL_UNIT_LABEL)), "秒");
         int low = 0, high = 0;
-        ::SendMessageA(::GetDlgItem(page, IDC_INTERVAL_SPIN), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+        ::SendMessageW(::GetDlgItem(page, IDC_INTERVAL_SPIN), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
                        reinterpret_cast<LPARAM>(&high));
         EXPECT_EQ(low, 10);
         EXPECT_EQ(high, 60);
         EXPECT_TRUE(ApplyEnabled(d));
 
-        ::SetDlgItemTextA(page, IDC_INTERVAL_VALUE, "");
+        ::SetDlgItemTextW(page, IDC_INTERVAL_VALUE, L"");
         ClickLater(page, IDC_UNIT_HOURS);
         const HWND box = OwnedDialog(d);  // a child's message box belongs to its top-level window
         ASSERT_NE(box, nullptr);
@@ -252,12 +253,12 @@ TEST_F(SettingsDialogTest, ATypedIntervalIsHeldToItsUnitBeforeTheCommit) {
     working.intervalValue = 30;
     Run([&](HWND d) {
         const HWND page = IntervalPageOf(d);
-        ::SetDlgItemTextA(page, IDC_INTERVAL_VALUE, "5");
+        ::SetDlgItemTextW(page, IDC_INTERVAL_VALUE, L"5");
         Click(d, IDC_SETTINGS_APPLY);
         EXPECT_EQ(live.intervalValue, 10);
         EXPECT_EQ(TextOf(::GetDlgItem(page, IDC_INTERVAL_VALUE)), "10") << "the page shows what was stored";
         EXPECT_FALSE(ApplyEnabled(d));
-        ::SetDlgItemTextA(page, IDC_INTERVAL_VALUE, "75");
+        ::SetDlgItemTextW(page, IDC_INTERVAL_VALUE, L"75");
         Click(d, IDC_SETTINGS_OK);
     });
     EXPECT_EQ(live.intervalValue, 60);
@@ -268,10 +269,10 @@ TEST_F(SettingsDialogTest, BossKeyPageTakesTheKeyThePathAndThePause) {
     Run([&](HWND d) {
         const HWND page = BossPage(d);
         const HWND hotkey = ::GetDlgItem(page, IDC_BOSS_HOTKEY);
-        EXPECT_EQ(::SendMessageA(hotkey, HKM_GETHOTKEY, 0, 0), 0x0641) << "shown as Ctrl + Alt + A";
+        EXPECT_EQ(::SendMessageW(hotkey, HKM_GETHOTKEY, 0, 0), 0x0641) << "shown as Ctrl + Alt + A";
         // Shift + F12 typed for real into the focused hotkey control.
         ::SetForegroundWindow(d);
-        ::SendMessageA(d, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hotkey), TRUE);
+        ::SendMessageW(d, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hotkey), TRUE);
         ASSERT_TRUE(WaitFor([&] { return ::GetFocus() == hotkey || ::GetForegroundWindow() == d; }));
         INPUT keys[4] = {};
         const WORD sequence[4][2] = {{VK_SHIFT, 0}, {VK_F12, 0}, {VK_F12, KEYEVENTF_KEYUP}, {VK_SHIFT, KEYEVENTF_KEYUP}};
@@ -283,7 +284,7 @@ TEST_F(SettingsDialogTest, BossKeyPageTakesTheKeyThePathAndThePause) {
         ASSERT_EQ(::SendInput(4, keys, sizeof(INPUT)), 4u);
         EXPECT_TRUE(WaitFor([&] { return working.bossHotkey == 0x047B; })) << std::hex << working.bossHotkey;
         EXPECT_TRUE(ApplyEnabled(d));
-        ::SetDlgItemTextA(page, IDC_BOSS_PICTURE, "C:\\boss.jpg");
+        ::SetDlgItemTextW(page, IDC_BOSS_PICTURE, L"C:\\boss.jpg");
         EXPECT_EQ(working.bossPicturePath, "C:\\boss.jpg");
         Click(page, IDC_BOSS_PAUSE);
         EXPECT_EQ(working.pauseAfterBossKey, 0);
@@ -297,13 +298,13 @@ TEST_F(SettingsDialogTest, ImageListPageShowsAndChangesTheWorkingList) {
         const HWND page = ImagePage(d);
         const HWND list = ::GetDlgItem(page, IDC_PICTURE_LIST);
         const auto cell = [&](int row, int column) {
-            char text[260] = {};
-            LVITEMA item{};
+            wchar_t text[260] = {};
+            LVITEMW item{};
             item.iSubItem = column;
             item.pszText = text;
-            item.cchTextMax = sizeof(text);
-            ::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-            return std::string(text);
+            item.cchTextMax = static_cast<int>(std::size(text));
+            ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+            return fw::Narrow(text);
         };
         const char* expected[] = {"sky.jpg", "なし", "100%", "0%", "C:\\pics"};
         for (int column = 0; column < 5; ++column) EXPECT_EQ(cell(0, column), expected[column]) << column;
@@ -316,13 +317,13 @@ TEST_F(SettingsDialogTest, ImageListPageShowsAndChangesTheWorkingList) {
         LVITEMA select{};
         select.stateMask = LVIS_SELECTED;
         select.state = LVIS_SELECTED;
-        ::SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+        ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
         ClickLater(page, IDC_PICTURE_PROPERTIES);
         const HWND properties = OwnedDialog(d);
         ASSERT_NE(properties, nullptr);
         EXPECT_EQ(TextOf(properties), "ﾀﾞｲｱﾛｸﾞ");
-        ::SendMessageA(::GetDlgItem(properties, IDC_DISPLAY_METHOD), CB_SETCURSEL, 1, 0);
-        ::SetDlgItemTextA(properties, IDC_MAGNIFICATION, "1000");
+        ::SendMessageW(::GetDlgItem(properties, IDC_DISPLAY_METHOD), CB_SETCURSEL, 1, 0);
+        ::SetDlgItemTextW(properties, IDC_MAGNIFICATION, L"1000");
         PressButton(properties, IDOK);
         ASSERT_TRUE(WaitFor([&] { return !::IsWindow(properties); }));
         EXPECT_EQ(cell(0, 1), "タイル");
@@ -332,9 +333,9 @@ TEST_F(SettingsDialogTest, ImageListPageShowsAndChangesTheWorkingList) {
         EXPECT_TRUE(ApplyEnabled(d));
 
         select.state = 0;
-        ::SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+        ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
         select.state = LVIS_SELECTED;
-        ::SendMessageA(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
+        ::SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
         Click(page, IDC_PICTURE_DELETE);
         ASSERT_EQ(working.imageList.size(), 1u);
         EXPECT_EQ(cell(0, 1), "タイル表示") << "after a refresh";
@@ -342,46 +343,43 @@ TEST_F(SettingsDialogTest, ImageListPageShowsAndChangesTheWorkingList) {
 }
 
 // A drop handle as the shell makes one: DROPFILES and the paths, each ended by a zero.
+// A drop as the shell makes it: wide names, each ended by a zero.
 HGLOBAL DropHandle(const std::vector<std::string>& paths) {
-    std::string names;
-    for (const auto& path : paths) names += path + '\0';
-    names += '\0';
-    const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
+    std::wstring names;
+    for (const auto& path : paths) names += fw::Wide(path) + L'\0';
+    names += L'\0';
+    const std::size_t bytes = names.size() * sizeof(wchar_t);
+    const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + bytes);
     auto* drop = static_cast<DROPFILES*>(::GlobalLock(block));
     drop->pFiles = sizeof(DROPFILES);
-    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), bytes);
     ::GlobalUnlock(block);
     return block;
 }
 
+// Names beyond code page 932 and paths beyond MAX_PATH come whole, through
+// the drop and the folder scan alike.
 TEST_F(SettingsDialogTest, DroppedFilesAndFoldersAreRegistered) {
     TempFolder pictures("drop");
-    for (const char* name : {"a.jpg", "b.gif"}) WriteFileBytes(pictures / name, "x");
-    ::CreateDirectoryA((pictures / "more").c_str(), nullptr);
-    WriteFileBytes(pictures / "more\\c.bmp", "x");
+    const std::string deep = pictures / std::string(120, 'd') + "\\" + std::string(120, 'e');
+    for (const std::string& folder : {pictures / "more", pictures / std::string(120, 'd'), deep}) {
+        ASSERT_TRUE(::CreateDirectoryW(fw::LongPath(folder).c_str(), nullptr)) << folder;
+    }
+    const std::string names[] = {pictures / "a.jpg", pictures / "été-한글😀.gif", pictures / "more\\c.bmp",
+                                 deep + "\\deep.jpg"};
+    for (const auto& name : names) ASSERT_TRUE(WriteFileBytes(name, "x")) << name;
+    ASSERT_GT(names[3].size(), static_cast<std::size_t>(MAX_PATH));
     Run([&](HWND d) {
         const HWND list = ::GetDlgItem(ImagePage(d), IDC_PICTURE_LIST);
-        const HGLOBAL drop = DropHandle({pictures / "a.jpg", pictures / "b.gif", pictures / "more"});
-        ::SendMessageA(list, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
-        EXPECT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4);
+        const HGLOBAL drop = DropHandle({names[0], names[1], pictures / "more", deep + "\\deep.jpg",
+                                         pictures / std::string(120, 'd')});
+        ::SendMessageW(list, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+        EXPECT_EQ(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 6);
         EXPECT_TRUE(ApplyEnabled(d));
-        ASSERT_EQ(working.imageList.size(), 4u);
-        EXPECT_EQ(working.imageList[1].path, pictures / "a.jpg");
-        EXPECT_EQ(working.imageList[3].path, pictures / "more\\c.bmp");
-    });
-}
-
-// A path longer than the buffer would come back cut, naming another file:
-// here one that ends in .jpg and would be registered as a picture.
-TEST_F(SettingsDialogTest, ADroppedPathTooLongForTheBufferIsRefused) {
-    const std::string cutHere = "C:\\" + std::string(250, 'd') + "\\a.jpg";  // 259 bytes
-    ASSERT_EQ(cutHere.size(), 259u);
-    Run([&](HWND d) {
-        const HWND list = ::GetDlgItem(ImagePage(d), IDC_PICTURE_LIST);
-        const HGLOBAL drop = DropHandle({cutHere + ".txt"});
-        ::SendMessageA(list, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
-        EXPECT_EQ(working.imageList.size(), 1u);
-        EXPECT_FALSE(ApplyEnabled(d)) << "nothing was added, so nothing changed";
+        ASSERT_EQ(working.imageList.size(), 6u);
+        const std::string expected[] = {names[0], names[1], names[2], names[3], names[3]};
+        for (std::size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(working.imageList[i + 1].path, expected[i]);
     });
 }
 
@@ -394,12 +392,12 @@ TEST_F(SettingsDialogTest, PropertiesOnARowPastTheEndOfTheListDoNothing) {
         LVITEMA select{};
         select.stateMask = LVIS_SELECTED;
         select.state = LVIS_SELECTED;
-        ::SendMessageA(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
+        ::SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
         working.imageList.pop_back();
         ClickLater(page, IDC_PICTURE_PROPERTIES);
         // Taken after the click: the delete of the same row, past the end as well.
         ClickLater(page, IDC_PICTURE_DELETE);
-        ASSERT_TRUE(WaitFor([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; }));
+        ASSERT_TRUE(WaitFor([&] { return ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1; }));
         HWND opened = nullptr;
         for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
             if (::GetWindow(w, GW_OWNER) == d && ::IsWindowVisible(w)) opened = w;
@@ -411,10 +409,10 @@ TEST_F(SettingsDialogTest, PropertiesOnARowPastTheEndOfTheListDoNothing) {
 }
 
 TEST_F(SettingsDialogTest, OtherPageOptionsAndTheStartupShortcut) {
-    char startup[MAX_PATH] = {};
-    ASSERT_TRUE(::SHGetSpecialFolderPathA(nullptr, startup, CSIDL_STARTUP, TRUE));
-    const std::string shortcut = std::string(startup) + "\\Vistaloom.lnk";
-    ::DeleteFileA(shortcut.c_str());
+    wchar_t startup[MAX_PATH] = {};
+    ASSERT_TRUE(::SHGetSpecialFolderPathW(nullptr, startup, CSIDL_STARTUP, TRUE));
+    const std::string shortcut = fw::Narrow(startup) + "\\Vistaloom.lnk";
+    ::DeleteFileW(fw::Wide(shortcut).c_str());
     Run([&](HWND d) {
         const HWND page = OtherPage(d);
         Click(page, IDC_TRANSPARENT_LABELS);
@@ -425,20 +423,20 @@ TEST_F(SettingsDialogTest, OtherPageOptionsAndTheStartupShortcut) {
     });
     EXPECT_TRUE(FileExists(shortcut)) << "the shortcut stays whatever the dialog's outcome";
     ::CoInitialize(nullptr);
-    fw::ComPtr<IShellLinkA> link;
+    fw::ComPtr<IShellLinkW> link;
     fw::ComPtr<IPersistFile> file;
-    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                              link.PutVoid())));
     ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.PutVoid())));
-    ASSERT_TRUE(SUCCEEDED(file->Load(fw::AnsiToUtf16(shortcut).c_str(), STGM_READ)));
-    char target[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(file->Load(fw::Wide(shortcut).c_str(), STGM_READ)));
+    wchar_t target[MAX_PATH] = {};
     link->GetPath(target, MAX_PATH, nullptr, 0);
-    EXPECT_EQ(lstrcmpiA(target, (program.Path() + "\\Vistaloom.exe").c_str()), 0) << target;
+    EXPECT_EQ(lstrcmpiW(target, fw::Wide(program.Path() + "\\Vistaloom.exe").c_str()), 0) << fw::Narrow(target);
     EXPECT_FALSE(CreateStartupShortcut(program.Path())) << "an existing shortcut is never replaced";
     file.Reset();
     link.Reset();
     ::CoUninitialize();
-    ::DeleteFileA(shortcut.c_str());
+    ::DeleteFileW(fw::Wide(shortcut).c_str());
 }
 
 TEST(PicturePropertiesDialogTest, ShowsTheValuesAndTakesOnlyIntegers) {
@@ -451,7 +449,7 @@ TEST(PicturePropertiesDialogTest, ShowsTheValuesAndTakesOnlyIntegers) {
                             EXPECT_EQ(TextOf(::GetDlgItem(d, IDC_DISPLAY_METHOD)), "タイル表示");
                             EXPECT_EQ(TextOf(::GetDlgItem(d, IDC_MAGNIFICATION)), "150");
                             EXPECT_EQ(TextOf(::GetDlgItem(d, IDC_TRANSPARENCY)), "20");
-                            ::SetDlgItemTextA(d, IDC_TRANSPARENCY, "abc");
+                            ::SetDlgItemTextW(d, IDC_TRANSPARENCY, L"abc");
                             PressButton(d, IDOK);
                             const HWND box = OwnedDialog(d);
                             ASSERT_NE(box, nullptr);
@@ -459,7 +457,7 @@ TEST(PicturePropertiesDialogTest, ShowsTheValuesAndTakesOnlyIntegers) {
                             PressButton(box, IDOK);
                             ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }));
                             EXPECT_TRUE(::IsWindow(d)) << "the dialog stays open";
-                            ::SetDlgItemTextA(d, IDC_TRANSPARENCY, "-5");
+                            ::SetDlgItemTextW(d, IDC_TRANSPARENCY, L"-5");
                             PressButton(d, IDOK);
                         }),
               IDOK);
@@ -485,9 +483,9 @@ TEST(PicturePropertiesDialogTest, MagnificationIsOffForFillAndFit) {
     const auto steps = [&](HWND d) {
         const HWND combo = ::GetDlgItem(d, IDC_DISPLAY_METHOD);
         RECT dropped{}, field{};
-        ::SendMessageA(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+        ::SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
         ::GetWindowRect(combo, &field);
-        EXPECT_GE(dropped.bottom - field.bottom, 5 * ::SendMessageA(combo, CB_GETITEMHEIGHT, 0, 0));
+        EXPECT_GE(dropped.bottom - field.bottom, 5 * ::SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
         const auto expectMethod = [&](int method) {
             EXPECT_EQ(TextOf(combo), names[method]);
             for (const int id : {IDC_MAGNIFICATION, IDC_MAGNIFICATION_SPIN}) {
@@ -498,7 +496,7 @@ TEST(PicturePropertiesDialogTest, MagnificationIsOffForFillAndFit) {
         expectMethod(4);
         for (const auto& [key, method] : {std::pair{VK_HOME, 0}, {VK_DOWN, 1}, {VK_DOWN, 2}, {VK_DOWN, 3},
                                           {VK_DOWN, 4}, {VK_UP, 3}, {VK_UP, 2}}) {
-            ::SendMessageA(combo, WM_KEYDOWN, key, 0);
+            ::SendMessageW(combo, WM_KEYDOWN, key, 0);
             expectMethod(method);
         }
         PressButton(d, IDOK);

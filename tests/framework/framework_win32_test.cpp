@@ -4,9 +4,11 @@
 
 #include <new>
 #include <span>
+#include <optional>
 #include <string>
 
-#include "framework/cp932_win32.h"
+#include "framework/cp932.h"
+#include "framework/wide_win32.h"
 #include "framework/dialog_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/window_win32.h"
@@ -36,16 +38,16 @@ private:
 
 TEST(WindowLayer, MessageMapHandlesItsEntriesAndLeavesTheRestToTheDefault) {
     MappedWindow window;
-    ASSERT_TRUE(window.Create("VistaloomTestWindow", "タイトル", WS_OVERLAPPEDWINDOW, 0, 0, 0, 100, 100));
+    ASSERT_TRUE(window.Create(L"VistaloomTestWindow", "タイトル", WS_OVERLAPPEDWINDOW, 0, 0, 0, 100, 100));
     const HWND hwnd = window.Handle();
-    EXPECT_EQ(::SendMessageA(hwnd, kAsk, 40, 2), 42);
-    ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(kCommandId, BN_CLICKED), 0);
-    ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(kCommandId, 1), 0);            // accelerator
-    ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(kCommandId, EN_CHANGE), 0);    // another notification
+    EXPECT_EQ(::SendMessageW(hwnd, kAsk, 40, 2), 42);
+    ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kCommandId, BN_CLICKED), 0);
+    ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kCommandId, 1), 0);            // accelerator
+    ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kCommandId, EN_CHANGE), 0);    // another notification
     EXPECT_EQ(window.commands, 2);
-    char title[64] = {};
-    ::GetWindowTextA(hwnd, title, sizeof(title));
-    EXPECT_STREQ(title, "タイトル");
+    wchar_t title[64] = {};
+    ::GetWindowTextW(hwnd, title, 64);
+    EXPECT_STREQ(title, L"タイトル");
 
     ::DestroyWindow(hwnd);
     EXPECT_EQ(window.Handle(), nullptr);
@@ -65,29 +67,29 @@ protected:
 };
 
 TEST(WindowLayer, SubclassedControlKeepsItsOwnBehaviourForTheRest) {
-    const HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr,
-                                        ::GetModuleHandleA(nullptr), nullptr);
+    const HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr,
+                                        ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(edit, nullptr);
-    const LONG_PTR ownProc = ::GetWindowLongPtrA(edit, GWLP_WNDPROC);
+    const LONG_PTR ownProc = ::GetWindowLongPtrW(edit, GWLP_WNDPROC);
     NoXEdit subclass;
     ASSERT_TRUE(subclass.Subclass(edit));
-    for (char c : std::string("axbxc")) ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 0);
-    char text[16] = {};
-    ::GetWindowTextA(edit, text, sizeof(text));
-    EXPECT_STREQ(text, "abc");
+    for (char c : std::string("axbxc")) ::SendMessageW(edit, WM_CHAR, static_cast<WPARAM>(c), 0);
+    wchar_t text[16] = {};
+    ::GetWindowTextW(edit, text, 16);
+    EXPECT_STREQ(text, L"abc");
 
     ::DestroyWindow(edit);
     EXPECT_EQ(subclass.Handle(), nullptr);
 
     // An object that goes first gives the control its procedure back.
-    const HWND second = ::CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr,
-                                          ::GetModuleHandleA(nullptr), nullptr);
+    const HWND second = ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr,
+                                          ::GetModuleHandleW(nullptr), nullptr);
     {
         NoXEdit shortLived;
         ASSERT_TRUE(shortLived.Subclass(second));
-        EXPECT_NE(::GetWindowLongPtrA(second, GWLP_WNDPROC), ownProc);
+        EXPECT_NE(::GetWindowLongPtrW(second, GWLP_WNDPROC), ownProc);
     }
-    EXPECT_EQ(::GetWindowLongPtrA(second, GWLP_WNDPROC), ownProc);
+    EXPECT_EQ(::GetWindowLongPtrW(second, GWLP_WNDPROC), ownProc);
     ::DestroyWindow(second);
 }
 
@@ -102,7 +104,7 @@ protected:
     BOOL OnInitDialog() override {
         SetItemText(101, "初期値");
         textAtInit = ItemText(101);
-        ::PostMessageA(Handle(), endWithCustomCode ? WM_APP : WM_COMMAND, IDOK, 0);
+        ::PostMessageW(Handle(), endWithCustomCode ? WM_APP : WM_COMMAND, IDOK, 0);
         return TRUE;
     }
     void OnOK() override {
@@ -130,7 +132,7 @@ TEST(DialogLayer, ModalDialogRunsFromItsResourceAndEndsWithItsResult) {
 
 TEST(DialogLayer, ChildDialogLivesInsideItsParent) {
     MappedWindow parent;
-    ASSERT_TRUE(parent.Create("VistaloomTestWindow", "parent", WS_OVERLAPPEDWINDOW, 0, 0, 0, 300, 200));
+    ASSERT_TRUE(parent.Create(L"VistaloomTestWindow", "parent", WS_OVERLAPPEDWINDOW, 0, 0, 0, 300, 200));
     fw::Dialog page(100);
     ASSERT_TRUE(page.CreateChild(parent.Handle()));
     EXPECT_EQ(::GetParent(page.Handle()), parent.Handle());
@@ -155,12 +157,12 @@ public:
 protected:
     BOOL OnInitDialog() override {
         if (inInit_) throw std::bad_alloc();
-        ::PostMessageA(Handle(), kAsk, 0, 0);
+        ::PostMessageW(Handle(), kAsk, 0, 0);
         return TRUE;
     }
     bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
         if (message != kAsk) return false;
-        ::PostMessageA(Handle(), WM_COMMAND, IDCANCEL, 0);  // after the throw: the dialog still runs
+        ::PostMessageW(Handle(), WM_COMMAND, IDCANCEL, 0);  // after the throw: the dialog still runs
         throw std::bad_alloc();
     }
 
@@ -170,8 +172,8 @@ private:
 
 TEST(WindowLayer, AHandlerThatThrowsFailsItsMessageAndNothingElse) {
     ThrowingWindow window;
-    ASSERT_TRUE(window.Create("VistaloomThrowingWindow", "", WS_POPUP, 0, 0, 0, 10, 10));
-    EXPECT_EQ(::SendMessageA(window.Handle(), kAsk, 0, 0), 0);
+    ASSERT_TRUE(window.Create(L"VistaloomThrowingWindow", "", WS_POPUP, 0, 0, 0, 10, 10));
+    EXPECT_EQ(::SendMessageW(window.Handle(), kAsk, 0, 0), 0);
     EXPECT_TRUE(::IsWindow(window.Handle()));
 
     ThrowingDialog running(false);
@@ -181,7 +183,7 @@ TEST(WindowLayer, AHandlerThatThrowsFailsItsMessageAndNothingElse) {
 }
 
 TEST(Handles, OwnersCloseOnceAndMoveOwnership) {
-    fw::UniqueHandle event(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    fw::UniqueHandle event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     ASSERT_TRUE(event);
     const HANDLE raw = event.Get();
     DWORD flags = 0;
@@ -195,11 +197,23 @@ TEST(Handles, OwnersCloseOnceAndMoveOwnership) {
     EXPECT_FALSE(noFile);  // INVALID_HANDLE_VALUE counts as no handle
 }
 
-TEST(Cp932, ConvertsWithTheJapaneseAnsiCodePage) {
-    ASSERT_EQ(::GetACP(), 932u) << "the Wine tests run with LANG=ja_JP.UTF-8";
-    EXPECT_EQ(fw::Utf16ToAnsi(u"表示"), "\x95\x5C\x8E\xA6");
-    EXPECT_EQ(fw::AnsiToUtf16("\x95\x5C" "a"), L"表a");
-    EXPECT_EQ(fw::Utf16ToAnsi(u""), "");
+// The settings file's code page is 932 whatever the system's is, and a text
+// it cannot hold exactly is refused rather than given a look-alike.
+TEST(Cp932, ConvertsWithCodePage932AndRefusesWhatItCannotHold) {
+    const struct {
+        std::u16string text;
+        std::optional<std::string> bytes;
+    } cases[] = {
+        {u"表示", "\x95\x5C\x8E\xA6"}, {u"ﾀﾞｲｱﾛｸﾞ", "\xC0\xDE\xB2\xB1\xDB\xB8\xDE"}, {u"", ""},
+        {u"é", std::nullopt},  // a best fit would make it "e"
+        {u"한", std::nullopt},   {u"😀", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(cp932::Encode(c.text), c.bytes) << fw::Narrow(std::wstring(c.text.begin(), c.text.end()));
+        if (c.bytes) {
+            EXPECT_EQ(cp932::Decode(*c.bytes), c.text);
+        }
+    }
 }
 
 }  // namespace

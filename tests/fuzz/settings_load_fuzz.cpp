@@ -14,12 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     MemorySource source(bytes);
     AppSettings settings;
-    if (ReadSettings(settings, source, size, fixtures::TestUtf16ToAnsi) != LoadResult::Loaded) return 0;
+    if (ReadSettings(settings, source, size) != LoadResult::Loaded) return 0;
 
     const std::string written = fixtures::Serialized(settings);
     MemorySource again(written);
     AppSettings reloaded;
-    if (ReadSettings(reloaded, again, written.size(), fixtures::TestUtf16ToAnsi) != LoadResult::Loaded ||
+    if (ReadSettings(reloaded, again, written.size()) != LoadResult::Loaded ||
         !fixtures::SameSettings(settings, reloaded) || !(reloaded.extension == settings.extension)) {
         std::abort();
     }

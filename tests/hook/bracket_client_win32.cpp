@@ -13,7 +13,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const UINT probe = list_view_protocol::kGetItemPosX;
     for (int tries = 0; tries < 500; ++tries) {
         DWORD_PTR answer = 0;
-        ::SendMessageTimeoutA(GetDesktopListView(), probe, static_cast<WPARAM>(-1), 0, SMTO_ABORTIFHUNG, 5000, &answer);
+        ::SendMessageTimeoutW(GetDesktopListView(), probe, static_cast<WPARAM>(-1), 0, SMTO_ABORTIFHUNG, 5000, &answer);
         if (static_cast<int>(answer) == -1) return 0;
         ::Sleep(10);
     }

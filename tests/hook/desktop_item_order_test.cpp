@@ -37,7 +37,29 @@ TEST(DesktopItemGroup, FollowsWhereTheObjectLives) {
     EXPECT_EQ(DesktopItemGroup("C:\\x", true, false, "", ""), kSharedDesktop | kFile);
 }
 
-TEST(CompareFolded, FoldsAsciiLettersOnlyAndComparesUnsignedBytes) {
+// A character code page 932 holds is keyed by its bytes in that code page,
+// every byte from 'A' to 'Z' folded; any other character by 0xFF and its
+// code point in three bytes.
+TEST(FoldedKey, IsTheFoldedCodePage932BytesOrTheCodePointAfterThem) {
+    const struct {
+        const char* text;
+        std::string key;
+    } cases[] = {
+        {"ReadMe[1]", "readme[1]"},
+        {"", ""},
+        {"ごみ箱", "\x82\xB2\x82\xDD\x94\xA0"},
+        {"ア", "\x83\x61"},       // 0x83 0x41: the second byte folds too
+        {"Ａ", "\x82\x60"},       // full-width: 0x60 is not a capital
+        {"ｱ", "\xB1"},            // half-width katakana, one byte
+        {"é", std::string("\xFF\x00\x00\xE9", 4)},
+        {"😀", std::string("\xFF\x01\xF6\x00", 4)},
+        {"Aé亜", std::string("a\xFF\x00\x00\xE9\x88\x9F", 7)},
+        {"É", std::string("\xFF\x00\x00\xC9", 4)},  // only ASCII letters fold
+    };
+    for (const auto& c : cases) EXPECT_EQ(FoldedKey(c.text), c.key) << c.text;
+}
+
+TEST(CompareFolded, OrdersByCodePage932BytesAndPutsOtherCharactersAfterByCodePoint) {
     const struct {
         const char* a;
         const char* b;
@@ -47,10 +69,19 @@ TEST(CompareFolded, FoldsAsciiLettersOnlyAndComparesUnsignedBytes) {
         {"a", "B", -1},
         {"abc", "ab", 1},
         {"", "", 0},
-        {"[", "a", -1},           // '[' (0x5B) is above 'Z' but below 'a': not folded
-        {"\x82\x60", "\x82\x81", -1},  // full-width Ａ and ａ differ
-        {"\x83\x41", "\x83\x61", 0},  // equal lead bytes: the second bytes fold
-        {"\xE0", "z", 1},         // bytes compare unsigned
+        {"[", "a", -1},    // '[' (0x5B) is above 'Z' but below 'a': not folded
+        {"Ａ", "ａ", -1},  // full-width letters differ
+        {"ア", "ヂ", 0},   // 0x83 0x41 and 0x83 0x61: equal lead bytes, the second bytes fold
+        {"Ａ", "亜", -1},  // 0x82 before 0x88, though U+FF21 is after U+4E9C
+        {"ｱ", "漾", -1},   // 0xB1 before 0xE0, though U+FF71 is after U+6F3E
+        {"亜", "ｱ", -1},
+        {"z", "ｱ", -1},
+        {"漾", "é", -1},   // every character of the code page before any other
+        {"é", "한", -1},   // the others by code point
+        {"\xEF\xBF\xBD", "😀", -1},  // U+FFFD before U+1F600, though UTF-16 has them the other way
+        {"É", "é", -1},
+        {"ab", "abé", -1},
+        {"été-한글", "été-한글", 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(CompareFolded(c.a, c.b), c.result) << c.a << " vs " << c.b;
@@ -121,13 +152,16 @@ TEST_F(SortedDesktop, EqualKeysCompareEqual) {
     same.Add(Item("a", kUserDesktop | kFile, "Text", 0, 5, 1, 1));
     same.Add(Item("b", kUserDesktop | kFile, "TEXT", 0, 5, 1, 1));
     for (std::uint32_t kind : {1u, 2u, 3u}) EXPECT_EQ(CompareDesktopItems(same.Find("a"), same.Find("b"), "a", "b", kind), 0);
-    EXPECT_EQ(CompareDesktopItems(same.Find("a"), same.Find("a"), "Read", "READ", 0), 0);
+    same.Add(Item("Read", kUserDesktop | kFile));
+    same.Add(Item("READ", kUserDesktop | kFile));
+    EXPECT_EQ(CompareDesktopItems(same.Find("Read"), same.Find("READ"), "Read", "READ", 0), 0);
 }
 
 TEST_F(SortedDesktop, OrderIsAStrictWeakOrderingIncludingIconsWithoutRecords) {
+    table.Add(Item("été-한글", kUserDesktop | kFile, "Téxt", 0, 3, 1, 1));
+    table.Add(Item("ヂ", kUserDesktop | kFile, "テキスト", 0, 3, 1, 1));
     std::vector<std::string> texts = all;
-    texts.push_back("Unknown");
-    texts.push_back("another");
+    for (const char* text : {"Unknown", "another", "été-한글", "ヂ", "ア", "😀", "ｱ", "é"}) texts.push_back(text);
     const auto less = [&](const std::string& a, const std::string& b, std::uint32_t kind) {
         return CompareDesktopItems(table.Find(a), table.Find(b), a, b, kind) < 0;
     };
@@ -158,7 +192,7 @@ TEST(DesktopItemTable, KeepsTheFirstRecordOfANameAndKeysWholeNames) {
     table.Add(first);
     table.Add(second);
     ASSERT_EQ(table.Size(), 1u);
-    EXPECT_EQ(table.Find("same")->group, kSharedDesktop | kFile);
+    EXPECT_EQ(table.Find("same")->info.group, kSharedDesktop | kFile);
     const std::string longName(300, 'x');
     table.Add(Item(longName.c_str(), kUserDesktop | kFile));
     EXPECT_NE(table.Find(longName), nullptr);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "framework/wide_win32.h"
 #include "hook/iconmire_win32.h"
 #include "hook/list_view_protocol.h"
 #include "tests/support/fake_shell_win32.h"
@@ -13,7 +14,7 @@ namespace p = list_view_protocol;
 namespace {
 
 LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    return ::SendMessageA(GetDesktopListView(), message, wParam, lParam);
+    return ::SendMessageW(GetDesktopListView(), message, wParam, lParam);
 }
 
 // Subclasses and waits until the fake shell has taken the request.
@@ -24,10 +25,16 @@ void Begin(const FakeShell& shell) {
 
 std::string TextOfAtom(LRESULT answer) {
     const auto atom = static_cast<ATOM>(answer);
-    char name[256] = {};
-    const UINT length = ::GlobalGetAtomNameA(atom, name, sizeof(name));
+    wchar_t name[256] = {};
+    const UINT length = ::GlobalGetAtomNameW(atom, name, 256);
     ::GlobalDeleteAtom(atom);
-    return std::string(name, length);
+    return fw::Narrow(std::wstring_view(name, length));
+}
+
+std::string Repeat(const std::string& text, int times) {
+    std::string repeated;
+    for (int i = 0; i < times; ++i) repeated += text;
+    return repeated;
 }
 
 TEST(DesktopLookup, FindsNothingWithoutAShell) {
@@ -45,9 +52,9 @@ TEST(DesktopLookup, FindsTheListViewUnderProgmanOrUnderAWorkerW) {
         DWORD owner = 0;
         ::GetWindowThreadProcessId(listView, &owner);
         EXPECT_EQ(owner, shell.ProcessId());
-        char className[64] = {};
-        ::GetClassNameA(listView, className, sizeof(className));
-        EXPECT_STREQ(className, "SysListView32");
+        wchar_t className[64] = {};
+        ::GetClassNameW(listView, className, 64);
+        EXPECT_STREQ(className, L"SysListView32");
     }
 }
 
@@ -76,13 +83,44 @@ TEST_F(Protocol, AnswersPositionsWidthsAndTextsInsideABracket) {
 
     const LRESULT atom = Send(p::kGetText, 0);
     ASSERT_NE(atom, 0);
-    EXPECT_EQ(::GlobalFindAtomA("ごみ箱"), static_cast<ATOM>(atom)) << "the text travels as a global atom";
+    EXPECT_EQ(::GlobalFindAtomW(L"ごみ箱"), static_cast<ATOM>(atom)) << "the text travels as a global atom";
     EXPECT_EQ(TextOfAtom(atom), "ごみ箱");
-    EXPECT_EQ(Send(p::kGetText, 2), 0) << "a text over 255 bytes has no atom";
+    EXPECT_EQ(Send(p::kGetText, 2), 0) << "a text over 255 characters has no atom";
     EXPECT_EQ(Send(p::kGetText, 3), 0) << "no such item";
 
     EXPECT_TRUE(EndSubclassDesktopListView());
     EXPECT_EQ(shell.Ask(fake_shell::kOwnProcedure), 1);
+}
+
+// The atom holds the text in UTF-16: any name arrives whole, and the limit
+// is the atom's 255 UTF-16 units, not what a code page would need.
+TEST_F(Protocol, TextsArriveWholeUpToTheAtomsLimit) {
+    const std::string kana255 = Repeat("あ", 255);  // 510 bytes in code page 932
+    const struct {
+        std::string text;
+        bool delivered;
+    } cases[] = {
+        {"été-한글", true},
+        {"📁 Projets ☕", true},
+        {kana255, true},
+        {kana255 + "あ", false},
+        {Repeat("😀", 127) + "x", true},  // 255 units, two for each emoji
+        {Repeat("😀", 128), false},
+    };
+    std::vector<FakeItem> items;
+    for (const auto& c : cases) items.push_back({c.text, 0, 0});
+    shell.SetItems(items);
+    Begin(shell);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const LRESULT atom = Send(p::kGetText, i);
+        if (!cases[i].delivered) {
+            EXPECT_EQ(atom, 0) << i;
+            continue;
+        }
+        ASSERT_NE(atom, 0) << i;
+        EXPECT_EQ(TextOfAtom(atom), cases[i].text) << i;
+    }
+    EXPECT_TRUE(EndSubclassDesktopListView());
 }
 
 TEST_F(Protocol, WindowLongSetsTheStyleAndRefusesEveryOtherIndex) {
@@ -111,7 +149,7 @@ TEST_F(Protocol, BracketsRepeatAndASecondSubclassRequestChangesNothing) {
     }
     Begin(shell);
     const DWORD thread = ::GetWindowThreadProcessId(GetDesktopListView(), nullptr);
-    ASSERT_TRUE(::PostThreadMessageA(thread, p::kSubclass, 0, 0));
+    ASSERT_TRUE(::PostThreadMessageW(thread, p::kSubclass, 0, 0));
     ASSERT_TRUE(shell.Drain());
     EXPECT_EQ(Send(p::kGetItemPosY, 1), 40);
     EXPECT_TRUE(EndSubclassDesktopListView());

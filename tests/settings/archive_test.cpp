@@ -21,7 +21,7 @@ std::string StoredString(const std::string& text) {
 // Loads one string; nullopt-like empty result with `ok` false on failure.
 std::string LoadedString(const std::string& bytes, bool& ok) {
     MemorySource source(bytes);
-    SettingsArchive archive(source, bytes.size(), fixtures::TestUtf16ToAnsi);
+    SettingsArchive archive(source, bytes.size());
     std::string text = "untouched";
     archive.Transfer(text);
     ok = !archive.Failed();
@@ -62,12 +62,44 @@ TEST(ArchiveString, ReaderAcceptsEveryPrefixFormItCanMeet) {
     const ReadCase cases[] = {
         {"middle form holding a short length", Bytes({0xFF, 0x03, 0x00, 'a', 'b', 'c'}), "abc"},
         {"long form holding a short length", Bytes({0xFF, 0xFF, 0xFF, 0x02, 0, 0, 0, 'h', 'i'}), "hi"},
-        {"UTF-16 with a one-byte length", Bytes({0xFF, 0xFE, 0xFF, 0x02, 0x42, 0x30, 'a', 0x00}), "\x82\xA0" "a"},
-        {"UTF-16 whose ANSI form has a 0x5C trail byte", Bytes({0xFF, 0xFE, 0xFF, 0x01, 0x68, 0x88}), "\x95\x5C"},
+        {"UTF-16 with a one-byte length", Bytes({0xFF, 0xFE, 0xFF, 0x02, 0x42, 0x30, 'a', 0x00}), "あa"},
+        {"UTF-16 that code page 932 cannot hold", Bytes({0xFF, 0xFE, 0xFF, 0x02, 0x5C, 0xD5, 0xE9, 0x00}), "한é"},
+        {"code page 932 with a 0x5C trail byte", Bytes({0x04, 0x95, 0x5C, 0x8E, 0xA6}), "表示"},
         {"UTF-16 with a middle length", Bytes({0xFF, 0xFE, 0xFF, 0xFF, 0x01, 0x00, 'z', 0x00}), "z"},
         {"empty UTF-16", Bytes({0xFF, 0xFE, 0xFF, 0x00}), ""},
     };
     for (const auto& c : cases) {
+        bool ok = false;
+        EXPECT_EQ(LoadedString(c.bytes, ok), c.text) << c.what;
+        EXPECT_TRUE(ok) << c.what;
+    }
+}
+
+// Every text the code page holds keeps the bytes the program always wrote;
+// any other takes the wide form instead of losing characters.
+TEST(ArchiveString, TextsTakeTheCodePageWhereItHoldsThemAndTheWideFormElse) {
+    const std::string longKorean = [] {
+        std::string text;
+        for (int i = 0; i < 300; ++i) text += "한";
+        return text;
+    }();
+    std::string longKoreanBytes = Bytes({0xFF, 0xFE, 0xFF, 0xFF, 0x2C, 0x01});
+    for (int i = 0; i < 300; ++i) longKoreanBytes += Bytes({0x5C, 0xD5});
+    const struct {
+        const char* what;
+        std::string text;
+        std::string bytes;
+    } cases[] = {
+        {"ASCII", "abc", Bytes({0x03, 'a', 'b', 'c'})},
+        {"kana and kanji", "ごみ箱表", Bytes({0x08, 0x82, 0xB2, 0x82, 0xDD, 0x94, 0xA0, 0x95, 0x5C})},
+        {"halfwidth katakana", "ﾀﾞｲｱﾛｸﾞ", Bytes({0x07, 0xC0, 0xDE, 0xB2, 0xB1, 0xDB, 0xB8, 0xDE})},
+        {"accented Latin", "été.bmp", Bytes({0xFF, 0xFE, 0xFF, 0x07, 0xE9, 0, 't', 0, 0xE9, 0, '.', 0, 'b', 0, 'm', 0, 'p', 0})},
+        {"an emoji, two units", "😀", Bytes({0xFF, 0xFE, 0xFF, 0x02, 0x3D, 0xD8, 0x00, 0xDE})},
+        {"kanji beside Korean", "写真한", Bytes({0xFF, 0xFE, 0xFF, 0x03, 0x99, 0x51, 0x1F, 0x77, 0x5C, 0xD5})},
+        {"a long wide text", longKorean, longKoreanBytes},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(StoredString(c.text), c.bytes) << c.what;
         bool ok = false;
         EXPECT_EQ(LoadedString(c.bytes, ok), c.text) << c.what;
         EXPECT_TRUE(ok) << c.what;
@@ -106,7 +138,7 @@ TEST(ArchiveNumbers, AreLittleEndianAndSigned) {
     EXPECT_EQ(sink.Bytes(), Bytes({0xFE, 0xFF, 0xFF, 0xFF, 0x7B, 0x04}));
 
     MemorySource source(sink.Bytes());
-    SettingsArchive in(source, sink.Bytes().size(), nullptr);
+    SettingsArchive in(source, sink.Bytes().size());
     std::int32_t n = 0;
     std::uint16_t w = 0;
     in.Transfer(n);
@@ -125,7 +157,7 @@ TEST(ArchiveCounts, AreBoundByTheBytesThatRemain) {
     } cases[] = {{0, 21, true}, {4, 21, true}, {5, 21, false}, {-1, 21, false}, {0x7FFFFFFF, 9, false}};
     for (const auto& c : cases) {
         MemorySource source(bytes);
-        SettingsArchive archive(source, bytes.size(), nullptr);
+        SettingsArchive archive(source, bytes.size());
         EXPECT_EQ(archive.AcceptCount(c.count, c.recordBytes), c.accepted) << c.count;
         EXPECT_EQ(archive.Failed(), !c.accepted) << c.count;
     }

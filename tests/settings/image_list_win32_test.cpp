@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "framework/wide_win32.h"
 #include "settings/image_list_win32.h"
 #include "tests/support/wine_support_win32.h"
 
@@ -21,12 +22,13 @@ class PictureTree : public ::testing::Test {
 protected:
     void SetUp() override {
         root = tree.Path() + "\\";
-        // 表 and ソ end in the byte 0x5C.
-        for (const char* folder : {"写真表", "写真表\\ソ", "空", "folder.jpg"}) {
-            ASSERT_TRUE(::CreateDirectoryA((root + folder).c_str(), nullptr)) << folder;
+        // 表 and ソ end in the byte 0x5C in code page 932; 한 and é are beyond it.
+        for (const char* folder : {"写真表", "写真表\\ソ", "空", "folder.jpg", "été-한글"}) {
+            ASSERT_TRUE(::CreateDirectoryW(fw::Wide(root + folder).c_str(), nullptr)) << folder;
         }
         for (const char* file : {"a.JPG", "b.jpeg", "c.Gif", "d.bmp", "e.png", "f", "gif", "写真表\\海.jpg",
-                                 "写真表\\ソ\\山.BMP", "写真表\\ソ\\メモ.txt", "folder.jpg\\inside.gif"}) {
+                                 "写真表\\ソ\\山.BMP", "写真表\\ソ\\メモ.txt", "folder.jpg\\inside.gif",
+                                 "été-한글\\😀.jpg"}) {
             ASSERT_TRUE(WriteFileBytes(root + file, "x")) << file;
         }
     }
@@ -37,10 +39,11 @@ protected:
 // The names of a folder's entries in the order the file system gives them.
 std::vector<std::string> Enumerated(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    const HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &found)) {
-        if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..") names.push_back(found.cFileName);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW(fw::Wide(folder + "*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(search, &found)) {
+        const std::string name = fw::Narrow(found.cFileName);
+        if (name != "." && name != "..") names.push_back(name);
     }
     if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
     return names;
@@ -54,7 +57,7 @@ TEST_F(PictureTree, ScanFindsEveryPictureDepthFirstWithJapaneseNames) {
     std::sort(sorted.begin(), sorted.end());
     std::vector<std::string> expected = {root + "a.JPG", root + "b.jpeg", root + "c.Gif", root + "d.bmp",
                                          root + "folder.jpg\\inside.gif", root + "gif", root + "写真表\\海.jpg",
-                                         root + "写真表\\ソ\\山.BMP"};
+                                         root + "写真表\\ソ\\山.BMP", root + "été-한글\\😀.jpg"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(sorted, expected);
     // Depth first: everything below a folder comes in one run, at the place

@@ -35,7 +35,7 @@ AppSettings RichWith(const SettingsExtension& extension) {
 
 LoadResult Load(const std::string& bytes, AppSettings& settings) {
     MemorySource source(bytes);
-    return ReadSettings(settings, source, bytes.size(), fixtures::TestUtf16ToAnsi);
+    return ReadSettings(settings, source, bytes.size());
 }
 
 // What a reader of the classic layout makes of the bytes: it stops after
@@ -43,7 +43,7 @@ LoadResult Load(const std::string& bytes, AppSettings& settings) {
 AppSettings ReadClassically(const std::string& bytes) {
     AppSettings settings;
     MemorySource source(bytes);
-    SettingsArchive archive(source, bytes.size(), fixtures::TestUtf16ToAnsi);
+    SettingsArchive archive(source, bytes.size());
     settings.Serialize(archive);
     EXPECT_FALSE(archive.Failed());
     return settings;

@@ -111,25 +111,28 @@ TEST(IconLayout, KeysAreCaseSensitive) {
 TEST(IconLayout, HashTakesBytesAsSignedChars) {
     EXPECT_EQ(IconLayout::Hash(""), 0u);
     EXPECT_EQ(IconLayout::Hash("ab"), 97u * 33 + 98);
-    // 0x82 as a signed char is -126.
-    EXPECT_EQ(IconLayout::Hash("\x82"), static_cast<std::uint32_t>(-126));
-    EXPECT_EQ(IconLayout::Hash("a\x82"), 97u * 33 - 126);
+    // The bytes the file keeps: ｱ is B1 in code page 932, -79 as a signed
+    // char; あ is 82 A0; 한 is beyond the code page, kept as UTF-16 5C D5.
+    EXPECT_EQ(IconLayout::Hash("ｱ"), static_cast<std::uint32_t>(-79));
+    EXPECT_EQ(IconLayout::Hash("aｱ"), 97u * 33 - 79);
+    EXPECT_EQ(IconLayout::Hash("あ"), static_cast<std::uint32_t>(-126 * 33 - 96));
+    EXPECT_EQ(IconLayout::Hash("한"), 92u * 33 - 43);
 }
 
 TEST(IconLayout, IteratesBucketsInOrderAndEachChainNewestFirst) {
-    // "a" (97) and "r" (114) share bucket 12, "b" (98) is in 13 and "\x82" (-126) in 11.
+    // "a" (97) and "r" (114) share bucket 12, "b" (98) is in 13 and "ｱ" (-79) in 7.
     ASSERT_EQ(IconLayout::Hash("a") % 17, IconLayout::Hash("r") % 17);
     IconLayout layout;
-    layout.Insert({0, 0, "\x82"});
+    layout.Insert({0, 0, "ｱ"});
     layout.Insert({0, 0, "b"});
     layout.Insert({0, 0, "a"});
     layout.Insert({0, 0, "r"});
-    EXPECT_EQ(NamesInOrder(layout), (std::vector<std::string>{"\x82", "r", "a", "b"}));
+    EXPECT_EQ(NamesInOrder(layout), (std::vector<std::string>{"ｱ", "r", "a", "b"}));
 
     AppSettings source, target;
     source.iconLayout = layout;
     target.CopyFrom(source);
-    EXPECT_EQ(NamesInOrder(target.iconLayout), (std::vector<std::string>{"\x82", "a", "r", "b"}));
+    EXPECT_EQ(NamesInOrder(target.iconLayout), (std::vector<std::string>{"ｱ", "a", "r", "b"}));
 }
 
 }  // namespace

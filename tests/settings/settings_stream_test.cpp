@@ -12,7 +12,7 @@ namespace {
 
 LoadResult Load(const std::string& bytes, AppSettings& settings) {
     MemorySource source(bytes);
-    return ReadSettings(settings, source, bytes.size(), fixtures::TestUtf16ToAnsi);
+    return ReadSettings(settings, source, bytes.size());
 }
 
 // Fields 1 to 12 of a default record.
@@ -166,7 +166,25 @@ TEST(SettingsFile, SourceShorterThanItsStatedLengthIsDamaged) {
     const std::string bytes = fixtures::Serialized(defaults);
     MemorySource source(bytes.substr(0, 30));
     AppSettings target;
-    EXPECT_EQ(ReadSettings(target, source, bytes.size(), fixtures::TestUtf16ToAnsi), LoadResult::Damaged);
+    EXPECT_EQ(ReadSettings(target, source, bytes.size()), LoadResult::Damaged);
+}
+
+// A file the program wrote before it held its texts in UTF-8 keeps its
+// bytes through a load and a save: code page 932 texts, 表 with its 0x5C
+// trail byte, halfwidth katakana and an icon name among them.
+TEST(SettingsFile, StoredCodePageTextsLoadAndSaveToTheSameBytes) {
+    const std::string path = Bytes({0x11, 'C', ':', '\\', 0xC0, 0xDE, 0xB2, 0xB1, 0xDB, 0xB8, 0xDE, '\\', 0x8A, 0x43, '.', 'j', 'p', 'g'});
+    const std::string file = Int32(0) + Int32(1) + Int32(0) + Int32(0) + Int32(0) + Int32(1) + Int32(10) + Int32(0) +
+                             Int32(0) + Int32(1) + Bytes({0x08, 'C', ':', '\\', 0x95, 0x5C, 0x8E, 0xA6, '.'}) +
+                             Bytes({0x41, 0x06}) + Int32(1) + Int32(0) + Int32(100) + Int32(0) + path + Int32(0) +
+                             Int32(0) + Int32(1) + Int32(5) + Int32(-7) + Bytes({0x06, 0x82, 0xB2, 0x82, 0xDD, 0x94, 0xA0});
+    AppSettings loaded;
+    ASSERT_EQ(Load(file, loaded), LoadResult::Loaded);
+    EXPECT_EQ(loaded.bossPicturePath, "C:\\表示.");
+    ASSERT_EQ(loaded.imageList.size(), 1u);
+    EXPECT_EQ(loaded.imageList[0].path, "C:\\ﾀﾞｲｱﾛｸﾞ\\海.jpg");
+    EXPECT_NE(loaded.iconLayout.Find("ごみ箱"), nullptr);
+    EXPECT_TRUE(fixtures::Serialized(loaded) == file);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 
 namespace wine_test {
 
-StandInMainWindow::StandInMainWindow() { Create("VistaloomTestMainWindow", "main", WS_POPUP, 0, 0, 0, 10, 10); }
+StandInMainWindow::StandInMainWindow() { Create(L"VistaloomTestMainWindow", "main", WS_POPUP, 0, 0, 0, 10, 10); }
 
 namespace {
 
@@ -22,7 +22,7 @@ void CloseEveryDialog(HWND dialog) {
             [](HWND window, LPARAM) -> BOOL {
                 char name[16] = {};
                 ::GetClassNameA(window, name, sizeof(name));
-                if (std::string(name) == "#32770") ::PostMessageA(window, WM_CLOSE, 0, 0);
+                if (std::string(name) == "#32770") ::PostMessageW(window, WM_CLOSE, 0, 0);
                 return TRUE;
             },
             0);
@@ -50,10 +50,10 @@ INT_PTR RunDriven(fw::Dialog& dialog, const std::function<void(HWND)>& steps) {
 void ShowTab(HWND settingsDialog, int index) {
     const HWND tabs = ::GetDlgItem(settingsDialog, IDC_SETTINGS_TABS);
     RECT item{};
-    ::SendMessageA(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
     const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-    ::SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::SendMessageA(tabs, WM_LBUTTONUP, 0, at);
+    ::SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(tabs, WM_LBUTTONUP, 0, at);
 }
 
 }  // namespace wine_test

@@ -2,16 +2,18 @@
 // hierarchy that Wine lacks: "Progman" > "SHELLDLL_DefView" > "SysListView32"
 // (or that list view under a "WorkerW" window). The test sends these
 // messages to the fake shell's hidden control window; every answer is an
-// integer, texts come back as global atoms that the test deletes.
+// integer, texts come back as global atoms (UTF-16 names) that the test
+// deletes.
 #pragma once
 
 #include <windows.h>
 
 namespace fake_shell {
 
-inline constexpr char kControlClass[] = "VistaloomFakeShellControl";
+inline constexpr wchar_t kControlClass[] = L"VistaloomFakeShellControl";
 
-// WM_COPYDATA with this id sets the items: lines "text\tx\ty\n" (CP932).
+// WM_COPYDATA with this id sets the items: lines "text\tx\ty\n" in UTF-16,
+// so that an item may bear any name.
 inline constexpr ULONG_PTR kSetItems = 1;
 
 enum Query : UINT {

@@ -1,43 +1,45 @@
 #include "tests/support/fake_shell_win32.h"
 
+#include "framework/wide_win32.h"
+
 namespace wine_test {
 
 FakeShell::FakeShell(Shape shape) {
     const std::string exe = BuildFolder() + "\\fake_shell.exe";
     const std::string arguments = shape == Shape::WorkerW ? "workerw" : "progman";
     if (!process_.Start(exe, BuildFolder(), arguments)) return;
-    control_ = WaitForProcessWindow(process_.Id(), fake_shell::kControlClass);
+    control_ = WaitForProcessWindow(process_.Id(), fw::Narrow(fake_shell::kControlClass).c_str());
 }
 
 FakeShell::~FakeShell() {
-    if (control_) ::PostMessageA(control_, fake_shell::kQuit, 0, 0);
+    if (control_) ::PostMessageW(control_, fake_shell::kQuit, 0, 0);
     process_.WaitForExit();
 }
 
 LRESULT FakeShell::Ask(fake_shell::Query query, WPARAM wParam) const {
     DWORD_PTR answer = 0;
-    ::SendMessageTimeoutA(control_, query, wParam, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &answer);
+    ::SendMessageTimeoutW(control_, query, wParam, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &answer);
     return static_cast<LRESULT>(answer);
 }
 
 void FakeShell::SetItems(const std::vector<FakeItem>& items) const {
-    std::string lines;
+    std::wstring lines;
     for (const auto& item : items) {
-        lines += item.text + "\t" + std::to_string(item.x) + "\t" + std::to_string(item.y) + "\n";
+        lines += fw::Wide(item.text) + L"\t" + std::to_wstring(item.x) + L"\t" + std::to_wstring(item.y) + L"\n";
     }
-    COPYDATASTRUCT data{fake_shell::kSetItems, static_cast<DWORD>(lines.size()), lines.data()};
+    COPYDATASTRUCT data{fake_shell::kSetItems, static_cast<DWORD>(lines.size() * sizeof(wchar_t)), lines.data()};
     DWORD_PTR answer = 0;
-    ::SendMessageTimeoutA(control_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kTimeoutMs,
+    ::SendMessageTimeoutW(control_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kTimeoutMs,
                           &answer);
 }
 
 std::string FakeShell::Text(int index) const {
     const auto atom = static_cast<ATOM>(Ask(fake_shell::kItemText, static_cast<WPARAM>(index)));
     if (!atom) return {};
-    char name[256] = {};
-    const UINT length = ::GlobalGetAtomNameA(atom, name, sizeof(name));
+    wchar_t name[256] = {};
+    const UINT length = ::GlobalGetAtomNameW(atom, name, 256);
     ::GlobalDeleteAtom(atom);
-    return std::string(name, length);
+    return fw::Narrow(std::wstring_view(name, length));
 }
 
 std::vector<std::string> FakeShell::Texts() const {
@@ -55,7 +57,7 @@ POINT FakeShell::Position(int index) const {
 bool FakeShell::Drain() const {
     static WPARAM mark = 0;
     const WPARAM expected = ++mark;
-    ::PostMessageA(control_, fake_shell::kMark, expected, 0);
+    ::PostMessageW(control_, fake_shell::kMark, expected, 0);
     return WaitFor([&] { return static_cast<WPARAM>(Ask(fake_shell::kLastMark)) == expected; });
 }
 

@@ -11,6 +11,7 @@
 
 namespace wine_test {
 
+// An icon of the fake shell; its text is UTF-8.
 struct FakeItem {
     std::string text;
     int x;
@@ -38,7 +39,7 @@ public:
     // thread before this call, hooks included.
     bool Drain() const;
     // For `ms` from now the shell's thread answers sent messages only.
-    void Stall(DWORD ms) const { ::PostMessageA(control_, fake_shell::kStall, ms, 0); }
+    void Stall(DWORD ms) const { ::PostMessageW(control_, fake_shell::kStall, ms, 0); }
 
 private:
     ChildProcess process_;

@@ -1,6 +1,6 @@
 #include "tests/support/program_folder_win32.h"
 
-#include "framework/cp932_win32.h"
+#include "framework/wide_win32.h"
 #include "settings/settings_stream.h"
 
 namespace wine_test {
@@ -13,7 +13,7 @@ std::string SettingsBytes(AppSettings& settings) {
 
 void ProgramFolder::SetUp() {
     for (const char* file : {"Vistaloom.exe", "Iconmire.dll"}) {
-        ASSERT_TRUE(::CopyFileA((BuildFolder() + "\\" + file).c_str(), (Folder() + "\\" + file).c_str(), FALSE));
+        ASSERT_TRUE(::CopyFileW(fw::Wide(BuildFolder() + "\\" + file).c_str(), fw::Wide(Folder() + "\\" + file).c_str(), FALSE));
     }
 }
 
@@ -25,7 +25,7 @@ AppSettings ProgramFolder::ReadSettingsFile() const {
     const std::string bytes = ReadFileBytes(Ini());
     MemorySource source(bytes);
     AppSettings settings;
-    EXPECT_EQ(ReadSettings(settings, source, bytes.size(), fw::Utf16ToAnsi), LoadResult::Loaded);
+    EXPECT_EQ(ReadSettings(settings, source, bytes.size()), LoadResult::Loaded);
     return settings;
 }
 
@@ -43,7 +43,7 @@ void ProgramFolder::ExpectMessageAndPressOk(ChildProcess& program, const char* t
 }
 
 void ProgramFolder::CloseAndExpectExit(ChildProcess& program, HWND frame) {
-    ::PostMessageA(frame, WM_CLOSE, 0, 0);
+    ::PostMessageW(frame, WM_CLOSE, 0, 0);
     const auto code = program.WaitForExit();
     ASSERT_TRUE(code.has_value()) << "the program did not end after WM_CLOSE";
     EXPECT_EQ(*code, 0u);

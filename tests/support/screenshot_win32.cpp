@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "framework/cp932_win32.h"
+#include "framework/wide_win32.h"
 #include "framework/handles_win32.h"
 #include "tests/support/wine_support_win32.h"
 
@@ -78,8 +78,8 @@ PaintedWindow CaptureWhenPainted(HWND window, DWORD timeoutMs) {
 
 bool SaveScreenshot(const Screenshot& shot, const std::string& name) {
     const std::string folder = BuildFolder() + "\\..\\screenshots";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    const std::wstring path = fw::AnsiToUtf16(folder + "\\" + name + ".png");
+    ::CreateDirectoryW(fw::Wide(folder).c_str(), nullptr);
+    const std::wstring path = fw::Wide(folder + "\\" + name + ".png");
     std::vector<BYTE> bgr;
     for (const COLORREF c : shot.pixels) {
         bgr.insert(bgr.end(), {GetBValue(c), GetGValue(c), GetRValue(c)});

@@ -17,22 +17,6 @@ std::string Int32(std::int32_t value) {
     return Bytes({int(v & 0xFF), int(v >> 8 & 0xFF), int(v >> 16 & 0xFF), int(v >> 24 & 0xFF)});
 }
 
-std::string TestUtf16ToAnsi(std::u16string_view text) {
-    std::string out;
-    for (char16_t c : text) {
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c == u'あ') {
-            out += "\x82\xA0";
-        } else if (c == u'表') {
-            out += "\x95\x5C";
-        } else {
-            out.push_back('?');
-        }
-    }
-    return out;
-}
-
 void FillRichSettings(AppSettings& s) {
     s.intervalUnit = 2;
     s.intervalValue = 45;
@@ -40,7 +24,7 @@ void FillRichSettings(AppSettings& s) {
     s.rotationPosition = 3;
     s.pauseAfterBossKey = 0;
     s.rotationEnabled = 0;
-    s.bossPicturePath = "C:\\boss\\\x95\x5C.jpg";
+    s.bossPicturePath = "C:\\boss\\表.jpg";
     s.bossHotkey = 0x047B;
     s.transparentLabelBackground = 1;
     s.smallIcons = 1;

@@ -14,10 +14,6 @@ namespace fixtures {
 std::string Bytes(std::initializer_list<int> values);
 std::string Int32(std::int32_t value);
 
-// A small stand-in for the system's UTF-16 to code page 932 conversion:
-// ASCII, あ, 表 (whose trail byte is 0x5C) and '?' for anything else.
-std::string TestUtf16ToAnsi(std::u16string_view text);
-
 // A record that uses every field and all three prefix forms.
 void FillRichSettings(AppSettings& settings);
 

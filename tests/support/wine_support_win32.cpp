@@ -3,10 +3,12 @@
 #include <tlhelp32.h>
 
 #include <atomic>
-#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "framework/handles_win32.h"
+#include "framework/long_path_win32.h"
+#include "framework/wide_win32.h"
 
 namespace wine_test {
 
@@ -20,16 +22,16 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
 }
 
 std::string BuildFolder() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::string folder = fw::Narrow(path);
     return folder.substr(0, folder.find_last_of('\\'));
 }
 
 // Shared for deleting too: a program that replaces the file while a test
 // polls it must not fail because of the test.
 std::string ReadFileBytes(const std::string& path) {
-    const fw::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
+    const fw::UniqueHandle file(::CreateFileW(fw::LongPath(path).c_str(), GENERIC_READ,
                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string bytes;
@@ -41,47 +43,51 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+    const fw::UniqueHandle file(::CreateFileW(fw::LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
-bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) {
+    return ::GetFileAttributesW(fw::LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 namespace {
 
 void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE find = ::FindFirstFileA((path + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE find = ::FindFirstFileW(fw::LongPath(path + "\\*").c_str(), &found);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
+            const std::string name = fw::Narrow(found.cFileName);
             if (name == "." || name == "..") continue;
             const std::string child = path + "\\" + name;
-            ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::SetFileAttributesW(fw::LongPath(child).c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(child);
             } else {
-                ::DeleteFileA(child.c_str());
+                ::DeleteFileW(fw::LongPath(child).c_str());
             }
-        } while (::FindNextFileA(find, &found));
+        } while (::FindNextFileW(find, &found));
         ::FindClose(find);
     }
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::RemoveDirectoryA(path.c_str());
+    ::SetFileAttributesW(fw::LongPath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryW(fw::LongPath(path).c_str());
 }
 
 }  // namespace
 
 TempFolder::TempFolder(const std::string& name) {
     static std::atomic<int> counter{0};
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    const std::string root = std::string(temp) + "vistaloom-tests";
-    ::CreateDirectoryA(root.c_str(), nullptr);
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::string root = fw::Narrow(temp) + "vistaloom-tests";
+    ::CreateDirectoryW(fw::Wide(root).c_str(), nullptr);
     path_ = root + "\\" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++counter) + "-" + name;
     RemoveTree(path_);
-    ::CreateDirectoryA(path_.c_str(), nullptr);
+    ::CreateDirectoryW(fw::Wide(path_).c_str(), nullptr);
 }
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
@@ -96,11 +102,11 @@ namespace {
 
 bool StartProcess(const std::string& exePath, const std::string& currentDirectory, const std::string& arguments,
                   DWORD flags, PROCESS_INFORMATION& info) {
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    std::string commandLine = "\"" + exePath + "\"" + (arguments.empty() ? "" : " " + arguments);
-    return ::CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                            currentDirectory.c_str(), &startup, &info) != FALSE;
+    std::wstring commandLine = fw::Wide("\"" + exePath + "\"" + (arguments.empty() ? "" : " " + arguments));
+    return ::CreateProcessW(fw::Wide(exePath).c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags,
+                            nullptr, fw::Wide(currentDirectory).c_str(), &startup, &info) != FALSE;
 }
 
 }  // namespace
@@ -146,9 +152,9 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
     if (owner != query->processId) return TRUE;
-    char className[256] = {};
-    ::GetClassNameA(window, className, sizeof(className));
-    if (lstrcmpiA(className, query->className) != 0) return TRUE;
+    wchar_t className[256] = {};
+    ::GetClassNameW(window, className, std::size(className));
+    if (lstrcmpiW(className, fw::Wide(query->className).c_str()) != 0) return TRUE;
     if (query->title && WindowText(window) != query->title) return TRUE;
     query->found = window;
     return FALSE;
@@ -180,16 +186,16 @@ HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
 }
 
 std::string WindowText(HWND window) {
-    const int length = ::GetWindowTextLengthA(window);
-    std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
-    const int got = ::GetWindowTextA(window, text.data(), length + 1);
-    return std::string(text.data(), static_cast<size_t>(got > 0 ? got : 0));
+    const int length = ::GetWindowTextLengthW(window);
+    std::vector<wchar_t> text(static_cast<size_t>(length) + 1, L'\0');
+    const int got = ::GetWindowTextW(window, text.data(), length + 1);
+    return fw::Narrow(std::wstring_view(text.data(), static_cast<size_t>(got > 0 ? got : 0)));
 }
 
 std::string MessageBoxText(HWND messageBox) { return WindowText(::GetDlgItem(messageBox, 0xFFFF)); }
 
 void PressButton(HWND dialog, int id) {
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
 int ProgramThreadsBesideMain(DWORD processId, DWORD mainThreadId) {
@@ -202,7 +208,7 @@ int ProgramThreadsBesideMain(DWORD processId, DWORD mainThreadId) {
     if (!found) return -1;
     using QueryThread = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
     const auto query = reinterpret_cast<QueryThread>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationThread")));
     constexpr int kStartAddress = 9;  // ThreadQuerySetWin32StartAddress
     const auto* begin = image.modBaseAddr;
     const auto* end = begin + image.modBaseSize;
@@ -237,7 +243,7 @@ int IconSide(HICON icon) {
     ICONINFO info{};
     if (!icon || !::GetIconInfo(icon, &info)) return 0;
     BITMAP bitmap{};
-    ::GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap);
+    ::GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
     ::DeleteObject(info.hbmColor);
     ::DeleteObject(info.hbmMask);
     return bitmap.bmWidth;
@@ -270,7 +276,7 @@ std::vector<COLORREF> ScreenPixels(const RECT& area) {
 
 TrayState ReadTrayState() {
     RECT area{};
-    if (!::GetWindowRect(::FindWindowA("Shell_TrayWnd", nullptr), &area)) return TrayState::None;
+    if (!::GetWindowRect(::FindWindowW(L"Shell_TrayWnd", nullptr), &area)) return TrayState::None;
     // The notification area at the right end, inside the taskbar's frame.
     area.left = area.right - (area.right - area.left) / 4;
     area.top += 2;

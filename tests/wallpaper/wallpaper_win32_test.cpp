@@ -535,7 +535,7 @@ TEST_F(DesktopWallpaper, TheLabelBackgroundAfterAShowComesWithTheJob) {
 // that does not wait, started after it with the same work, finishes first:
 // by then the first has had every chance to compose.
 TEST_F(DesktopWallpaper, ChangeEventHoldsAWorkerBackUntilItIsSet) {
-    fw::UniqueHandle event(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    fw::UniqueHandle event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     WallpaperTarget held = Target();
     held.changeEvent = event.Get();
     const WallpaperJob heldJob = Job("red.bmp");
