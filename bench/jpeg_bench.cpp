@@ -50,7 +50,7 @@ void BM_JpegEntropy(benchmark::State& state) {
     for (auto _ : state) {
         JpegCoefficients coefficients;
         JpegRowProgress progress;
-        if (!DecodeJpegScan(*frame, Bytes(), Jpeg().size(), coefficients, progress))
+        if (!DecodeJpegScan(*frame, Bytes(), Jpeg().size(), coefficients, progress, 8))
             state.SkipWithError("damaged");
     }
 }
@@ -60,11 +60,12 @@ void BM_JpegRender(benchmark::State& state) {
     const auto frame = ReadJpegFrame(Bytes(), Jpeg().size());
     JpegCoefficients coefficients;
     JpegRowProgress decoded;
-    DecodeJpegScan(*frame, Bytes(), Jpeg().size(), coefficients, decoded);
+    DecodeJpegScan(*frame, Bytes(), Jpeg().size(), coefficients, decoded, 0);
     for (auto _ : state) {
         JpegRowProgress progress;
         const auto picture =
             RenderJpeg(*frame, coefficients, static_cast<int>(state.range(0)), progress, [&] {
+                progress.Begin(frame->McusDown());
                 progress.Publish(frame->McusDown());
                 return true;
             });

@@ -22,6 +22,7 @@ add_executable(vistaloom_unit_tests
     tests/support/allocation_meter.cpp
     tests/wallpaper/bitmap_ops_test.cpp
     tests/wallpaper/change_order_test.cpp
+    tests/wallpaper/jpeg_bit_reader_test.cpp
     tests/wallpaper/jpeg_decoder_test.cpp
     tests/wallpaper/jpeg_writer.cpp
     tests/wallpaper/picture_format_test.cpp

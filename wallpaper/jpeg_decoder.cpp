@@ -7,12 +7,17 @@
 
 namespace {
 
+// Rows of MCUs decoded ahead of the rendering: enough that neither side
+// waits for the other often, few enough to stay in the processor's caches.
+constexpr int kBands = 8;
+
 std::optional<Picture> DecodeFrame(const JpegFrame& frame, const std::uint8_t* bytes, std::size_t length,
                                    int reduction) {
     JpegCoefficients coefficients;
     JpegRowProgress progress;
-    auto picture = RenderJpeg(frame, coefficients, reduction, progress,
-                              [&] { return DecodeJpegScan(frame, bytes, length, coefficients, progress); });
+    auto picture = RenderJpeg(frame, coefficients, reduction, progress, [&] {
+        return DecodeJpegScan(frame, bytes, length, coefficients, progress, kBands);
+    });
     if (picture) picture->MarkReduced({frame.width, frame.height}, reduction);
     return picture;
 }

@@ -1,65 +1,51 @@
 #include "wallpaper/jpeg_entropy.h"
 
 #include <algorithm>
-#include <atomic>
+#include <array>
 #include <cstring>
 #include <new>
+#include <optional>
 
+#include "wallpaper/jpeg_bit_reader.h"
 #include "wallpaper/jpeg_huffman.h"
 #include "wallpaper/scale.h"
 
 namespace {
 
-// The most one block can take: a 16-bit DC code with 11 value bits, then
-// 63 coefficients of 16 code and 10 value bits. A damaged segment is noticed
-// at the end of an MCU at the latest, so reading never runs further than
-// one MCU past the data.
-constexpr std::size_t kMostBytesPerBlock = (27 + 63 * 26 + 7) / 8;
 // Valid DC values of 8-bit samples lie within +-2048; far beyond that the
 // data is damaged.
 constexpr int kDcLimit = 1 << 16;
+// The most words a block takes: its head and 63 coefficients.
+constexpr std::size_t kMostWordsPerBlock = 64;
 
-// The entropy-coded data without its stuffed zero bytes, cut at the restart
-// markers, followed by zeros enough for reading to overrun.
-struct CleanScan {
-    std::unique_ptr<std::uint8_t[]> bytes;
-    std::vector<std::size_t> segments;  // where each interval begins; the last entry is the end
+// The entropy-coded data between the scan's restart markers, as the file
+// holds it: every 0xFF in a segment is stuffed data.
+struct Segment {
+    const std::uint8_t* begin = nullptr;
+    const std::uint8_t* end = nullptr;
 };
 
-std::optional<CleanScan> Unstuff(const std::uint8_t* p, const std::uint8_t* end, std::size_t padding) {
-    CleanScan scan;
-    const auto available = static_cast<std::size_t>(end - p);
-    scan.bytes.reset(new (std::nothrow) std::uint8_t[available + padding]);
-    if (!scan.bytes) return std::nullopt;
-    std::uint8_t* out = scan.bytes.get();
-    scan.segments.push_back(0);
+std::optional<std::vector<Segment>> FindSegments(const std::uint8_t* p, const std::uint8_t* end) {
+    std::vector<Segment> segments;
+    const std::uint8_t* begin = p;
     int expected = 0;
     for (;;) {
         const auto* mark =
             static_cast<const std::uint8_t*>(std::memchr(p, 0xFF, static_cast<std::size_t>(end - p)));
-        if (!mark || mark + 1 >= end) return std::nullopt;  // no EOI: the file is cut short
-        std::memcpy(out, p, static_cast<std::size_t>(mark - p));
-        out += mark - p;
-        const int marker = mark[1];
-        if (marker == 0x00) {
-            *out++ = 0xFF;
-            p = mark + 2;
-        } else if (marker == 0xFF) {
-            p = mark + 1;  // a fill byte before a marker
-        } else if (marker >= 0xD0 && marker <= 0xD7) {
-            if (marker != 0xD0 + expected) return std::nullopt;
-            expected = (expected + 1) & 7;
-            scan.segments.push_back(static_cast<std::size_t>(out - scan.bytes.get()));
-            p = mark + 2;
-        } else if (marker == 0xD9) {
-            break;
-        } else {
-            return std::nullopt;  // another scan, a DNL marker or damage
-        }
+        if (!mark) return std::nullopt;  // no EOI: the file is cut short
+        const std::uint8_t* after = mark + 1;
+        while (after < end && *after == 0xFF) ++after;  // fill bytes
+        if (after >= end) return std::nullopt;
+        const int marker = *after;
+        p = after + 1;
+        if (marker == 0x00) continue;
+        segments.push_back({begin, mark});
+        begin = p;
+        if (marker == 0xD9) return segments;
+        // Another scan, a DNL marker or damage.
+        if (marker != 0xD0 + expected) return std::nullopt;
+        expected = (expected + 1) & 7;
     }
-    scan.segments.push_back(static_cast<std::size_t>(out - scan.bytes.get()));
-    std::memset(out, 0, padding);
-    return scan;
 }
 
 struct BlockSlot {
@@ -74,7 +60,6 @@ struct ScanPlan {
     std::array<BlockSlot, 10> slots;
     int slotCount = 0;
     int mcusAcross = 0;
-    int componentCount = 0;
 };
 
 std::optional<ScanPlan> PlanScan(const JpegFrame& frame) {
@@ -91,102 +76,198 @@ std::optional<ScanPlan> PlanScan(const JpegFrame& frame) {
         }
     }
     plan.mcusAcross = frame.McusAcross();
-    plan.componentCount = frame.componentCount;
     return plan;
 }
 
 // One block's coefficients appended at `out`; the new end, or nullptr for
 // data no valid block has.
-std::uint32_t* DecodeBlock(JpegBitReader& bits, const JpegHuffmanTable& dcTable, const JpegHuffmanTable& ac,
+std::uint32_t* DecodeBlock(JpegBitReader& bits, const JpegHuffmanTable& dc, const JpegHuffmanTable& ac,
                            int& prediction, std::uint32_t* out) {
-    bits.Refill();
-    int diff;
-    const JpegHuffmanTable::Entry& dc = dcTable.Look(bits);
-    if (dc.total) {
-        bits.Skip(dc.total);
-        diff = dc.value;
-    } else {
-        int size = dc.symbol;
-        if (dc.length) {
-            bits.Skip(dc.length);
-        } else {
-            size = dcTable.DecodeLong(bits);
-            if (size < 0) return nullptr;
-        }
-        diff = ExtendJpegValue(bits.Take(size), size);
-    }
-    prediction += diff;
+    if (bits.Count() < JpegHuffmanTable::kMostBits) bits.Refill();
+    JpegSymbol symbol;
+    if (!dc.Decode(bits, symbol)) return nullptr;
+    prediction += symbol.value;
     if (prediction > kDcLimit || prediction < -kDcLimit) return nullptr;
     std::uint32_t* head = out++;
-    int k = 1;
-    while (k < 64) {
-        bits.Refill();
-        const JpegHuffmanTable::Entry& e = ac.Look(bits);
-        int symbol, value;
-        if (e.total) {
-            bits.Skip(e.total);
-            symbol = e.symbol;
-            value = e.value;
-        } else {
-            if (e.length) {
-                bits.Skip(e.length);
-                symbol = e.symbol;
-            } else {
-                symbol = ac.DecodeLong(bits);
-                if (symbol < 0) return nullptr;
-            }
-            value = ExtendJpegValue(bits.Take(symbol & 15), symbol & 15);
+    for (int k = 1; k < 64; ++k) {
+        if (bits.Count() < JpegHuffmanTable::kMostBits) bits.Refill();
+        if (!ac.Decode(bits, symbol)) return nullptr;
+        k += symbol.run;
+        if (symbol.value != 0) {
+            if (k > 63) return nullptr;
+            *out++ = static_cast<std::uint32_t>(symbol.value) << 8 | kJpegZigzag[static_cast<std::size_t>(k)];
         }
-        if ((symbol & 15) == 0) {
-            if (symbol != 0xF0) break;  // end of block
-            k += 16;                    // sixteen zeros
-            continue;
-        }
-        k += symbol >> 4;
-        if (k > 63) return nullptr;
-        *out++ = static_cast<std::uint32_t>(value) << 8 | kJpegZigzag[k];
-        ++k;
     }
     *head = static_cast<std::uint32_t>(prediction) << 8 | static_cast<std::uint32_t>(out - head - 1);
     return out;
 }
 
+// `count` MCUs appended at `out`; the new end, or nullptr when the data is
+// damaged or runs past its segment.
+std::uint32_t* DecodeMcus(const ScanPlan& plan, JpegBitReader& bits, int* predictions, int count,
+                          std::uint32_t* out) {
+    // A copy of its own, which the compiler can keep in registers: the
+    // coefficients written could alias the reader's members otherwise.
+    JpegBitReader reader = bits;
+    for (int m = 0; m < count; ++m) {
+        for (int s = 0; s < plan.slotCount; ++s) {
+            const BlockSlot& slot = plan.slots[s];
+            out = DecodeBlock(reader, plan.dc[slot.dc], plan.ac[slot.ac], predictions[slot.component], out);
+            if (!out) return nullptr;
+        }
+        if (reader.Overran()) return nullptr;
+    }
+    bits = reader;
+    return out;
+}
+
+bool Allocate(JpegCoefficients::Span& span, std::size_t words) {
+    span.words.reset(new (std::nothrow) std::uint32_t[words]);
+    return span.words != nullptr;
+}
+
+// The scan without restart intervals, row by row into a ring of bands.
+bool DecodeBanded(const JpegFrame& frame, const ScanPlan& plan, Segment segment, JpegCoefficients& out,
+                  JpegRowProgress& progress, int bands) {
+    const int rows = frame.McusDown();
+    bands = bands > 0 ? std::min(bands, rows) : rows;
+    const std::size_t room = static_cast<std::size_t>(frame.McusAcross()) *
+                             static_cast<std::size_t>(frame.BlocksPerMcu()) * kMostWordsPerBlock;
+    out.spans.resize(static_cast<std::size_t>(bands));
+    for (auto& span : out.spans) {
+        if (!Allocate(span, room)) return false;
+    }
+    JpegBitReader bits(segment.begin, segment.end);
+    int predictions[3] = {0, 0, 0};
+    for (int row = 0; row < rows; ++row) {
+        progress.Publish(row);
+        if (!progress.WaitForBand(row, bands)) return false;
+        const auto band = static_cast<std::size_t>(row % bands);
+        JpegCoefficients::Span& span = out.spans[band];
+        span.firstMcu = row * plan.mcusAcross;
+        span.mcuCount = plan.mcusAcross;
+        out.rows[static_cast<std::size_t>(row)] = {band, 0};
+        const std::uint32_t* end = DecodeMcus(plan, bits, predictions, plan.mcusAcross, span.words.get());
+        if (!end) return false;
+        span.size = static_cast<std::size_t>(end - span.words.get());
+    }
+    return true;
+}
+
 struct Interval {
-    std::size_t beginByte = 0;
-    std::size_t endByte = 0;
+    Segment segment;
     int firstMcu = 0;
     int mcuCount = 0;
 };
 
-// The MCUs of one interval, from its first bit, with fresh predictions.
-// Rows that begin in it are noted in `rows` against span `span`, and each
-// row told to `progress` as soon as it is whole, when there is one.
-bool DecodeInterval(const ScanPlan& plan, const std::uint8_t* data, const Interval& interval,
-                    JpegCoefficients::Span& out, std::size_t span,
-                    std::vector<JpegCoefficients::RowStart>& rows, JpegRowProgress* progress) {
-    JpegBitReader bits(data + interval.beginByte, 0);
-    const std::size_t endBits = (interval.endByte - interval.beginByte) * 8;
+// A head per block, and at most one coefficient per two bits of data,
+// plus what one MCU that overruns the data can add.
+std::size_t RoomFor(const Interval& interval, int blocksPerMcu) {
+    const auto blocks = static_cast<std::size_t>(interval.mcuCount) * static_cast<std::size_t>(blocksPerMcu);
+    const auto bytes = static_cast<std::size_t>(interval.segment.end - interval.segment.begin);
+    return blocks + bytes * 4 + kMostWordsPerBlock * static_cast<std::size_t>(blocksPerMcu);
+}
+
+// The MCUs of one interval, with fresh predictions, appended to `span`;
+// rows that begin in it are noted against span number `spanIndex`.
+bool DecodeInterval(const ScanPlan& plan, const Interval& interval, JpegCoefficients::Span& span,
+                    std::size_t spanIndex, std::vector<JpegCoefficients::RowStart>& rows) {
+    JpegBitReader bits(interval.segment.begin, interval.segment.end);
     int predictions[3] = {0, 0, 0};
-    std::uint32_t* words = out.words.get() + out.size;
-    for (int m = 0; m < interval.mcuCount; ++m) {
-        const int mcu = interval.firstMcu + m;
+    std::uint32_t* words = span.words.get() + span.size;
+    const int end = interval.firstMcu + interval.mcuCount;
+    for (int mcu = interval.firstMcu; mcu < end;) {
+        const int row = mcu / plan.mcusAcross;
         if (mcu % plan.mcusAcross == 0) {
-            if (progress && mcu > 0) progress->Publish(mcu / plan.mcusAcross);
-            rows[static_cast<std::size_t>(mcu / plan.mcusAcross)] = {
-                span, static_cast<std::size_t>(words - out.words.get())};
+            const auto word = static_cast<std::size_t>(words - span.words.get());
+            rows[static_cast<std::size_t>(row)] = {spanIndex, word};
         }
-        for (int s = 0; s < plan.slotCount; ++s) {
-            const BlockSlot& slot = plan.slots[s];
-            words = DecodeBlock(bits, plan.dc[slot.dc], plan.ac[slot.ac], predictions[slot.component], words);
-            if (!words) return false;
-        }
-        if (bits.Position() > endBits) return false;
+        // Up to the end of the interval or of the row, whichever is first.
+        const int count = std::min(end, (row + 1) * plan.mcusAcross) - mcu;
+        words = DecodeMcus(plan, bits, predictions, count, words);
+        if (!words) return false;
+        mcu += count;
     }
-    out.size = static_cast<std::size_t>(words - out.words.get());
+    span.size = static_cast<std::size_t>(words - span.words.get());
+    span.mcuCount += interval.mcuCount;
+    return true;
+}
+
+// Both cores decode the intervals; every row is kept.
+bool DecodeRestarted(const JpegFrame& frame, const ScanPlan& plan, const std::vector<Interval>& intervals,
+                     JpegCoefficients& out) {
+    const int blocksPerMcu = frame.BlocksPerMcu();
+    // One span per band of intervals a thread decodes, kept at the index of
+    // the band's first interval until the empty ones are dropped.
+    std::vector<JpegCoefficients::Span> spans(intervals.size());
+    std::atomic<bool> damaged{false};
+    const bool done = ParallelRows(static_cast<int>(intervals.size()), [&](int begin, int end) {
+        JpegCoefficients::Span& span = spans[static_cast<std::size_t>(begin)];
+        std::size_t room = 0;
+        for (int i = begin; i < end; ++i)
+            room += RoomFor(intervals[static_cast<std::size_t>(i)], blocksPerMcu);
+        if (!Allocate(span, room)) {
+            damaged = true;
+            return;
+        }
+        span.firstMcu = intervals[static_cast<std::size_t>(begin)].firstMcu;
+        for (int i = begin; i < end; ++i) {
+            if (!DecodeInterval(plan, intervals[static_cast<std::size_t>(i)], span,
+                                static_cast<std::size_t>(begin), out.rows)) {
+                damaged = true;
+                return;
+            }
+        }
+    });
+    if (!done || damaged) return false;
+    std::vector<std::size_t> renumbered(spans.size());
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        if (!spans[i].words) continue;
+        renumbered[i] = out.spans.size();
+        out.spans.push_back(std::move(spans[i]));
+    }
+    for (auto& row : out.rows) row.span = renumbered[row.span];
+    return true;
+}
+
+bool DecodeScan(const JpegFrame& frame, const std::uint8_t* bytes, std::size_t length, JpegCoefficients& out,
+                JpegRowProgress& progress, int bands) {
+    if (frame.scanBegin > length) return false;
+    const auto plan = PlanScan(frame);
+    if (!plan) return false;
+    const auto segments = FindSegments(bytes + frame.scanBegin, bytes + length);
+    if (!segments) return false;
+    const std::int64_t mcus = std::int64_t{frame.McusAcross()} * frame.McusDown();
+    const std::int64_t perInterval = frame.restartInterval ? frame.restartInterval : mcus;
+    const std::int64_t needed = (mcus + perInterval - 1) / perInterval;
+    const auto found = static_cast<std::int64_t>(segments->size());
+    // A restart marker after the last interval leaves an empty one.
+    if (!(found == needed || (found == needed + 1 && segments->back().begin == segments->back().end))) {
+        return false;
+    }
+    progress.Begin(frame.McusDown());
+    out.rows.resize(static_cast<std::size_t>(frame.McusDown()));
+    if (needed == 1) {
+        if (!DecodeBanded(frame, *plan, segments->front(), out, progress, bands)) return false;
+    } else {
+        std::vector<Interval> intervals;
+        for (std::int64_t i = 0; i < needed; ++i) {
+            const std::int64_t first = i * perInterval;
+            intervals.push_back({(*segments)[static_cast<std::size_t>(i)], static_cast<int>(first),
+                                 static_cast<int>(std::min(perInterval, mcus - first))});
+        }
+        if (!DecodeRestarted(frame, *plan, intervals, out)) return false;
+    }
+    progress.Publish(frame.McusDown());
     return true;
 }
 
 }  // namespace
+
+void JpegRowProgress::Begin(int rows) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    rendered_.assign(static_cast<std::size_t>(rows), 0);
+}
 
 void JpegRowProgress::Publish(int rows) noexcept {
     {
@@ -210,97 +291,46 @@ bool JpegRowProgress::WaitFor(int row) noexcept {
     return rows_ > row;
 }
 
-namespace {
-
-// A head per block, and at most one coefficient per two bits used, plus
-// what one MCU that overruns the data can add.
-std::size_t RoomFor(const Interval& interval, int blocksPerMcu) {
-    const auto blocks = static_cast<std::size_t>(interval.mcuCount) * static_cast<std::size_t>(blocksPerMcu);
-    return blocks + (interval.endByte - interval.beginByte) * 4 + 64 * static_cast<std::size_t>(blocksPerMcu);
+void JpegRowProgress::Rendered(int row) noexcept {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        rendered_[static_cast<std::size_t>(row)] = 1;
+    }
+    changed_.notify_all();
 }
 
-bool DecodeScan(const JpegFrame& frame, const std::uint8_t* bytes, std::size_t length, JpegCoefficients& out,
-                JpegRowProgress& progress) {
-    if (frame.scanBegin > length) return false;
-    const auto plan = PlanScan(frame);
-    if (!plan) return false;
-    const std::int64_t mcus = std::int64_t{frame.McusAcross()} * frame.McusDown();
-    const int blocksPerMcu = frame.BlocksPerMcu();
-    const std::size_t padding = kMostBytesPerBlock * static_cast<std::size_t>(blocksPerMcu) + 16;
-    auto scan = Unstuff(bytes + frame.scanBegin, bytes + length, padding);
-    if (!scan) return false;
-
-    std::vector<Interval> intervals;
-    const std::size_t segments = scan->segments.size() - 1;
-    const std::int64_t perInterval = frame.restartInterval ? frame.restartInterval : mcus;
-    const std::int64_t needed = (mcus + perInterval - 1) / perInterval;
-    // A restart marker after the last interval leaves an empty one.
-    if (!(static_cast<std::int64_t>(segments) == needed ||
-          (static_cast<std::int64_t>(segments) == needed + 1 &&
-           scan->segments[segments] == scan->segments[segments - 1]))) {
-        return false;
-    }
-    for (std::int64_t i = 0; i < needed; ++i) {
-        const std::int64_t first = i * perInterval;
-        intervals.push_back({scan->segments[static_cast<std::size_t>(i)],
-                             scan->segments[static_cast<std::size_t>(i) + 1], static_cast<int>(first),
-                             static_cast<int>(std::min(perInterval, mcus - first))});
-    }
-    out.rows.resize(static_cast<std::size_t>(frame.McusDown()));
-
-    if (intervals.size() == 1) {
-        // One thread decodes it all, and the renderers follow row by row.
-        JpegCoefficients::Span& span = out.spans.emplace_back();
-        span.words.reset(new (std::nothrow) std::uint32_t[RoomFor(intervals[0], blocksPerMcu)]);
-        if (!span.words) return false;
-        span.mcuCount = intervals[0].mcuCount;
-        if (!DecodeInterval(*plan, scan->bytes.get(), intervals[0], span, 0, out.rows, &progress))
-            return false;
-        progress.Publish(frame.McusDown());
-        return true;
-    }
-
-    // One span per band of intervals a thread decodes, kept at the index of
-    // the band's first interval until the empty ones are dropped.
-    std::vector<JpegCoefficients::Span> spans(intervals.size());
-    std::atomic<bool> damaged{false};
-    const bool done = ParallelRows(static_cast<int>(intervals.size()), [&](int begin, int end) {
-        JpegCoefficients::Span& span = spans[static_cast<std::size_t>(begin)];
-        std::size_t room = 0;
-        for (int i = begin; i < end; ++i)
-            room += RoomFor(intervals[static_cast<std::size_t>(i)], blocksPerMcu);
-        span.words.reset(new std::uint32_t[room]);
-        span.firstMcu = intervals[static_cast<std::size_t>(begin)].firstMcu;
-        for (int i = begin; i < end; ++i) {
-            const Interval& interval = intervals[static_cast<std::size_t>(i)];
-            if (!DecodeInterval(*plan, scan->bytes.get(), interval, span, static_cast<std::size_t>(begin),
-                                out.rows, nullptr)) {
-                damaged = true;
-                return;
-            }
-            span.mcuCount += interval.mcuCount;
-        }
-    });
-    if (!done || damaged) return false;
-    std::vector<std::size_t> renumbered(spans.size());
-    for (std::size_t i = 0; i < spans.size(); ++i) {
-        if (!spans[i].words) continue;
-        renumbered[i] = out.spans.size();
-        out.spans.push_back(std::move(spans[i]));
-    }
-    for (auto& row : out.rows) row.span = renumbered[row.span];
-    progress.Publish(frame.McusDown());
+bool JpegRowProgress::RenderDecoded() noexcept {
+    int row = next_.load();
+    do {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (row >= rows_) return false;
+    } while (!next_.compare_exchange_weak(row, row + 1));
+    if (renderer_) renderer_->RenderRow(row);
+    Rendered(row);
     return true;
 }
 
-}  // namespace
+bool JpegRowProgress::WaitForBand(int row, int bands) noexcept {
+    if (row < bands) return true;
+    const auto freed = static_cast<std::size_t>(row - bands);
+    for (;;) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (rendered_[freed]) return true;
+            if (failed_) return false;
+        }
+        if (RenderDecoded()) continue;
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return rendered_[freed] || failed_; });
+    }
+}
 
 bool DecodeJpegScan(const JpegFrame& frame, const std::uint8_t* bytes, std::size_t length,
-                    JpegCoefficients& out, JpegRowProgress& progress) {
+                    JpegCoefficients& out, JpegRowProgress& progress, int bands) {
     bool decoded = false;
     try {
-        decoded = DecodeScan(frame, bytes, length, out, progress);
-    } catch (...) {  // memory for the intervals or the rows
+        decoded = DecodeScan(frame, bytes, length, out, progress, bands);
+    } catch (...) {  // memory for the segments, the intervals or the rows
     }
     if (!decoded) progress.Fail();
     return decoded;

@@ -3,23 +3,24 @@
 // Portable: no Windows headers.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <vector>
 
 #include "wallpaper/jpeg_frame.h"
 
-// Every block of the scan in MCU order, in words of 32 bits: first a head,
-// the DC value (prediction applied) above the low 8 bits that count the AC
-// coefficients after it; then one word per AC coefficient that is not zero,
-// its value above its natural position 0..63.
+// Blocks in MCU order, in words of 32 bits: first a head, the DC value
+// (prediction applied) above the low 8 bits that count the AC coefficients
+// after it; then one word per AC coefficient that is not zero, its value
+// above its natural position 0..63.
 struct JpegCoefficients {
-    // Consecutive MCUs decoded into one vector: without restart intervals the
-    // whole scan, with them the intervals one thread decoded.
+    // Consecutive MCUs decoded into one vector: a row of them in a band
+    // that later rows reuse, or, with restart intervals, the intervals one
+    // thread decoded.
     struct Span {
         int firstMcu = 0;
         int mcuCount = 0;
@@ -38,30 +39,65 @@ struct JpegCoefficients {
 inline int JpegWordValue(std::uint32_t word) { return static_cast<std::int32_t>(word) >> 8; }
 inline int JpegWordLow(std::uint32_t word) { return static_cast<int>(word & 0xFF); }
 
-// How many rows of MCUs are decoded, for renderers on other threads that
-// wait for them.
-// Its mutex fails only on a misuse, which would leave a renderer waiting
-// for ever: noexcept ends the program instead.
+// Renders one row of MCUs on whichever thread calls it, concurrently with
+// other rows.
+class JpegRowRenderer {
+public:
+    virtual void RenderRow(int row) noexcept = 0;
+
+protected:
+    ~JpegRowRenderer() = default;
+};
+
+// Rows of MCUs handed from the entropy decoder to the renderers: which are
+// decoded, which taken by a renderer, which rendered, so that the decoder
+// may reuse the band a rendered row held.
+// Its mutex fails only on a misuse, which would leave a thread waiting for
+// ever: noexcept ends the program instead.
 class JpegRowProgress {
 public:
+    // The renderer the decoder itself runs while it waits for a band;
+    // without one, rows are dropped as soon as they are decoded.
+    void Attach(JpegRowRenderer* renderer) noexcept { renderer_ = renderer; }
+
+    // The decoder's side. Begin comes first; it fails only for memory.
+    void Begin(int rows);
     void Publish(int rows) noexcept;
     // Decoding has ended without reaching every row.
     void Fail() noexcept;
-    // Waits until row `row` is decoded; false when decoding failed first.
+    // Waits until row `row - bands` is rendered and its band free, rendering
+    // decoded rows no renderer has taken meanwhile; false when decoding
+    // failed.
+    bool WaitForBand(int row, int bands) noexcept;
+
+    // The renderers' side: the next row no one has taken, which may be
+    // past the last; then waiting for it to be decoded (false when
+    // decoding failed first), and telling it is rendered.
+    int Take() noexcept { return next_++; }
     bool WaitFor(int row) noexcept;
+    void Rendered(int row) noexcept;
 
 private:
+    // Takes and renders the next decoded row no one has taken; false when
+    // there is none.
+    bool RenderDecoded() noexcept;
+
     std::mutex mutex_;
     std::condition_variable changed_;
     int rows_ = 0;
     bool failed_ = false;
+    std::vector<std::uint8_t> rendered_;
+    std::atomic<int> next_{0};
+    JpegRowRenderer* renderer_ = nullptr;
 };
 
 // The scan that begins at frame.scanBegin, decoded into `out`, which the
-// renderers may read as rows are published: each row as soon as it is
-// decoded, when one thread decodes the whole scan; all at the end, when
-// restart intervals let both cores decode. False when the data is damaged
-// or cut short, a restart marker is missing or out of order, or the scan
-// does not end in EOI; `progress` has failed then.
+// renderers may read as rows are published. One thread decodes a scan
+// without restart intervals into `bands` bands of one row each (all rows
+// when `bands` is 0), each published as soon as it is decoded and reused
+// once rendered; restart intervals let both cores decode, every row kept,
+// all published at the end. False when the data is damaged or cut short,
+// a restart marker is missing or out of order, or the scan does not end in
+// EOI; `progress` has failed then.
 bool DecodeJpegScan(const JpegFrame& frame, const std::uint8_t* bytes, std::size_t length,
-                    JpegCoefficients& out, JpegRowProgress& progress);
+                    JpegCoefficients& out, JpegRowProgress& progress, int bands);

@@ -1,58 +1,14 @@
-// Reading the entropy-coded data of a JPEG scan: a 64-bit bit buffer over
-// data whose stuffed zero bytes are already removed, and Huffman tables that
-// decode a code, its run and its value in one look-up. Portable: no Windows
-// headers.
+// The Huffman tables of a JPEG scan, each decoding a code, its run of
+// zeros and its value in one look-up for all but the rare long codes.
+// Portable: no Windows headers.
 #pragma once
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 
+#include "wallpaper/jpeg_bit_reader.h"
 #include "wallpaper/jpeg_frame.h"
-
-// Bits most significant first. The data must be followed by at least 8
-// readable bytes: the buffer is refilled 8 bytes at a time, whatever lies
-// there, and what was used is checked against the end afterwards.
-class JpegBitReader {
-public:
-    JpegBitReader(const std::uint8_t* data, std::size_t bitBegin) : base_(data), next_(data + bitBegin / 8) {
-        Refill();
-        Skip(static_cast<int>(bitBegin % 8));
-    }
-
-    // At least 56 bits in the buffer afterwards.
-    void Refill() {
-        std::uint64_t word;
-        std::memcpy(&word, next_, 8);
-        bits_ |= __builtin_bswap64(word) >> count_;
-        next_ += (63 - count_) >> 3;
-        count_ |= 56;
-    }
-    std::uint32_t Peek(int n) const { return static_cast<std::uint32_t>(bits_ >> (64 - n)); }
-    void Skip(int n) {
-        bits_ <<= n;
-        count_ -= n;
-    }
-    // n in 0..16.
-    std::uint32_t Take(int n) {
-        const std::uint32_t v = n ? Peek(n) : 0;
-        bits_ <<= n;
-        count_ -= n;
-        return v;
-    }
-    // The bits used so far, counted from the start of the data.
-    std::size_t Position() const {
-        return static_cast<std::size_t>(next_ - base_) * 8 - static_cast<std::size_t>(count_);
-    }
-
-private:
-    const std::uint8_t* base_;
-    const std::uint8_t* next_;
-    std::uint64_t bits_ = 0;
-    int count_ = 0;
-};
 
 // A coefficient of `size` bits as the file codes it: the upper half of the
 // range is positive, the lower half stands for the negative values.
@@ -61,41 +17,80 @@ inline int ExtendJpegValue(std::uint32_t bits, int size) {
     return size == 0 ? 0 : v < (1 << (size - 1)) ? v - (1 << size) + 1 : v;
 }
 
+// One decoded symbol: the zeros before the coefficient (64 at the end of
+// the block) and its value, 0 for a run of zeros alone.
+struct JpegSymbol {
+    int run = 0;
+    int value = 0;
+};
+
 class JpegHuffmanTable {
 public:
-    static constexpr int kLookupBits = 11;
+    static constexpr int kLookupBits = 10;
+    // What one symbol may take: a code of 16 bits and 11 value bits.
+    static constexpr int kMostBits = 27;
 
     // Nothing when the counts overflow their lengths, a code would be all
     // ones, or a symbol asks for more value bits than 8-bit samples have.
     static std::optional<JpegHuffmanTable> Build(const JpegHuffmanDefinition& definition, bool dc);
 
-    // One entry per prefix of kLookupBits bits.
-    struct alignas(8) Entry {
-        std::uint8_t length = 0;  // of the code; 0 when it is longer than the look-up
-        std::uint8_t total = 0;   // of code and value together when both fit, else 0
-        std::uint8_t symbol = 0;  // run << 4 | size (AC), size (DC)
-        std::uint8_t run = 0;
-        std::int16_t value = 0;  // the value, when `total` is set
-    };
-    const Entry& Look(const JpegBitReader& bits) const { return lookup_[bits.Peek(kLookupBits)]; }
-
-    // The symbol of a code longer than the look-up, the code consumed; -1
-    // for a code the table does not have.
-    int DecodeLong(JpegBitReader& bits) const {
-        const std::uint32_t code16 = bits.Peek(16);
-        for (int length = kLookupBits + 1; length <= 16; ++length) {
-            const std::int32_t code = static_cast<std::int32_t>(code16 >> (16 - length));
-            if (code <= maxCode_[length]) {
-                bits.Skip(length);
-                return symbols_[static_cast<std::size_t>(offset_[length] + code) & 255];
-            }
+    // The next symbol, at least kMostBits bits being in the buffer; false
+    // for a code the table does not have. Everything here is inline, so
+    // that the reader stays in registers.
+    bool Decode(JpegBitReader& bits, JpegSymbol& symbol) const {
+        const std::uint32_t entry = lookup_[bits.Peek(kLookupBits)];
+        if (entry & kUsedMask) [[likely]] {
+            bits.Skip(static_cast<int>(entry & kUsedMask));
+            symbol.run = static_cast<int>(entry >> kRunShift & 127);
+            symbol.value = static_cast<std::int32_t>(entry) >> kValueShift;
+            const int size = static_cast<int>(entry >> kSizeShift & 15);
+            if (size) [[unlikely]] symbol.value = TakeValue(bits, size);
+            return true;
         }
-        return -1;
+        return DecodeLong(bits, symbol);
     }
 
 private:
-    std::array<Entry, 1 << kLookupBits> lookup_{};
+    // An entry: the bits its code (and its value, where they fit the
+    // look-up too) take, 0 for a code longer than the look-up; the value
+    // bits still to be read; the run; the value.
+    static constexpr std::uint32_t kUsedMask = 31;
+    static constexpr int kSizeShift = 5;
+    static constexpr int kRunShift = 9;
+    static constexpr int kValueShift = 16;
+    static constexpr int kEndOfBlock = 64;
+
+    static int TakeValue(JpegBitReader& bits, int size) {
+        if (size == 0) return 0;
+        const std::uint32_t raw = bits.Peek(size);
+        bits.Skip(size);
+        return ExtendJpegValue(raw, size);
+    }
+    // An AC symbol of size 0 is a run of sixteen zeros (0xF0) or, whatever
+    // its run, the end of the block.
+    JpegSymbol SymbolOf(int symbol) const {
+        if (dc_) return {0, 0};
+        if ((symbol & 15) == 0) return {symbol == 0xF0 ? 15 : kEndOfBlock, 0};
+        return {symbol >> 4, 0};
+    }
+    bool DecodeLong(JpegBitReader& bits, JpegSymbol& symbol) const {
+        const std::uint32_t code16 = bits.Peek(16);
+        for (int length = kLookupBits + 1; length <= 16; ++length) {
+            const auto code = static_cast<std::int32_t>(code16 >> (16 - length));
+            if (code <= maxCode_[length]) {
+                bits.Skip(length);
+                const int s = symbols_[static_cast<std::size_t>(offset_[length] + code) & 255];
+                symbol = SymbolOf(s);
+                symbol.value = TakeValue(bits, dc_ ? s : s & 15);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::array<std::uint32_t, 1 << kLookupBits> lookup_{};
     std::array<std::int32_t, 17> maxCode_{};  // the last code of each length, -1 for none
     std::array<std::int32_t, 17> offset_{};   // symbol index minus first code, per length
     std::array<std::uint8_t, 256> symbols_{};
+    bool dc_ = false;
 };

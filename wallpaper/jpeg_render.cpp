@@ -39,9 +39,7 @@ void Scatter(int outputs, const float* weights, float dc, const std::uint32_t* a
         case 8: return Scatter<8>(weights, dc, ac, count, out);
         case 16: return Scatter<16>(weights, dc, ac, count, out);
         case 32: return Scatter<32>(weights, dc, ac, count, out);
-        case 64: return Scatter<64>(weights, dc, ac, count, out);
-        case 128: return Scatter<128>(weights, dc, ac, count, out);
-        default: return Scatter<256>(weights, dc, ac, count, out);
+        default: return Scatter<64>(weights, dc, ac, count, out);
     }
 }
 
@@ -51,9 +49,8 @@ struct ComponentPlan {
     int outputs = 1;             // per block
     bool dcOnly = false;         // no AC coefficient moves the averages
     std::vector<float> scatter;  // [natural position][output]: dequantisation and both axes' weights
-    // The same for every sample of a block: 8 x 8, or up to 16 x 16 for a
-    // component at half resolution.
-    std::vector<float> sampleScatter;
+    // [k][n]: the plain inverse DCT along x, for the rows of samples.
+    std::array<float, 8 * 16> columnsToSamples{};
     std::array<float, 64> quant{};
     std::array<float, 64> reach{};  // how far one unit of a coefficient can move a sample
 };
@@ -106,13 +103,10 @@ Plan MakePlan(const JpegFrame& frame, int reduction) {
             p.quant[i] = frame.quant[component.quant][i];
             p.reach[i] = p.quant[i] * most[0][i % 8] * most[1][i / 8];
         }
-        const int nx = 8 * p.x.upsampling, ny = 8 * p.y.upsampling;
-        p.sampleScatter.assign(static_cast<std::size_t>(64 * nx * ny), 0.0f);
-        for (int pos = 1; pos < 64; ++pos) {
-            for (int n = 0; n < nx * ny; ++n) {
-                p.sampleScatter[static_cast<std::size_t>(pos * nx * ny + n)] =
-                    p.quant[pos] * p.y.samples[(n / nx) * 8 + pos / 8] * p.x.samples[(n % nx) * 8 + pos % 8];
-            }
+        const int nx = 8 * p.x.upsampling;
+        for (int n = 0; n < nx; ++n) {
+            for (int k = 0; k < 8; ++k)
+                p.columnsToSamples[static_cast<std::size_t>(k * nx + n)] = p.x.samples[n * 8 + k];
         }
         if (reduction == 1) continue;  // every block goes sample by sample
         p.scatter.assign(static_cast<std::size_t>(64 * p.outputs), 0.0f);
@@ -199,6 +193,49 @@ void TransformBlock(const BlockRef& block, const ComponentPlan& p, const float* 
             out[j * nx + i] = sum;
         }
     }
+}
+
+// The block's samples, out[n * kNx + m] for row n and column m: the
+// inverse DCT down the columns and then along the rows, each pass a sum
+// of rows of weights, which the compiler takes several lanes at a time.
+template <int kNx, int kNy>
+void SampleBlock(const BlockRef& block, const ComponentPlan& p, float* __restrict out) {
+    alignas(16) float coefficients[64] = {};
+    unsigned rows = 0, columns = 0;
+    for (int i = 0; i < block.count; ++i) {
+        const int pos = JpegWordLow(block.ac[i]);
+        coefficients[pos] = static_cast<float>(JpegWordValue(block.ac[i])) * p.quant[pos];
+        rows |= 1u << (pos / 8);
+        columns |= 1u << (pos % 8);
+    }
+    alignas(16) float down[kNy][8];  // [n][u]
+    for (int n = 0; n < kNy; ++n) {
+        float sum[8] = {};
+        for (int v = 0; v < 8; ++v) {
+            if (!(rows >> v & 1)) continue;
+            const float w = p.y.samples[n * 8 + v];
+            for (int u = 0; u < 8; ++u) sum[u] += w * coefficients[v * 8 + u];
+        }
+        for (int u = 0; u < 8; ++u) down[n][u] = sum[u];
+    }
+    const float dc = static_cast<float>(block.dc) * p.quant[0] * 0.125f + 128.0f;
+    const float* weights = p.columnsToSamples.data();
+    for (int n = 0; n < kNy; ++n) {
+        float sum[kNx];
+        for (int m = 0; m < kNx; ++m) sum[m] = dc;
+        for (int u = 0; u < 8; ++u) {
+            if (!(columns >> u & 1)) continue;
+            const float a = down[n][u];
+            for (int m = 0; m < kNx; ++m) sum[m] += a * weights[u * kNx + m];
+        }
+        for (int m = 0; m < kNx; ++m) out[n * kNx + m] = sum[m];
+    }
+}
+
+void SampleBlock(const BlockRef& block, const ComponentPlan& p, float* out) {
+    const int nx = 8 * p.x.upsampling, ny = 8 * p.y.upsampling;
+    if (nx == 8) return ny == 8 ? SampleBlock<8, 8>(block, p, out) : SampleBlock<8, 16>(block, p, out);
+    return ny == 8 ? SampleBlock<16, 8>(block, p, out) : SampleBlock<16, 16>(block, p, out);
 }
 
 // Whether some sample of a full decode over these component ranges could
@@ -407,8 +444,7 @@ private:
                     if (whole->is) {
                         for (int i = 0; i < nx * ny; ++i) out[i] = static_cast<float>(whole->value);
                     } else {
-                        const float dc = static_cast<float>(block->dc) * p.quant[0] * 0.125f + 128.0f;
-                        Scatter(nx * ny, p.sampleScatter.data(), dc, block->ac, block->count, out);
+                        SampleBlock(*block, p, out);
                     }
                     if (out == to) continue;
                     for (int j = 0; j < ny; ++j) {
@@ -556,9 +592,9 @@ private:
 
 namespace {
 
-// Rows handed out one at a time to whichever thread asks next, each
-// rendered once it is decoded.
-class RowRenderer {
+// Rows taken one at a time by whichever thread asks next, each rendered
+// once it is decoded.
+class RowRenderer final : public JpegRowRenderer {
 public:
     RowRenderer(const Plan& plan, const JpegCoefficients& coefficients, JpegRowProgress& progress,
                 std::uint8_t* rgb)
@@ -567,12 +603,17 @@ public:
     // Renders rows until none is left; false when decoding failed. Nothing
     // here allocates or throws.
     bool Run() noexcept {
-        BandRenderer band(plan_, rgb_);
-        for (int row = next_++; row < plan_.mcusDown; row = next_++) {
+        for (int row = progress_.Take(); row < plan_.mcusDown; row = progress_.Take()) {
             if (!progress_.WaitFor(row)) return false;
-            band.Render(coefficients_, row);
+            RenderRow(row);
+            progress_.Rendered(row);
         }
         return true;
+    }
+
+    void RenderRow(int row) noexcept override {
+        BandRenderer band(plan_, rgb_);
+        band.Render(coefficients_, row);
     }
 
 private:
@@ -580,7 +621,6 @@ private:
     const JpegCoefficients& coefficients_;
     JpegRowProgress& progress_;
     std::uint8_t* rgb_;
-    std::atomic<int> next_{0};
 };
 
 }  // namespace
@@ -597,6 +637,7 @@ std::optional<Picture> RenderJpeg(const JpegFrame& frame, const JpegCoefficients
     auto picture = Picture::AllocateRgb(plan->outWidth, plan->outHeight);
     if (!picture) return std::nullopt;
     RowRenderer rows(*plan, coefficients, progress, picture->RgbBytes());
+    progress.Attach(&rows);
     std::thread helper;
     if (std::thread::hardware_concurrency() > 1) {
         try {

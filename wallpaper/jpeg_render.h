@@ -26,7 +26,9 @@
 //
 // `decode` fills `coefficients` and publishes its rows in `progress`. It
 // runs on this thread while a second one, where the machine has a second
-// core, renders each row as soon as it is published; then both render
-// what is left. Nothing when decoding fails or memory runs out.
+// core, renders each row as soon as it is published, and the decoding
+// renders rows too while it waits for a band to be freed (the renderer is
+// attached to `progress`); then both render what is left. Nothing when
+// decoding fails or memory runs out.
 std::optional<Picture> RenderJpeg(const JpegFrame& frame, const JpegCoefficients& coefficients, int reduction,
                                   JpegRowProgress& progress, const std::function<bool()>& decode);

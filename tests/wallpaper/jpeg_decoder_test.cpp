@@ -151,15 +151,21 @@ TEST(JpegDecoder, FullDecodeIsTheInverseDctOfEverySampling) {
 TEST(JpegDecoder, ReducedDecodeIsTheAreaAverageOfTheFullDecode) {
     for (const auto& [name, sampling] : Samplings()) {
         for (const int contrast : {1, 12}) {  // 12: many samples clamp
-            const auto p = Textured(75, 53, sampling, 5, contrast);
+            // Tall enough that the decoder reuses its bands of rows.
+            const int width = 75, height = 181;
+            const auto p = Textured(width, height, sampling, 5, contrast);
             const auto full = jpeg_writer::Expected(p);
             for (const int reduction : {2, 4, 8}) {
                 const auto picture = Decode(p, reduction);
                 ASSERT_TRUE(picture) << name << " 1/" << reduction;
-                ASSERT_EQ(picture->Width(), (75 + reduction - 1) / reduction);
-                ASSERT_EQ(picture->Height(), (53 + reduction - 1) / reduction);
-                const Differences d = Compare(Rgb(*picture), jpeg_writer::Averaged(full, 75, 53, reduction));
-                EXPECT_LE(d.most, 1) << name << " contrast " << contrast << " 1/" << reduction;
+                ASSERT_EQ(picture->Width(), (width + reduction - 1) / reduction);
+                ASSERT_EQ(picture->Height(), (height + reduction - 1) / reduction);
+                const Differences d =
+                    Compare(Rgb(*picture), jpeg_writer::Averaged(full, width, height, reduction));
+                // At 1/2 an output averages four samples, whose roundings in
+                // the full decode can add up to 2 (see the README).
+                EXPECT_LE(d.most, reduction == 2 ? 2 : 1)
+                    << name << " contrast " << contrast << " 1/" << reduction;
             }
         }
     }
@@ -174,6 +180,7 @@ TEST(JpegDecoder, RestartIntervalsDecodeAsTheUninterruptedScan) {
         ASSERT_TRUE(plain) << name;
         for (const int interval : {1, 7, 16, 1000}) {
             p.restartInterval = interval;
+            p.extras = interval == 7;  // fill bytes before the restart markers
             const auto restarted = Decode(p, 2);
             ASSERT_TRUE(restarted) << name << " every " << interval;
             EXPECT_EQ(Rgb(*restarted), Rgb(*plain)) << name << " every " << interval;
@@ -241,6 +248,7 @@ TEST(JpegDecoder, DamagedAndUnhandledFilesAreRefused) {
         {"a code of all ones", changed(huffman + 5, std::string("\0\0\0\x10", 4))},
         {"a DC category of 12", changed(huffman + 21, "\x0C")},
         {"a marker inside the scan", changed(good.size() - 6, "\xFF\xC4")},
+        {"a restart marker in a scan without intervals", changed(good.size() - 6, "\xFF\xD0")},
         // Cr before Cb: the blocks would follow the scan, the colours the frame.
         {"components out of the frame's order", changed(scan + 7, std::string("\x03\x11\x02\x11", 4))},
     };

@@ -217,6 +217,7 @@ std::string Write(const Picture& picture) {
     for (int mcu = 0, restart = 0; mcu < mcus; ++mcu) {
         if (picture.restartInterval && mcu > 0 && mcu % picture.restartInterval == 0) {
             bits.Pad();
+            if (picture.extras) out += '\xFF';
             out += '\xFF';
             out += static_cast<char>(0xD0 + (restart++ & 7));
             std::fill(predictions.begin(), predictions.end(), 0);
@@ -234,6 +235,7 @@ std::string Write(const Picture& picture) {
         }
     }
     bits.Pad();
+    if (picture.extras) out += '\xFF';
     out += "\xFF\xD9";
     return out;
 }

@@ -34,7 +34,8 @@ struct Picture {
     bool jfif = true;
     int adobeTransform = -1;        // -1: no Adobe segment
     bool tablesAfterFrame = false;  // DQT and DHT between SOF and SOS
-    bool extras = false;            // a comment, an EXIF segment and fill bytes before markers
+    // A comment, an EXIF segment and fill bytes before markers, in the scan too.
+    bool extras = false;
 };
 
 // The MCUs across and down, and the block grid each component needs.
