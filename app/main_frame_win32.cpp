@@ -11,6 +11,7 @@
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 #include "settings/settings_model.h"
+#include "wallpaper/bitmap_ops.h"
 #include "wallpaper/screen_placement.h"
 
 namespace {
@@ -28,6 +29,8 @@ SavedWallpaperStyle UserWallpaperStyle(const AppSettings& live) {
     const auto& kept = live.extension.userWallpaperStyle;
     return kept ? *kept : ReadSavedWallpaperStyle();
 }
+
+PixelValue DesktopColour() { return PixelValueFromColorRef(::GetSysColor(COLOR_BACKGROUND)); }
 
 // In physical pixels: the program is DPI aware.
 SIZE PrimaryScreenSize() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
@@ -82,6 +85,7 @@ std::span<const fw::MessageEntry<CMainFrame>> CMainFrame::Messages() {
         fw::OnMessage(WM_TIMER, &CMainFrame::OnTimer),
         fw::OnMessage(WM_HOTKEY, &CMainFrame::OnBossKey),
         fw::OnMessage(WM_DISPLAYCHANGE, &CMainFrame::OnDisplayChange),
+        fw::OnMessage(WM_SYSCOLORCHANGE, &CMainFrame::OnSysColorChange),
         fw::OnCommand(ID_SHOW_SETTINGS, &CMainFrame::OnShowSettings),
         fw::OnCommand(ID_ERASE_WALLPAPER, &CMainFrame::OnEraseWallpaper),
         fw::OnCommand(ID_RESTORE_WALLPAPER, &CMainFrame::OnRestoreWallpaper),
@@ -122,6 +126,7 @@ LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
     UseDesktopIconSize(live.smallIcons != 0);
     if (live.restoreIconLayoutAtStart) RestoreIconLayout(live.iconLayout);
     if (live.rotationEnabled) RotationTick();
+    PrepareBossPicture();
     return 0;
 }
 
@@ -208,6 +213,16 @@ LRESULT CMainFrame::OnTimer(WPARAM id, LPARAM) {
     return 0;
 }
 
+// A new desktop colour is a new boss wallpaper.
+LRESULT CMainFrame::OnSysColorChange(WPARAM, LPARAM) {
+    PrepareBossPicture();
+    return 0;
+}
+
+void CMainFrame::PrepareBossPicture() {
+    PreparedPicture::Prepare(bossPicture_, context_.live.bossPicturePath, DesktopColour());
+}
+
 void CMainFrame::ShowNow(ChangeOrder::Change change, std::function<void()> show) {
     screenSized_.reset();
     wallpaperChanges_->ShowNow(change, show);
@@ -216,6 +231,7 @@ void CMainFrame::ShowNow(ChangeOrder::Change change, std::function<void()> show)
 // The worker reads the primary monitor's size when it composes, so the same
 // job again gives the picture at the new size.
 LRESULT CMainFrame::OnDisplayChange(WPARAM, LPARAM size) {
+    PrepareBossPicture();
     if (!screenSized_) return 0;
     const SIZE now{LOWORD(size), HIWORD(size)};
     if (now.cx == screenSized_->screen.cx && now.cy == screenSized_->screen.cy) return 0;
@@ -262,6 +278,7 @@ LRESULT CMainFrame::OnBossKey(WPARAM, LPARAM) {
     if (exists) {
         WallpaperJob job;  // centred, at its own size, unblended
         job.path = path;
+        job.composed = bossPicture_->Take(path, found, DesktopColour());
         StartWallpaperWorker(std::move(job), change);
     } else {
         ShowNow(change, [] { EraseWallpaper(); });
@@ -282,8 +299,10 @@ void CMainFrame::OnShowSettings() {
     const SettingsCommit commit{context_.live, context_.working, context_.changeEvent, Handle(),
                                 [this] { RotationTick(); },
                                 [this](HWND owner) { context_.saveSettings(owner, SaveFailure::Report); }};
-    DialogContext context{context_.live, context_.working, context_.programFolder,
-                          [&commit](HWND owner) { CommitSettings(commit, owner); }};
+    DialogContext context{context_.live, context_.working, context_.programFolder, [this, &commit](HWND owner) {
+                              CommitSettings(commit, owner);
+                              PrepareBossPicture();
+                          }};
     {
         const ModalScope modal(*this);
         SettingsDialog dialog(context);

@@ -16,6 +16,7 @@
 #include "framework/window_win32.h"
 #include "settings/settings_file_win32.h"
 #include "wallpaper/desktop_wallpaper_win32.h"
+#include "wallpaper/prepared_picture_win32.h"
 #include "wallpaper/wallpaper_changes_win32.h"
 #include "wallpaper/wallpaper_worker_win32.h"
 
@@ -82,6 +83,7 @@ private:
     LRESULT OnTimer(WPARAM, LPARAM);
     LRESULT OnBossKey(WPARAM, LPARAM);
     LRESULT OnDisplayChange(WPARAM, LPARAM size);
+    LRESULT OnSysColorChange(WPARAM, LPARAM);
 
     void OnShowSettings();
     void OnEraseWallpaper();
@@ -119,6 +121,9 @@ private:
     // user's go into the settings file: a run that never ends cleanly would
     // otherwise leave the program's values to pass for the user's.
     void KeepUserStyleInFile();
+    // Composes the boss picture ahead of its key: at start, and whenever the
+    // picture, the desktop colour or the screen changes.
+    void PrepareBossPicture();
 
     MainFrameContext context_;
     TrayIcon tray_;
@@ -136,6 +141,8 @@ private:
         SIZE screen;
     };
     std::optional<ScreenSizedShow> screenSized_;
+    // Shared with the thread that composes it, which may outlive the window.
+    std::shared_ptr<PreparedPicture> bossPicture_ = std::make_shared<PreparedPicture>();
     WindowTimer timer_{*this};
     RotationScheduler rotation_{timer_};
     int modalLoops_ = 0;

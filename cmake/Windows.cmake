@@ -54,6 +54,7 @@ add_library(vistaloom_win32 STATIC
     settings/settings_file_win32.cpp
     wallpaper/bitmap_image_win32.cpp
     wallpaper/desktop_wallpaper_win32.cpp
+    wallpaper/prepared_picture_win32.cpp
     wallpaper/wallpaper_changes_win32.cpp
     wallpaper/wallpaper_worker_win32.cpp
 )

@@ -72,6 +72,12 @@ void ComposeWallpaper(const WallpaperJob& job, const WallpaperTarget& target) {
     ChangeOrder& order = target.changes->Order();
     // A change that a newer one has overtaken is dropped as early as that is known.
     if (order.IsStale(job.change)) return;
+    if (job.composed) {
+        target.changes->WriteAndShow(
+            job.change, [&] { return WriteBitmapFile(target.bitmapPath, job.composed.get()); },
+            [&] { ApplyWallpaper(target.bitmapPath, job.displayMethod, job.transparentLabels); });
+        return;
+    }
     // Fill and Fit are composed at the screen's size, the others at the picture's.
     std::optional<BitmapSize> screen;
     if (IsShownAtScreenSize(job.displayMethod)) {

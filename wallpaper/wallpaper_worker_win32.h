@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "wallpaper/bitmap.h"
 #include "wallpaper/change_order.h"
 
 class WallpaperChanges;
@@ -23,6 +24,8 @@ struct WallpaperJob {
     std::int32_t transparency = 0;      // percent, clamped by the blend
     ChangeOrder::Change change = 0;     // its place in the order of changes
     bool transparentLabels = false;     // the icon labels' background after the show
+    // Composed ahead (the boss picture): written and shown as it is.
+    std::shared_ptr<const Bitmap> composed;
 };
 
 WallpaperJob JobFromEntry(const WallpaperEntry& entry);

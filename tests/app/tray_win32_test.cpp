@@ -305,6 +305,23 @@ TEST_F(RunningProgram, BossKeyShowsTheBossPictureCentredAndPausesTheRotation) {
     EXPECT_EQ(ReadSettingsFile().rotationEnabled, 0);
 }
 
+// The boss picture is composed ahead of the key; a file changed since, and
+// a picture changed in the settings, show as they are when the key comes.
+TEST_F(RunningProgram, TheBossKeyShowsTheBossPictureAsItIsWhenTheKeyComes) {
+    AppSettings s = WithPictures(0);
+    s.bossPicturePath = Picture("boss.bmp", kBossColour);
+    ASSERT_NE(Start(s), nullptr);
+    const UINT boss = 256;
+    ::PostMessageW(frame, WM_HOTKEY, boss, 0);
+    ASSERT_TRUE(Shows(kBossColour));
+    Picture("boss.bmp", kColours[2]);  // the same size, a later time
+    ::PostMessageW(frame, WM_HOTKEY, boss, 0);
+    EXPECT_TRUE(Shows(kColours[2]));
+    Picture("boss.bmp", kBossColour);
+    ::PostMessageW(frame, WM_HOTKEY, boss, 0);
+    EXPECT_TRUE(Shows(kBossColour));
+}
+
 // A rotation change asked for just before the boss key, on a picture that
 // takes a second to compose, must not replace the boss picture when it is
 // done: that would defeat the boss key.
