@@ -24,6 +24,7 @@ add_executable(vistaloom_unit_tests
     tests/wallpaper/change_order_test.cpp
     tests/wallpaper/jpeg_bit_reader_test.cpp
     tests/wallpaper/jpeg_decoder_test.cpp
+    tests/wallpaper/jpeg_idct_test.cpp
     tests/wallpaper/jpeg_writer.cpp
     tests/wallpaper/picture_format_test.cpp
     tests/wallpaper/scale_test.cpp

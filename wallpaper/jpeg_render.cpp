@@ -12,6 +12,8 @@
 
 #include "wallpaper/jpeg_area_weights.h"
 #include "wallpaper/jpeg_colour.h"
+#include "wallpaper/jpeg_idct.h"
+#include "wallpaper/jpeg_lanes.h"
 
 namespace {
 
@@ -49,9 +51,8 @@ struct ComponentPlan {
     int outputs = 1;             // per block
     bool dcOnly = false;         // no AC coefficient moves the averages
     std::vector<float> scatter;  // [natural position][output]: dequantisation and both axes' weights
-    // [k][n]: the plain inverse DCT along x, for the rows of samples.
-    std::array<float, 8 * 16> columnsToSamples{};
     std::array<float, 64> quant{};
+    std::array<float, 64> scaled{};  // the quantisation and the inverse DCT's scale together
     std::array<float, 64> reach{};  // how far one unit of a coefficient can move a sample
 };
 
@@ -101,12 +102,8 @@ Plan MakePlan(const JpegFrame& frame, int reduction) {
         }
         for (int i = 0; i < 64; ++i) {
             p.quant[i] = frame.quant[component.quant][i];
+            p.scaled[i] = p.quant[i] * JpegIdctScale(i);
             p.reach[i] = p.quant[i] * most[0][i % 8] * most[1][i / 8];
-        }
-        const int nx = 8 * p.x.upsampling;
-        for (int n = 0; n < nx; ++n) {
-            for (int k = 0; k < 8; ++k)
-                p.columnsToSamples[static_cast<std::size_t>(k * nx + n)] = p.x.samples[n * 8 + k];
         }
         if (reduction == 1) continue;  // every block goes sample by sample
         p.scatter.assign(static_cast<std::size_t>(64 * p.outputs), 0.0f);
@@ -195,47 +192,29 @@ void TransformBlock(const BlockRef& block, const ComponentPlan& p, const float* 
     }
 }
 
-// The block's samples, out[n * kNx + m] for row n and column m: the
-// inverse DCT down the columns and then along the rows, each pass a sum
-// of rows of weights, which the compiler takes several lanes at a time.
-template <int kNx, int kNy>
-void SampleBlock(const BlockRef& block, const ComponentPlan& p, float* __restrict out) {
-    alignas(16) float coefficients[64] = {};
-    unsigned rows = 0, columns = 0;
+// The block's samples, out[n * nx + m] for row n and column m.
+void SampleBlock(const BlockRef& block, const ComponentPlan& p, float* out) {
+    alignas(16) float scaled[64] = {};
+    unsigned rows = 0;
     for (int i = 0; i < block.count; ++i) {
         const int pos = JpegWordLow(block.ac[i]);
-        coefficients[pos] = static_cast<float>(JpegWordValue(block.ac[i])) * p.quant[pos];
+        scaled[pos] = static_cast<float>(JpegWordValue(block.ac[i])) * p.scaled[pos];
         rows |= 1u << (pos / 8);
-        columns |= 1u << (pos % 8);
     }
-    alignas(16) float down[kNy][8];  // [n][u]
-    for (int n = 0; n < kNy; ++n) {
-        float sum[8] = {};
-        for (int v = 0; v < 8; ++v) {
-            if (!(rows >> v & 1)) continue;
-            const float w = p.y.samples[n * 8 + v];
-            for (int u = 0; u < 8; ++u) sum[u] += w * coefficients[v * 8 + u];
-        }
-        for (int u = 0; u < 8; ++u) down[n][u] = sum[u];
-    }
-    const float dc = static_cast<float>(block.dc) * p.quant[0] * 0.125f + 128.0f;
-    const float* weights = p.columnsToSamples.data();
-    for (int n = 0; n < kNy; ++n) {
-        float sum[kNx];
-        for (int m = 0; m < kNx; ++m) sum[m] = dc;
-        for (int u = 0; u < 8; ++u) {
-            if (!(columns >> u & 1)) continue;
-            const float a = down[n][u];
-            for (int m = 0; m < kNx; ++m) sum[m] += a * weights[u * kNx + m];
-        }
-        for (int m = 0; m < kNx; ++m) out[n * kNx + m] = sum[m];
-    }
+    const float level = static_cast<float>(block.dc) * p.quant[0] * 0.125f + 128.0f;
+    JpegInverseDct(scaled, rows, 8 * p.x.upsampling, 8 * p.y.upsampling, level, out);
 }
 
-void SampleBlock(const BlockRef& block, const ComponentPlan& p, float* out) {
-    const int nx = 8 * p.x.upsampling, ny = 8 * p.y.upsampling;
-    if (nx == 8) return ny == 8 ? SampleBlock<8, 8>(block, p, out) : SampleBlock<8, 16>(block, p, out);
-    return ny == 8 ? SampleBlock<16, 8>(block, p, out) : SampleBlock<16, 16>(block, p, out);
+// The lowest and highest of `count` samples, a multiple of 4.
+void SampleRange(const float* samples, int count, float& low, float& high) {
+    JpegLanes lows = LoadLanes(samples), highs = lows;
+    for (int i = 4; i < count; i += 4) {
+        const JpegLanes v = LoadLanes(samples + i);
+        lows = MinLanes(lows, v);
+        highs = MaxLanes(highs, v);
+    }
+    low = std::min({lows[0], lows[1], lows[2], lows[3]});
+    high = std::max({highs[0], highs[1], highs[2], highs[3]});
 }
 
 // Whether some sample of a full decode over these component ranges could
@@ -340,13 +319,18 @@ private:
                 }
             }
         }
-        if (plan_.reduction == 1 || (!allWhole && MayClamp(plan_.colour, plan_.componentCount, low, high))) {
-            RenderSampled(mcu, blocks, wholes, plan_.reduction == 1);
+        const bool mayClamp = !allWhole && MayClamp(plan_.colour, plan_.componentCount, low, high);
+        if ((plan_.reduction == 1 || mayClamp) && RenderSampled(mcu, blocks, wholes, plan_.reduction == 1)) {
             return;
         }
+        RenderAverages(mcu, blocks, wholes);
+    }
+
+    // Straight from the coefficients, for an MCU no sample of which clamps.
+    void RenderAverages(int mcu, const BlockRef* blocks, const Whole* wholes) {
         McuAverages averages;
-        block = blocks;
-        whole = wholes;
+        const BlockRef* block = blocks;
+        const Whole* whole = wholes;
         for (int c = 0; c < plan_.componentCount; ++c) {
             const ComponentPlan& p = plan_.components[c];
             averages.wholes[c] = whole;
@@ -426,8 +410,9 @@ private:
 
     // The MCU sample by sample: rounded and clamped, converted to colours
     // one by one and then averaged, as the full decode and the resampler do;
-    // at full size always (`exact`), below it where some sample clamps.
-    void RenderSampled(int mcu, const BlockRef* blocks, const Whole* wholes, bool exact) {
+    // at full size always (`exact`), below it where the samples' ranges
+    // leave a clamp possible. False, and nothing done, where they do not.
+    bool RenderSampled(int mcu, const BlockRef* blocks, const Whole* wholes, bool exact) {
         const int width = plan_.mcuWidth, count = plan_.mcuWidth * plan_.mcuHeight;
         alignas(16) float samples[3][kMaxMcuSide * kMaxMcuSide];
         const BlockRef* block = blocks;
@@ -453,40 +438,30 @@ private:
                 }
             }
         }
-        // Most MCUs whose coefficients alone could not rule clamping out
-        // clamp nowhere: their samples' averages are converted as the
-        // averages from the coefficients would be.
-        if (!exact && !SamplesClamp(samples, count)) {
-            McuAverages averages;
-            for (int c = 0, b = 0; c < plan_.componentCount;
-                 b += plan_.components[c].h * plan_.components[c].v, ++c) {
-                averages.wholes[c] = wholes + b;
-            }
-            ForEachOutput(mcu, [&](int ox, int oy, int x0, int y0, int x1, int y1) {
-                const int at = oy * plan_.mcuOutWidth + ox;
-                for (int c = 0; c < plan_.componentCount; ++c) {
-                    float sum = 0;
-                    for (int y = y0; y < y1; ++y) {
-                        for (int x = x0; x < x1; ++x) sum += samples[c][y * width + x];
-                    }
-                    averages.value[c][at] = sum / static_cast<float>((x1 - x0) * (y1 - y0));
-                }
-                return Convert(averages, ox, oy, (x1 - x0) * (y1 - y0));
-            });
-            return;
+        if (!exact) {
+            // The coefficients' bound on each component is loose; the
+            // samples' own ranges rule out clamping in half the MCUs it
+            // leaves.
+            float low[3], high[3];
+            for (int c = 0; c < plan_.componentCount; ++c) SampleRange(samples[c], count, low[c], high[c]);
+            if (!MayClamp(plan_.colour, plan_.componentCount, low, high)) return false;
         }
         alignas(16) float rgb[3][kMaxMcuSide * kMaxMcuSide];
         ConvertSamples(samples, count, rgb);
         const int s2 = plan_.reduction * plan_.reduction,
                   shift = 1 + 2 * std::countr_zero(unsigned(plan_.reduction));
         ForEachOutput(mcu, [&](int, int, int x0, int y0, int x1, int y1) {
-            float sums[3] = {0, 0, 0};  // whole numbers, exact in single precision
-            for (int y = y0; y < y1; ++y) {
-                for (int x = x0; x < x1; ++x) {
-                    sums[0] += rgb[0][y * width + x];
-                    sums[1] += rgb[1][y * width + x];
-                    sums[2] += rgb[2][y * width + x];
+            float sums[3];  // whole numbers, exact in single precision
+            for (int c = 0; c < 3; ++c) {
+                JpegLanes lanes{};
+                float rest = 0;
+                for (int y = y0; y < y1; ++y) {
+                    const float* row = rgb[c] + y * width;
+                    int x = x0;
+                    for (; x + 4 <= x1; x += 4) lanes += LoadLanes(row + x);
+                    for (; x < x1; ++x) rest += row[x];
                 }
+                sums[c] = SumLanes(lanes) + rest;
             }
             // Rounded half up, as the resampler rounds.
             const int n = (x1 - x0) * (y1 - y0);
@@ -496,24 +471,7 @@ private:
             };
             return RgbSample{average(sums[0]), average(sums[1]), average(sums[2])};
         });
-    }
-
-    // Whether a full decode would clamp one of these samples, or a colour
-    // made of them, with a margin for its own rounding of each.
-    bool SamplesClamp(const float (*samples)[kMaxMcuSide * kMaxMcuSide], int count) const {
-        int outside = 0;
-        for (int c = 0; c < plan_.componentCount; ++c) {
-            for (int i = 0; i < count; ++i) outside |= (samples[c][i] < 0.5f) | (samples[c][i] > 254.5f);
-        }
-        if (plan_.colour != JpegColour::YCbCr) return outside != 0;
-        const float red = kCrToRed / 65536.0f, blue = kCbToBlue / 65536.0f;
-        const float cbGreen = kCbToGreen / 65536.0f, crGreen = kCrToGreen / 65536.0f;
-        for (int i = 0; i < count; ++i) {
-            const float y = samples[0][i], cb = samples[1][i] - 128.0f, cr = samples[2][i] - 128.0f;
-            const float r = y + red * cr, g = y - cbGreen * cb - crGreen * cr, b = y + blue * cb;
-            outside |= (r < 1.5f) | (r > 253.5f) | (g < 1.5f) | (g > 253.5f) | (b < 1.5f) | (b > 253.5f);
-        }
-        return outside != 0;
+        return true;
     }
 
     // Each sample rounded and clamped as the full decode's transform does,
@@ -523,18 +481,14 @@ private:
     // compiler can take four at a time.
     void ConvertSamples(const float (*samples)[kMaxMcuSide * kMaxMcuSide], int count,
                         float (*rgb)[kMaxMcuSide * kMaxMcuSide]) const {
-        // Written as plain comparisons so that the compiler takes four
-        // samples at a time.
-        const auto clamp = [](float v, float low, float high) {
-            v = v > low ? v : low;
-            return v < high ? v : high;
+        const auto clamp = [](JpegLanes v, float low, float high) {
+            return MinLanes(MaxLanes(v, JpegLanes{} + low), JpegLanes{} + high);
         };
         alignas(16) float whole[3][kMaxMcuSide * kMaxMcuSide];
         for (int c = 0; c < plan_.componentCount; ++c) {
-            for (int i = 0; i < count; ++i) {
-                whole[c][i] =
-                    static_cast<float>(static_cast<std::int32_t>(clamp(samples[c][i] + 0.5f, 0.0f, 255.5f)));
-            }
+            for (int i = 0; i < count; i += 4)
+                StoreLanes(whole[c] + i,
+                           TruncateLanes(clamp(LoadLanes(samples[c] + i) + 0.5f, 0.0f, 255.5f)));
         }
         if (plan_.colour != JpegColour::YCbCr) {
             for (int c = 0; c < 3; ++c) {
@@ -545,15 +499,16 @@ private:
         }
         // (v + 32768) / 65536 rounded down, for |v| < 2^24: shifted by 256
         // to be positive, where truncation is the floor.
-        const auto shifted = [](float v) {
-            return static_cast<float>(static_cast<std::int32_t>(v * (1.0f / 65536) + (256.0f + 0.5f))) -
-                   256.0f;
+        const auto shifted = [](JpegLanes v) {
+            return TruncateLanes(v * (1.0f / 65536) + (256.0f + 0.5f)) - 256.0f;
         };
-        for (int i = 0; i < count; ++i) {
-            const float y = whole[0][i], cb = whole[1][i] - 128.0f, cr = whole[2][i] - 128.0f;
-            rgb[0][i] = clamp(y + shifted(kCrToRed * cr), 0.0f, 255.0f);
-            rgb[1][i] = clamp(y + shifted(-kCbToGreen * cb - kCrToGreen * cr), 0.0f, 255.0f);
-            rgb[2][i] = clamp(y + shifted(kCbToBlue * cb), 0.0f, 255.0f);
+        for (int i = 0; i < count; i += 4) {
+            const JpegLanes y = LoadLanes(whole[0] + i), cb = LoadLanes(whole[1] + i) - 128.0f,
+                            cr = LoadLanes(whole[2] + i) - 128.0f;
+            const float red = kCrToRed, blue = kCbToBlue, cbGreen = -kCbToGreen, crGreen = -kCrToGreen;
+            StoreLanes(rgb[0] + i, clamp(y + shifted(red * cr), 0.0f, 255.0f));
+            StoreLanes(rgb[1] + i, clamp(y + shifted(cbGreen * cb + crGreen * cr), 0.0f, 255.0f));
+            StoreLanes(rgb[2] + i, clamp(y + shifted(blue * cb), 0.0f, 255.0f));
         }
     }
 
