@@ -1,6 +1,9 @@
 #include "app/main_frame_win32.h"
 
+#include <iterator>
+
 #include "app/boss_key_win32.h"
+#include "app/busy_state.h"
 #include "app/settings_commit_win32.h"
 #include "desktop/desktop_icons_win32.h"
 #include "desktop/icon_layout_win32.h"
@@ -34,6 +37,31 @@ PixelValue DesktopColour() { return PixelValueFromColorRef(::GetSysColor(COLOR_B
 
 // In physical pixels: the program is DPI aware.
 SIZE PrimaryScreenSize() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
+
+// The shell's word is looked up when first needed: a system without it
+// still has the foreground window to go by.
+bool UserBusyNow() {
+    static const auto queryState =
+        fw::SystemFunction<HRESULT(WINAPI*)(int*)>("shell32.dll", "SHQueryUserNotificationState");
+    std::optional<ShellNotificationState> shell;
+    int state = 0;
+    if (queryState && SUCCEEDED(queryState(&state))) shell = static_cast<ShellNotificationState>(state);
+
+    const HWND window = ::GetForegroundWindow();
+    wchar_t className[64] = {};
+    RECT rect{};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!window || !::GetClassNameW(window, className, std::size(className)) || !::GetWindowRect(window, &rect) ||
+        !::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return UserBusyInFullScreen(shell, std::nullopt);
+    }
+    const std::string name = fw::Narrow(className);
+    const RECT& m = monitor.rcMonitor;
+    return UserBusyInFullScreen(shell, ForegroundWindow{name,
+                                                        {rect.left, rect.top, rect.right, rect.bottom},
+                                                        {m.left, m.top, m.right, m.bottom}});
+}
 
 }  // namespace
 
@@ -181,6 +209,7 @@ void CMainFrame::StartWallpaperWorker(WallpaperJob job, ChangeOrder::Change chan
 
 void CMainFrame::ShowRotationState(bool enabled) {
     tray_.Show(enabled);
+    if (!enabled) tray_.ShowTip(texts::kAppName);  // a stopped rotation holds nothing back
 }
 
 void CMainFrame::ToggleRotation() {
@@ -197,9 +226,9 @@ void CMainFrame::ToggleRotation() {
 
 void CMainFrame::RotationTick() {
     AppSettings& live = context_.live;
-    if (const auto index = rotation_.Tick(live)) {
-        StartWallpaperWorker(JobFromEntry(live.imageList[*index]), wallpaperChanges_->Order().Request());
-    }
+    const auto index = rotation_.Tick(live, UserBusyNow());
+    tray_.ShowTip(rotation_.HeldBack() ? texts::kTrayTipPaused : texts::kAppName);
+    if (index) StartWallpaperWorker(JobFromEntry(live.imageList[*index]), wallpaperChanges_->Order().Request());
 }
 
 LRESULT CMainFrame::OnTimer(WPARAM id, LPARAM) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 #include "settings/interval_units.h"
 #include "settings/settings_model.h"
@@ -17,12 +18,19 @@ bool CommitRestartsRotation(const AppSettings& live, const AppSettings& working)
              !live.imageList.empty());
 }
 
-std::optional<std::size_t> RotationScheduler::Tick(AppSettings& live) {
+std::optional<std::size_t> RotationScheduler::Tick(AppSettings& live, bool userBusy) {
     timer_.Stop();
+    const bool asked = std::exchange(asked_, false);
+    heldBack_ = false;
     if (!live.rotationEnabled) return std::nullopt;
     const std::uint32_t period = RotationPeriodMs(live.intervalUnit, live.intervalValue);
     if (live.imageList.empty()) {
         timer_.Arm(period);
+        return std::nullopt;
+    }
+    if (userBusy && live.extension.userOptions.pauseInFullScreen && !asked) {
+        heldBack_ = true;
+        timer_.Arm(kHeldBackRecheckMs);
         return std::nullopt;
     }
     // The position is compared unsigned: a negative one from a damaged file
@@ -51,11 +59,13 @@ void RotationScheduler::Rebuild(AppSettings& live) {
 
 void RotationScheduler::Next() {
     timer_.Stop();
+    asked_ = true;
     timer_.Arm(0);
 }
 
 void RotationScheduler::Previous(AppSettings& live) {
     timer_.Stop();
+    asked_ = true;
     live.rotationPosition = live.rotationPosition <= 1 ? 0 : live.rotationPosition - 2;
     timer_.Arm(0);
 }

@@ -34,6 +34,10 @@ std::uint32_t RotationPeriodMs(std::int32_t unit, std::int32_t value);
 // interval is unchanged and the live list was not empty before it.
 bool CommitRestartsRotation(const AppSettings& live, const AppSettings& working);
 
+// While a change is held back, the timer looks again this often rather than
+// after a whole period, so the change follows soon after the user is free.
+inline constexpr std::uint32_t kHeldBackRecheckMs = 30000;
+
 class RotationTimer {
 public:
     virtual ~RotationTimer() = default;
@@ -46,14 +50,19 @@ public:
     explicit RotationScheduler(RotationTimer& timer) : timer_(timer) {}
 
     // A tick: stops the timer; when rotation is enabled, re-arms it and
-    // returns the image list index to show next, if the list has any.
-    std::optional<std::size_t> Tick(AppSettings& live);
+    // returns the image list index to show next, if the list has any. While
+    // the user is busy in full screen and the user's options ask for it, it
+    // shows nothing and looks again after kHeldBackRecheckMs; the tick that
+    // Next or Previous asked for shows its picture all the same.
+    std::optional<std::size_t> Tick(AppSettings& live, bool userBusy = false);
     // A tick as soon as possible, showing the picture at the position.
     void Next();
     // Steps back so that the next tick shows the picture before the current one.
     void Previous(AppSettings& live);
 
     const std::vector<std::uint32_t>& Order() const { return order_; }
+    // Whether the last tick held its change back.
+    bool HeldBack() const { return heldBack_; }
 
 private:
     void Rebuild(AppSettings& live);
@@ -61,4 +70,6 @@ private:
     RotationTimer& timer_;
     ClassicRandom random_;
     std::vector<std::uint32_t> order_;
+    bool asked_ = false;  // the coming tick is the user's own
+    bool heldBack_ = false;
 };

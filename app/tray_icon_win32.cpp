@@ -1,5 +1,6 @@
 #include "app/tray_icon_win32.h"
 
+#include <algorithm>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -58,6 +59,14 @@ void TrayIcon::Add(HWND window, bool enabled, UINT callbackMessage) {
 void TrayIcon::Show(bool enabled) {
     enabled_ = enabled;
     data_.hIcon = enabled ? enabledIcon_.Get() : disabledIcon_.Get();
+    ::Shell_NotifyIconW(NIM_MODIFY, &data_);
+}
+
+void TrayIcon::ShowTip(const char* tip) {
+    const std::wstring wide = fw::Wide(tip);
+    if (!data_.hWnd || wide == data_.szTip) return;
+    std::fill(std::begin(data_.szTip), std::end(data_.szTip), L'\0');
+    wide.copy(data_.szTip, std::size(data_.szTip) - 1);
     ::Shell_NotifyIconW(NIM_MODIFY, &data_);
 }
 

@@ -31,6 +31,8 @@ public:
     void Add(HWND window, bool enabled, UINT callbackMessage = kTrayCallback);
     // Shows the enabled or the disabled icon.
     void Show(bool enabled);
+    // Shows the tip, unless the icon shows it already.
+    void ShowTip(const char* tip);
     // Adds the icon again from the record, as it stands, after the shell
     // has made its taskbar anew; a new taskbar may come with a new DPI.
     void AddAgain();

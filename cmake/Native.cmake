@@ -7,6 +7,7 @@ add_library(vistaloom_test_fixtures STATIC tests/support/settings_fixtures.cpp)
 target_link_libraries(vistaloom_test_fixtures PUBLIC vistaloom_core)
 
 add_executable(vistaloom_unit_tests
+    tests/app/busy_state_test.cpp
     tests/app/program_paths_test.cpp
     tests/app/rotation_test.cpp
     tests/desktop/desktop_rules_test.cpp

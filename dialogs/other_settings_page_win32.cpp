@@ -31,6 +31,8 @@ BOOL OtherSettingsPage::OnInitDialog() {
     for (const Option& option : kOptions) {
         ::CheckDlgButton(Handle(), option.id, context_.working.*option.field ? BST_CHECKED : BST_UNCHECKED);
     }
+    ::CheckDlgButton(Handle(), IDC_PAUSE_IN_FULL_SCREEN,
+                     context_.working.extension.userOptions.pauseInFullScreen ? BST_CHECKED : BST_UNCHECKED);
     initialising_ = false;
     return TRUE;
 }
@@ -41,6 +43,7 @@ bool OtherSettingsPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
         fw::OnCommand(IDC_SMALL_ICONS, &OtherSettingsPage::OnOptionClicked),
         fw::OnCommand(IDC_RESTORE_LAYOUT, &OtherSettingsPage::OnOptionClicked),
         fw::OnCommand(IDC_SAVE_LAYOUT, &OtherSettingsPage::OnOptionClicked),
+        fw::OnCommand(IDC_PAUSE_IN_FULL_SCREEN, &OtherSettingsPage::OnOptionClicked),
         fw::OnCommand(IDC_STARTUP_SHORTCUT, &OtherSettingsPage::OnStartupShortcut),
     };
     return fw::Dispatch(map, this, message, wParam, lParam, result);
@@ -50,6 +53,8 @@ void OtherSettingsPage::OnOptionClicked() {
     for (const Option& option : kOptions) {
         context_.working.*option.field = ::IsDlgButtonChecked(Handle(), option.id) == BST_CHECKED;
     }
+    context_.working.extension.userOptions.pauseInFullScreen =
+        ::IsDlgButtonChecked(Handle(), IDC_PAUSE_IN_FULL_SCREEN) == BST_CHECKED;
     NotifyChange();
 }
 

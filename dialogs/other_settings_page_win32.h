@@ -1,4 +1,5 @@
-// The fourth page, "その他設定": desktop icon options and the startup shortcut.
+// The fourth page, "その他設定": desktop icon options, the startup shortcut
+// and whether a full-screen program holds the rotation back.
 #pragma once
 
 #include <string>

@@ -68,6 +68,7 @@
 #define IDC_DESKTOP_GROUP 1024
 #define IDC_RESTORE_LAYOUT 1025
 #define IDC_SAVE_LAYOUT 1026
+#define IDC_PAUSE_IN_FULL_SCREEN 1027
 #define IDC_STARTUP_SHORTCUT 1029
 
 // Picture properties dialog

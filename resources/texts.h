@@ -1,11 +1,13 @@
 // The program's own texts that no resource holds, each written once.
-// Source is UTF-8; the cross build stores the literals as code page 932.
+// UTF-8, as every text inside the program; they reach the system as UTF-16.
 #pragma once
 
 namespace texts {
 
 // Window title, message box caption, tray tip and the single-instance mutex.
 inline constexpr char kAppName[] = "Vistaloom";
+// The tray tip while the rotation holds its change back for a user busy in full screen.
+inline constexpr char kTrayTipPaused[] = "Vistaloom - 全画面表示中のため一時停止";
 inline constexpr char kChangeEventName[] = "Vistaloom_Change_Event";
 
 inline constexpr char kSettingsFileMissing[] =

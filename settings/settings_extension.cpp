@@ -7,6 +7,7 @@ namespace {
 constexpr std::string_view kMagic = "VLXB";
 constexpr std::uint32_t kVersion = 1;
 constexpr std::uint16_t kUserWallpaperStyleTag = 1;
+constexpr std::uint16_t kUserOptionsTag = 2;
 
 std::uint32_t Crc32(std::string_view bytes) {
     static const auto table = [] {
@@ -78,6 +79,11 @@ std::optional<SavedWallpaperStyle> DecodeUserWallpaperStyle(std::string_view pay
     return style;
 }
 
+std::optional<UserOptions> DecodeUserOptions(std::string_view payload) {
+    if (payload.size() != 1 || static_cast<unsigned char>(payload[0]) > 1) return std::nullopt;
+    return UserOptions{payload[0] == 1};
+}
+
 void PutRecord(std::string& out, std::uint16_t tag, const std::string& payload) {
     Put(out, tag, 2);
     Put(out, static_cast<std::uint32_t>(payload.size()), 4);
@@ -94,6 +100,10 @@ std::string EncodeSettingsExtension(const SettingsExtension& extension) {
         PutValue(payload, extension.userWallpaperStyle->tileWallpaper);
         PutValue(payload, extension.userWallpaperStyle->wallpaperStyle);
         PutRecord(records, kUserWallpaperStyleTag, payload);
+    }
+    // Only a choice other than the default needs a record.
+    if (extension.userOptions != UserOptions{}) {
+        PutRecord(records, kUserOptionsTag, std::string(1, extension.userOptions.pauseInFullScreen ? '\1' : '\0'));
     }
     for (const auto& record : extension.unknownRecords) PutRecord(records, record.tag, record.payload);
     std::string block(kMagic);
@@ -121,6 +131,10 @@ std::optional<SettingsExtension> DecodeSettingsExtension(std::string_view bytes)
         if (tag == kUserWallpaperStyleTag) {
             extension.userWallpaperStyle = DecodeUserWallpaperStyle(payload);
             if (!extension.userWallpaperStyle) return std::nullopt;
+        } else if (tag == kUserOptionsTag) {
+            const auto options = DecodeUserOptions(payload);
+            if (!options) return std::nullopt;
+            extension.userOptions = *options;
         } else {
             extension.unknownRecords.push_back({static_cast<std::uint16_t>(tag), std::string(payload)});
         }

@@ -19,14 +19,24 @@ struct ExtensionRecord {
     bool operator==(const ExtensionRecord&) const = default;
 };
 
+// The user's choices the classic layout has no room for: settings like the
+// others, which the settings dialog edits and CopyFrom carries.
+struct UserOptions {
+    // No rotation change while the user is busy in full screen.
+    bool pauseInFullScreen = true;
+
+    bool operator==(const UserOptions&) const = default;
+};
+
 struct SettingsExtension {
     // The user's own style values while a run has the program's in the
     // registry; a start that finds them knows the run before did not end.
     std::optional<SavedWallpaperStyle> userWallpaperStyle;
     // Records of a later program, written back as they came.
     std::vector<ExtensionRecord> unknownRecords;
+    UserOptions userOptions;
 
-    bool Empty() const { return !userWallpaperStyle && unknownRecords.empty(); }
+    bool Empty() const { return !userWallpaperStyle && unknownRecords.empty() && userOptions == UserOptions{}; }
     bool operator==(const SettingsExtension&) const = default;
 };
 

@@ -133,6 +133,7 @@ void AppSettings::CopyFrom(const AppSettings& source) {
     smallIcons = source.smallIcons;
     restoreIconLayoutAtStart = source.restoreIconLayoutAtStart;
     saveIconLayoutAtExit = source.saveIconLayoutAtExit;
+    extension.userOptions = source.extension.userOptions;
 
     imageList.clear();
     imageList.reserve(source.imageList.size());

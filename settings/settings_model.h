@@ -113,8 +113,9 @@ public:
     virtual ~AppSettings() = default;
     virtual void Serialize(SettingsArchive& ar);
 
-    // Makes this record equal to the source except for rotationPosition and
-    // iconsHidden, which keep their values. The icon layout is rebuilt by
+    // Makes this record equal to the source except for rotationPosition,
+    // iconsHidden and the extension's run state (all of it but the user's
+    // options), which keep their values. The icon layout is rebuilt by
     // inserting the source's records in its iteration order.
     void CopyFrom(const AppSettings& source);
     // The icon layout alone, rebuilt as CopyFrom rebuilds it.
@@ -135,6 +136,7 @@ public:
     std::int32_t iconsHidden = 0;  // run state only: never stored, never copied
     std::vector<WallpaperEntry> imageList;
     IconLayout iconLayout;
-    // Stored after the classic layout; run state, so CopyFrom leaves it alone.
+    // Stored after the classic layout. Its user's options are settings; the
+    // rest is run state, which CopyFrom leaves alone.
     SettingsExtension extension;
 };

@@ -128,6 +128,49 @@ TEST(Rotation, AChangedListRestartsTheOrderAndADamagedPositionIsNoIndex) {
     EXPECT_EQ(*scheduler.Tick(live), 0u);
 }
 
+// A busy user holds the change back, the timer looking again every 30 s;
+// the first tick after it shows the picture that was due and re-arms the
+// period. The user's own Next and Previous act all the same.
+TEST(Rotation, ABusyUserHoldsTheChangeBackUntilTheFirstTickAfter) {
+    FakeTimer timer;
+    RotationScheduler scheduler(timer);
+    AppSettings live = WithPictures(3, false);
+    ASSERT_EQ(*scheduler.Tick(live), 0u);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FALSE(scheduler.Tick(live, true));
+        EXPECT_TRUE(scheduler.HeldBack());
+        EXPECT_TRUE(timer.armed);
+        EXPECT_EQ(timer.period, kHeldBackRecheckMs);
+        EXPECT_EQ(live.rotationPosition, 1) << "nothing shown, nothing skipped";
+    }
+    EXPECT_EQ(scheduler.Tick(live, false), 1u);
+    EXPECT_FALSE(scheduler.HeldBack());
+    EXPECT_EQ(timer.period, 10000u);
+
+    scheduler.Next();
+    EXPECT_EQ(scheduler.Tick(live, true), 2u) << "Next acts while busy";
+    scheduler.Previous(live);
+    EXPECT_EQ(scheduler.Tick(live, true), 1u) << "Previous acts while busy";
+    EXPECT_FALSE(scheduler.HeldBack());
+    EXPECT_FALSE(scheduler.Tick(live, true)) << "only the one tick they asked for";
+
+    live.rotationEnabled = 0;
+    EXPECT_FALSE(scheduler.Tick(live, true));
+    EXPECT_FALSE(scheduler.HeldBack()) << "disabled, nothing is held back";
+    EXPECT_FALSE(timer.armed);
+}
+
+TEST(Rotation, ABusyUserChangesNothingWhenTheOptionIsOff) {
+    FakeTimer timer;
+    RotationScheduler scheduler(timer);
+    AppSettings live = WithPictures(2, false);
+    live.extension.userOptions.pauseInFullScreen = false;
+    EXPECT_EQ(Ticks(scheduler, live, 3), (std::vector<std::size_t>{0, 1, 0}));
+    EXPECT_EQ(scheduler.Tick(live, true), 1u);
+    EXPECT_FALSE(scheduler.HeldBack());
+    EXPECT_EQ(timer.period, 10000u);
+}
+
 TEST(Commit, RestartsTheRotationOnlyForANewIntervalOrAnEmptyList) {
     AppSettings live, working;
     EXPECT_TRUE(CommitRestartsRotation(live, working)) << "empty live list";

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -653,6 +654,163 @@ TEST(TrayMenu, HoldsEveryCommandAndShowsTheRotationState) {
     EXPECT_FALSE(::GetMenuState(popup, ID_NEXT_PICTURE, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_FALSE(::GetMenuState(popup, ID_HIDE_ICONS, MF_BYCOMMAND) & MF_CHECKED);
     EXPECT_FALSE(::GetMenuState(popup, ID_ERASE_WALLPAPER, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED));
+}
+
+}  // namespace
+
+namespace {
+
+// A window of the test's own in the foreground, as a user's program:
+// borderless over the whole screen, or maximized.
+class UserProgramWindow {
+public:
+    enum class Kind { FullScreen, Maximized };
+
+    explicit UserProgramWindow(Kind kind) {
+        static const ATOM windowClass = [] {
+            WNDCLASSW c{};
+            c.lpfnWndProc = ::DefWindowProcW;
+            c.hInstance = ::GetModuleHandleW(nullptr);
+            c.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+            c.lpszClassName = L"VistaloomTestUserProgram";
+            return ::RegisterClassW(&c);
+        }();
+        const bool full = kind == Kind::FullScreen;
+        window_.Reset(::CreateWindowExW(0, MAKEINTATOM(windowClass), L"", full ? WS_POPUP : WS_OVERLAPPEDWINDOW, 0, 0,
+                                        ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                        nullptr, ::GetModuleHandleW(nullptr), nullptr));
+        ::ShowWindow(window_.Get(), full ? SW_SHOW : SW_SHOWMAXIMIZED);
+        ::SetForegroundWindow(window_.Get());
+    }
+    ~UserProgramWindow() { Close(); }
+
+    bool InForeground() const {
+        return WaitFor([&] {
+            Pump();
+            return ::GetForegroundWindow() == window_.Get();
+        });
+    }
+    RECT Rect() const {
+        RECT r{};
+        ::GetWindowRect(window_.Get(), &r);
+        return r;
+    }
+    void Close() {
+        window_.Reset();
+        Pump();
+    }
+
+private:
+    static void Pump() {
+        for (MSG m; ::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageW(&m);
+    }
+
+    fw::Unique<fw::SimpleTraits<HWND, ::DestroyWindow>> window_;
+};
+
+// The texts of the taskbar's tooltips, where the shell keeps each tray
+// icon's tip. The tooltips belong to the shell's process, so the question
+// and its answer go through memory of that process.
+std::vector<std::string> TrayTips() {
+    std::vector<std::string> tips;
+    const HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);
+    DWORD shellId = 0;
+    ::GetWindowThreadProcessId(taskbar, &shellId);
+    const fw::UniqueHandle shell(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shellId));
+    if (!taskbar || !shell) return tips;
+    constexpr std::size_t kTextChars = 1024;
+    const std::size_t size = sizeof(TTTOOLINFOW) + kTextChars * sizeof(wchar_t);
+    void* const remote = ::VirtualAllocEx(shell.Get(), nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    if (!remote) return tips;
+    const fw::ScopeExit release([&] { ::VirtualFreeEx(shell.Get(), remote, 0, MEM_RELEASE); });
+    auto* const remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(TTTOOLINFOW));
+    for (HWND tooltip = nullptr; (tooltip = ::FindWindowExW(nullptr, tooltip, TOOLTIPS_CLASSW, nullptr));) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(tooltip, &owner);
+        if (owner != shellId) continue;
+        const auto count = static_cast<int>(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            TTTOOLINFOW info{};
+            info.cbSize = sizeof(info);
+            info.lpszText = remoteText;
+            const wchar_t nothing = L'\0';
+            ::WriteProcessMemory(shell.Get(), remote, &info, sizeof(info), nullptr);
+            ::WriteProcessMemory(shell.Get(), remoteText, &nothing, sizeof(nothing), nullptr);
+            if (!::SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote))) continue;
+            wchar_t text[kTextChars] = {};
+            ::ReadProcessMemory(shell.Get(), remoteText, text, sizeof(text) - sizeof(wchar_t), nullptr);
+            tips.push_back(fw::Narrow(text));
+        }
+    }
+    return tips;
+}
+
+bool TrayTipShows(const std::string& tip) {
+    return WaitFor([&] {
+        const auto tips = TrayTips();
+        return std::find(tips.begin(), tips.end(), tip) != tips.end();
+    });
+}
+
+// A rotation tick as the timer gives it, handled before this returns; a
+// wallpaper it started has been written once the program's workers are done.
+void TickAndSettle(HWND frame, const ChildProcess& program) {
+    ::PostMessageW(frame, WM_TIMER, 1, 0);
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(::SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &answer));
+    ASSERT_TRUE(WaitFor([&] { return ProgramThreadsBesideMain(program.Id(), program.MainThreadId()) == 0; }));
+}
+
+// The pictures differ in size, and so does the wallpaper file each leaves:
+// the user's window hides the screen, not the file.
+TEST_F(RunningProgram, AFullScreenWindowInTheForegroundHoldsTheRotationBackUntilItCloses) {
+    const auto sizeOf = [](int i) { return BitmapSize{64 + 16 * i, 48 + 12 * i}; };
+    const auto fileOf = [&](int i) { return 54 + sizeOf(i).width * sizeOf(i).height * 4; };
+    const struct {
+        const char* name;
+        UserProgramWindow::Kind kind;
+        bool pauseInFullScreen;
+        bool heldBack;
+    } cases[] = {
+        {"full screen", UserProgramWindow::Kind::FullScreen, true, true},
+        {"full screen, option off", UserProgramWindow::Kind::FullScreen, false, false},
+        {"maximized", UserProgramWindow::Kind::Maximized, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppSettings s = WithPictures(0);
+        for (int i = 0; i < 3; ++i) {
+            const std::string path = Folder() + "\\size" + std::to_string(i) + ".bmp";
+            auto bitmap = CreateSolidBitmap(sizeOf(i), kColours[i]);
+            ASSERT_TRUE(WriteBitmapFile(path, &*bitmap));
+            AppendPicture(s.imageList, path);
+        }
+        s.extension.userOptions.pauseInFullScreen = c.pauseInFullScreen;
+        ASSERT_NE(Start(s), nullptr);
+        ASSERT_TRUE(Shows(kColours[0]));
+        UserProgramWindow window(c.kind);
+        ASSERT_TRUE(window.InForeground());
+        const RECT r = window.Rect();
+        const bool coversScreen = r.left <= 0 && r.top <= 0 && r.right >= ::GetSystemMetrics(SM_CXSCREEN) &&
+                                  r.bottom >= ::GetSystemMetrics(SM_CYSCREEN);
+        ASSERT_EQ(coversScreen, c.kind == UserProgramWindow::Kind::FullScreen) << "a maximized window leaves the taskbar";
+
+        TickAndSettle(frame, program);
+        EXPECT_EQ(FileSize(Bitmap()), fileOf(c.heldBack ? 0 : 1));
+        EXPECT_TRUE(TrayTipShows(c.heldBack ? "Vistaloom - 全画面表示中のため一時停止" : "Vistaloom"));
+        if (c.heldBack) {
+            TickAndSettle(frame, program);
+            EXPECT_EQ(FileSize(Bitmap()), fileOf(0)) << "held back at every tick while the window is there";
+            Command(ID_NEXT_PICTURE);
+            EXPECT_TRUE(WaitFor([&] { return FileSize(Bitmap()) == fileOf(1); })) << "次の画像へ acts all the same";
+            ASSERT_TRUE(WaitFor([&] { return ProgramThreadsBesideMain(program.Id(), program.MainThreadId()) == 0; }));
+        }
+        window.Close();
+        TickAndSettle(frame, program);
+        EXPECT_TRUE(Shows(kColours[2])) << "the change comes at the first tick after the window";
+        EXPECT_TRUE(TrayTipShows("Vistaloom"));
+        CloseAndExpectExit(program, frame);
+    }
 }
 
 }  // namespace

@@ -130,6 +130,22 @@ TEST_F(SettingsDialogTest, CancelAndTheCloseBoxDiscardTheEdits) {
     }
 }
 
+TEST_F(SettingsDialogTest, TheFullScreenOptionIsOnByDefaultAndFollowsCancelAndOk) {
+    for (const bool ok : {false, true}) {
+        Run([&](HWND d) {
+            const HWND page = OtherPage(d);
+            EXPECT_EQ(::IsDlgButtonChecked(page, IDC_PAUSE_IN_FULL_SCREEN), static_cast<UINT>(BST_CHECKED));
+            Click(page, IDC_PAUSE_IN_FULL_SCREEN);
+            EXPECT_FALSE(working.extension.userOptions.pauseInFullScreen);
+            EXPECT_TRUE(live.extension.userOptions.pauseInFullScreen) << "only the working copy until a commit";
+            EXPECT_TRUE(ApplyEnabled(d));
+            Click(d, ok ? IDC_SETTINGS_OK : IDC_SETTINGS_CANCEL);
+        });
+        EXPECT_EQ(live.extension.userOptions.pauseInFullScreen, !ok);
+        EXPECT_EQ(working.extension.userOptions.pauseInFullScreen, !ok);
+    }
+}
+
 // Keys typed for real, so that the dialog manager sees them as a user's.
 void Type(std::initializer_list<WORD> held, WORD key) {
     std::vector<INPUT> keys;

@@ -64,7 +64,10 @@ TEST(SettingsExtension, RecordsSurviveARoundTripAndTheClassicReaderSeesTheSameSe
     SettingsExtension extension = WithStyle();
     extension.userWallpaperStyle->tileWallpaper = {SavedRegistryValue::State::Unknown, 0, {}};
     extension.unknownRecords.push_back({77, std::string("\0later\xFF", 7)});
-    const SettingsExtension cases[] = {WithStyle(), extension, SettingsExtension{{}, {{9, ""}}}};
+    SettingsExtension options;
+    options.userOptions.pauseInFullScreen = false;
+    extension.userOptions = options.userOptions;
+    const SettingsExtension cases[] = {WithStyle(), extension, SettingsExtension{{}, {{9, ""}}, {}}, options};
     for (const auto& written : cases) {
         AppSettings settings = RichWith(written);
         const std::string bytes = fixtures::Serialized(settings);
@@ -151,6 +154,37 @@ TEST(SettingsExtension, BlocksAreReadByTheirDocumentedFraming) {
         {"version 2", Framed(Record(1, style), 2)},
     };
     for (const auto& c : damaged) EXPECT_FALSE(DecodeSettingsExtension(c.block).has_value()) << c.name;
+}
+
+// The options' record holds one byte; at the default it is not written, so
+// the file of a user who changed nothing keeps the classic layout.
+TEST(SettingsExtension, TheUserOptionsRecordIsWrittenOnlyWhenAnOptionDiffersFromItsDefault) {
+    SettingsExtension changed;
+    changed.userOptions.pauseInFullScreen = false;
+    EXPECT_EQ(EncodeSettingsExtension(changed), Framed(Record(2, fixtures::Bytes({0}))));
+    EXPECT_EQ(EncodeSettingsExtension(SettingsExtension{}), "");
+    EXPECT_TRUE(UserOptions{}.pauseInFullScreen) << "on by default";
+
+    const struct {
+        const char* name;
+        std::string block;
+        std::optional<bool> pauseInFullScreen;  // nothing: the block is damaged
+    } cases[] = {
+        {"off", Framed(Record(2, fixtures::Bytes({0}))), false},
+        {"on, as the default", Framed(Record(2, fixtures::Bytes({1}))), true},
+        {"a value other than 0 and 1", Framed(Record(2, fixtures::Bytes({2}))), std::nullopt},
+        {"no byte", Framed(Record(2, "")), std::nullopt},
+        {"a byte to spare", Framed(Record(2, fixtures::Bytes({0, 0}))), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const auto decoded = DecodeSettingsExtension(c.block);
+        ASSERT_EQ(decoded.has_value(), c.pauseInFullScreen.has_value()) << c.name;
+        if (decoded) {
+            EXPECT_EQ(decoded->userOptions.pauseInFullScreen, *c.pauseInFullScreen) << c.name;
+        }
+    }
+    EXPECT_EQ(EncodeSettingsExtension(*DecodeSettingsExtension(cases[1].block)), "")
+        << "a record at the default is not written back";
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ TEST(AppSettingsCopyFrom, CopiesEverythingButTheRunState) {
     fixtures::FillRichSettings(source);
     source.iconsHidden = 1;
     source.extension.unknownRecords.push_back({5, "x"});
+    source.extension.userOptions.pauseInFullScreen = false;
     AppSettings target;
     target.rotationPosition = 42;
     target.extension.userWallpaperStyle.emplace();
@@ -46,6 +47,7 @@ TEST(AppSettingsCopyFrom, CopiesEverythingButTheRunState) {
     // in the file, such as the user's style values.
     EXPECT_TRUE(target.extension.userWallpaperStyle.has_value());
     EXPECT_TRUE(target.extension.unknownRecords.empty());
+    EXPECT_EQ(target.extension.userOptions, source.extension.userOptions) << "the user's options are settings";
     target.rotationPosition = source.rotationPosition;
     target.iconsHidden = source.iconsHidden;
     // Apart from the run state, only the reserved fields and the chain order differ.
