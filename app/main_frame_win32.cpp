@@ -14,7 +14,6 @@
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 #include "settings/settings_model.h"
-#include "wallpaper/bitmap_ops.h"
 #include "wallpaper/screen_placement.h"
 
 namespace {
@@ -33,10 +32,6 @@ SavedWallpaperStyle UserWallpaperStyle(const AppSettings& live) {
     return kept ? *kept : ReadSavedWallpaperStyle();
 }
 
-PixelValue DesktopColour() { return PixelValueFromColorRef(::GetSysColor(COLOR_BACKGROUND)); }
-
-// In physical pixels: the program is DPI aware.
-SIZE PrimaryScreenSize() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
 
 // The shell's word is looked up when first needed: a system without it
 // still has the foreground window to go by.
@@ -203,7 +198,7 @@ void CMainFrame::StartWallpaperWorker(WallpaperJob job, ChangeOrder::Change chan
     job.change = change;
     job.transparentLabels = context_.live.transparentLabelBackground != 0;
     screenSized_.reset();
-    if (IsShownAtScreenSize(job.displayMethod)) screenSized_ = {job, PrimaryScreenSize()};
+    if (IsShownAtScreenSize(job.displayMethod)) screenSized_ = {job, PrimaryMonitorSize().value_or(BitmapSize{})};
     ::StartWallpaperWorker(std::move(job), {context_.changeEvent, context_.wallpaperBitmapPath, wallpaperChanges_});
 }
 
@@ -262,8 +257,8 @@ void CMainFrame::ShowNow(ChangeOrder::Change change, std::function<void()> show)
 LRESULT CMainFrame::OnDisplayChange(WPARAM, LPARAM size) {
     PrepareBossPicture();
     if (!screenSized_) return 0;
-    const SIZE now{LOWORD(size), HIWORD(size)};
-    if (now.cx == screenSized_->screen.cx && now.cy == screenSized_->screen.cy) return 0;
+    const BitmapSize now{LOWORD(size), HIWORD(size)};
+    if (now == screenSized_->screen) return 0;
     StartWallpaperWorker(screenSized_->job, wallpaperChanges_->Order().Request());
     screenSized_->screen = now;  // the size the message gave, whatever the metrics say yet
     return 0;

@@ -138,7 +138,7 @@ private:
     // screen's size then: a new size needs it composed again.
     struct ScreenSizedShow {
         WallpaperJob job;
-        SIZE screen;
+        BitmapSize screen;
     };
     std::optional<ScreenSizedShow> screenSized_;
     // Shared with the thread that composes it, which may outlive the window.

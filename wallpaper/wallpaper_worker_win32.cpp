@@ -29,6 +29,8 @@ DWORD WINAPI WorkerThread(LPVOID parameter) noexcept {
     return 0;
 }
 
+}  // namespace
+
 // The primary monitor in physical pixels, the program being DPI aware per
 // monitor. Read for each change, so that one made after the display has
 // changed takes the new size.
@@ -42,7 +44,7 @@ std::optional<BitmapSize> PrimaryMonitorSize() {
     return size;
 }
 
-}  // namespace
+PixelValue DesktopColour() { return PixelValueFromColorRef(::GetSysColor(COLOR_BACKGROUND)); }
 
 WallpaperJob JobFromEntry(const WallpaperEntry& entry) {
     WallpaperJob job;
@@ -96,7 +98,7 @@ void ComposeWallpaper(const WallpaperJob& job, const WallpaperTarget& target) {
     }
     auto picture = LoadPictureFile(job.path, reductionFor);
     if (!picture || order.IsStale(job.change)) return;
-    const PixelValue background = PixelValueFromColorRef(::GetSysColor(COLOR_BACKGROUND));
+    const PixelValue background = DesktopColour();
     std::optional<Bitmap> wallpaper;
     if (screen) {
         const ScreenPlacement placement = placementFor(picture->FullSize());

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "wallpaper/bitmap.h"
@@ -29,6 +30,12 @@ struct WallpaperJob {
 };
 
 WallpaperJob JobFromEntry(const WallpaperEntry& entry);
+
+// What a change reads of the system when it is composed: the primary
+// monitor's size in physical pixels (nothing when it cannot be read), and
+// the desktop colour.
+std::optional<BitmapSize> PrimaryMonitorSize();
+PixelValue DesktopColour();
 
 // Where a worker writes, what it waits for and the order it shows in.
 struct WallpaperTarget {
