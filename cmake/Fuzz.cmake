@@ -7,14 +7,16 @@ if(NOT VISTALOOM_CLANGXX)
     return()
 endif()
 
-# A fuzzer over the core and `sources`, rebuilt when a header under one of
+# A fuzzer over `sources` and the listed `LIBRARIES` (CORE, JPEG), rebuilt when a header under one of
 # `folders` changes, and a bounded run of it in the test suite over its seed
 # corpus; new inputs go to a scratch folder.
 function(vistaloom_fuzzer name runs options)
-    cmake_parse_arguments(FUZZ "" "SEEDS" "SOURCES;FOLDERS" ${ARGN})
+    cmake_parse_arguments(FUZZ "" "SEEDS" "SOURCES;FOLDERS;LIBRARIES" ${ARGN})
     set(sources ${FUZZ_SOURCES})
-    foreach(source ${VISTALOOM_CORE_SOURCES})
-        list(APPEND sources ${CMAKE_SOURCE_DIR}/${source})
+    foreach(library ${FUZZ_LIBRARIES})
+        foreach(source ${VISTALOOM_${library}_SOURCES})
+            list(APPEND sources ${CMAKE_SOURCE_DIR}/${source})
+        endforeach()
     endforeach()
     set(headers)
     foreach(folder ${FUZZ_FOLDERS})
@@ -37,6 +39,7 @@ endfunction()
 
 vistaloom_fuzzer(settings_load_fuzz 200000 "-max_len=8192 -rss_limit_mb=512 -malloc_limit_mb=64"
     SOURCES ${CMAKE_SOURCE_DIR}/tests/fuzz/settings_load_fuzz.cpp ${CMAKE_SOURCE_DIR}/tests/support/settings_fixtures.cpp
+    LIBRARIES CORE JPEG
     FOLDERS app framework settings tests/support
     SEEDS ${CMAKE_SOURCE_DIR}/tests/fuzz/seeds)
 
@@ -44,5 +47,6 @@ vistaloom_fuzzer(settings_load_fuzz 200000 "-max_len=8192 -rss_limit_mb=512 -mal
 # tables after the frame.
 vistaloom_fuzzer(jpeg_decode_fuzz 40000 "-max_len=4096 -rss_limit_mb=1024 -malloc_limit_mb=64"
     SOURCES ${CMAKE_SOURCE_DIR}/tests/fuzz/jpeg_decode_fuzz.cpp
-    FOLDERS wallpaper
+    LIBRARIES JPEG
+    FOLDERS framework jpeg
     SEEDS ${CMAKE_SOURCE_DIR}/tests/fuzz/jpeg-seeds)

@@ -14,6 +14,8 @@ add_executable(vistaloom_unit_tests
     tests/dialogs/dialog_rules_test.cpp
     tests/framework/utf_test.cpp
     tests/hook/desktop_item_order_test.cpp
+    tests/jpeg/bit_reader_test.cpp
+    tests/jpeg/idct_test.cpp
     tests/settings/archive_test.cpp
     tests/settings/image_list_test.cpp
     tests/settings/interval_units_test.cpp
@@ -23,9 +25,7 @@ add_executable(vistaloom_unit_tests
     tests/support/allocation_meter.cpp
     tests/wallpaper/bitmap_ops_test.cpp
     tests/wallpaper/change_order_test.cpp
-    tests/wallpaper/jpeg_bit_reader_test.cpp
     tests/wallpaper/jpeg_decoder_test.cpp
-    tests/wallpaper/jpeg_idct_test.cpp
     tests/wallpaper/jpeg_writer.cpp
     tests/wallpaper/picture_format_test.cpp
     tests/wallpaper/scale_test.cpp

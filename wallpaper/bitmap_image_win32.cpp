@@ -89,7 +89,7 @@ std::optional<ImagingFrame> OpenImagingFrame(IStream* stream) {
 // decoder on some systems, and then converts and copies them twice more.
 // Grey and CMYK pictures are converted to those rows by the Imaging
 // Component itself.
-std::optional<Picture> DecodeJpegRows(IStream* stream) {
+std::optional<Picture> DecodeJpegWithImagingComponent(IStream* stream) {
     auto image = OpenImagingFrame(stream);
     if (!image) return std::nullopt;
     WICPixelFormatGUID format{};
@@ -199,7 +199,7 @@ std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length, const JpegRed
     const bool jpeg = bytes && IsJpeg(bytes, length);
     ::GlobalUnlock(block);
     if (jpeg) {
-        if (auto picture = DecodeJpegRows(stream.Get())) return picture;
+        if (auto picture = DecodeJpegWithImagingComponent(stream.Get())) return picture;
         const LARGE_INTEGER start{};
         if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) return std::nullopt;
     }

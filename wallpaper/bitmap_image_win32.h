@@ -8,7 +8,7 @@
 #include <string>
 
 #include "wallpaper/bitmap.h"
-#include "wallpaper/jpeg_decoder.h"
+#include "wallpaper/jpeg_picture.h"
 
 struct IPicture;
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "wallpaper/bitmap_ops.h"
+#include "framework/parallel_rows.h"
 #include "wallpaper/scale.h"
 
 namespace {

@@ -26,8 +26,3 @@ std::optional<Bitmap> ScaleRows(const PixelRows& source, BitmapSize size);
 // output pixel is the average over the full pixels it covers.
 std::optional<Bitmap> ScaleReducedRows(const PixelRows& source, int reduction, BitmapSize full, BitmapSize size);
 
-// Runs body(begin, end) over [0, count) in bands on up to four threads.
-// Nothing may leave a thread, where it would end the program: a band that
-// throws (memory runs out) fails the whole run, and a band whose thread
-// cannot start runs on the calling thread. False when a band failed.
-bool ParallelRows(int count, const std::function<void(int begin, int end)>& body);

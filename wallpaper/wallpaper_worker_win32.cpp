@@ -6,7 +6,7 @@
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/compose.h"
 #include "wallpaper/desktop_wallpaper_win32.h"
-#include "wallpaper/jpeg_decoder.h"
+#include "wallpaper/jpeg_picture.h"
 #include "wallpaper/screen_placement.h"
 #include "wallpaper/wallpaper_changes_win32.h"
 

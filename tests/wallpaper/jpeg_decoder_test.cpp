@@ -1,4 +1,4 @@
-#include "wallpaper/jpeg_decoder.h"
+#include "wallpaper/jpeg_picture.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/compose.h"
-#include "wallpaper/jpeg_decoder.h"
+#include "wallpaper/jpeg_picture.h"
 #include "wallpaper/scale.h"
 
 namespace {

@@ -1,8 +1,7 @@
-#include "wallpaper/jpeg_frame.h"
+#include "jpeg/frame.h"
 
 #include <algorithm>
-
-#include "wallpaper/bitmap.h"
+#include <cstdint>
 
 const std::array<std::uint8_t, 64> kJpegZigzag = {
     0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
@@ -38,6 +37,13 @@ private:
     const std::uint8_t* end_;
 };
 
+// The largest picture decoded: 32,768 pixels a side and 1 GiB as 32-bit
+// pixels, the most the program composes; a larger one would only exhaust
+// memory.
+bool IsSizeAllowed(std::int64_t width, std::int64_t height) {
+    return width <= 32768 && height <= 32768 && width * height * 4 <= std::int64_t{1} << 30;
+}
+
 struct Markers {
     bool jfif = false;
     bool adobe = false;
@@ -55,7 +61,7 @@ bool ReadFrameHeader(SegmentReader segment, std::size_t length, JpegFrame& frame
     if (precision != 8 || frame.height == 0 || frame.width == 0) return false;
     if (frame.componentCount != 1 && frame.componentCount != 3) return false;
     if (length != 6 + 3 * static_cast<std::size_t>(frame.componentCount)) return false;
-    if (!IsBitmapSizeAllowed({frame.width, frame.height})) return false;
+    if (!IsSizeAllowed(frame.width, frame.height)) return false;
     for (int c = 0; c < frame.componentCount; ++c) {
         JpegComponent& component = frame.components[c];
         component.id = segment.Byte();

@@ -1,4 +1,4 @@
-#include "wallpaper/jpeg_entropy.h"
+#include "jpeg/entropy.h"
 
 #include <algorithm>
 #include <array>
@@ -6,9 +6,9 @@
 #include <new>
 #include <optional>
 
-#include "wallpaper/jpeg_bit_reader.h"
-#include "wallpaper/jpeg_huffman.h"
-#include "wallpaper/scale.h"
+#include "jpeg/bit_reader.h"
+#include "jpeg/huffman.h"
+#include "framework/parallel_rows.h"
 
 namespace {
 

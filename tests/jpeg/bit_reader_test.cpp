@@ -1,4 +1,4 @@
-#include "wallpaper/jpeg_bit_reader.h"
+#include "jpeg/bit_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "wallpaper/jpeg_area_weights.h"
+#include "jpeg/area_weights.h"
 
 #include <cmath>
 #include <numbers>

@@ -1,4 +1,4 @@
-#include "wallpaper/jpeg_idct.h"
+#include "jpeg/idct.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "wallpaper/jpeg_bit_reader.h"
-#include "wallpaper/jpeg_frame.h"
+#include "jpeg/bit_reader.h"
+#include "jpeg/frame.h"
 
 // A coefficient of `size` bits as the file codes it: the upper half of the
 // range is positive, the lower half stands for the negative values.

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "wallpaper/jpeg_frame.h"
+#include "jpeg/frame.h"
 
 // Blocks in MCU order, in words of 32 bits: first a head, the DC value
 // (prediction applied) above the low 8 bits that count the AC coefficients

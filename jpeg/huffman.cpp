@@ -1,4 +1,4 @@
-#include "wallpaper/jpeg_huffman.h"
+#include "jpeg/huffman.h"
 
 std::optional<JpegHuffmanTable> JpegHuffmanTable::Build(const JpegHuffmanDefinition& definition, bool dc) {
     JpegHuffmanTable table;

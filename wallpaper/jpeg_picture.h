@@ -1,6 +1,5 @@
-// The program's own JPEG decoder, which can decode at a reduced size: a
-// wallpaper shown smaller than its picture need not decode every pixel of
-// it. What it does not handle is left to the system's decoder.
+// JPEG pictures for wallpapers: the reduction a wallpaper lets the decoder
+// use, and the decoded picture as the composition takes it.
 // Portable: no Windows headers.
 #pragma once
 
@@ -27,16 +26,12 @@ using JpegReductionRule = std::function<int(BitmapSize full)>;
 // The rule of a wallpaper of the whole picture at `magnification` percent.
 JpegReductionRule JpegReductionAt(std::uint32_t magnification);
 
-// The picture at 1/reduction (1, 2, 4 or 8) of its size, each side rounded
-// up, each pixel the area average of the pixels it covers as the system's
-// decoder gives them; the picture records its full size and the reduction.
-// Nothing when the file is not a baseline or extended sequential
-// Huffman-coded 8-bit JPEG of 1 or 3 components in one scan with sampling
-// factors of 1 or 2, when it is damaged, or when memory runs out.
+// The picture at 1/reduction (1, 2, 4 or 8) of its size, as DecodeJpegRows
+// gives it; the picture records its full size and the reduction. Nothing
+// when the decoder does not take the file or memory runs out.
 std::optional<Picture> DecodeJpeg(const std::uint8_t* bytes, std::size_t length, int reduction);
 
 // For a wallpaper: the picture decoded at the reduction the rule gives for
-// its size, as DecodeJpeg does. Nothing when the rule gives 1 (the
-// system's decoder then gives the full size) or the file is not handled.
+// its size, as DecodeJpeg does.
 std::optional<Picture> DecodeJpegForWallpaper(const std::uint8_t* bytes, std::size_t length,
                                               const JpegReductionRule& reductionFor);

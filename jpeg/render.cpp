@@ -1,4 +1,4 @@
-#include "wallpaper/jpeg_render.h"
+#include "jpeg/render.h"
 
 #include <algorithm>
 #include <array>
@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "wallpaper/jpeg_area_weights.h"
-#include "wallpaper/jpeg_colour.h"
-#include "wallpaper/jpeg_idct.h"
-#include "wallpaper/jpeg_lanes.h"
+#include "jpeg/area_weights.h"
+#include "jpeg/colour.h"
+#include "jpeg/idct.h"
+#include "jpeg/lanes.h"
 
 namespace {
 
@@ -580,18 +580,18 @@ private:
 
 }  // namespace
 
-std::optional<Picture> RenderJpeg(const JpegFrame& frame, const JpegCoefficients& coefficients, int reduction,
-                                  JpegRowProgress& progress, const std::function<bool()>& decode) {
-    if (reduction != 1 && reduction != 2 && reduction != 4 && reduction != 8) return std::nullopt;
+bool RenderJpeg(const JpegFrame& frame, const JpegCoefficients& coefficients, int reduction, JpegRowProgress& progress,
+                const JpegRowsFor& rowsFor, const std::function<bool()>& decode) {
+    if (reduction != 1 && reduction != 2 && reduction != 4 && reduction != 8) return false;
     std::optional<Plan> plan;
     try {
         plan = MakePlan(frame, reduction);
     } catch (...) {  // memory for the weights
-        return std::nullopt;
+        return false;
     }
-    auto picture = Picture::AllocateRgb(plan->outWidth, plan->outHeight);
-    if (!picture) return std::nullopt;
-    RowRenderer rows(*plan, coefficients, progress, picture->RgbBytes());
+    std::uint8_t* const rgb = rowsFor(plan->outWidth, plan->outHeight);
+    if (!rgb) return false;
+    RowRenderer rows(*plan, coefficients, progress, rgb);
     progress.Attach(&rows);
     std::thread helper;
     if (std::thread::hardware_concurrency() > 1) {
@@ -608,6 +608,5 @@ std::optional<Picture> RenderJpeg(const JpegFrame& frame, const JpegCoefficients
     if (!decoded) progress.Fail();
     const bool rendered = rows.Run();
     if (helper.joinable()) helper.join();
-    if (!decoded || !rendered) return std::nullopt;
-    return picture;
+    return decoded && rendered;
 }

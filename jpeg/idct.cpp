@@ -1,9 +1,9 @@
-#include "wallpaper/jpeg_idct.h"
+#include "jpeg/idct.h"
 
 #include <cmath>
 #include <numbers>
 
-#include "wallpaper/jpeg_lanes.h"
+#include "jpeg/lanes.h"
 
 namespace {
 

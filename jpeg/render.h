@@ -4,7 +4,7 @@
 // Portable: no Windows headers.
 //
 // The average of an inverse DCT over a square is a linear function of the
-// coefficients (jpeg_area_weights.h), and so is the colour conversion:
+// coefficients (area_weights.h), and so is the colour conversion:
 // where no sample of a full decode would be clamped, the average is taken
 // straight from the coefficients, and differs from the full decode's only
 // by that decode's rounding of each sample. Where a block might clamp, and
@@ -13,22 +13,19 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 
-#include "wallpaper/bitmap.h"
-#include "wallpaper/jpeg_entropy.h"
-#include "wallpaper/jpeg_frame.h"
+#include "jpeg/decoder.h"
+#include "jpeg/entropy.h"
+#include "jpeg/frame.h"
 
-// 3-byte rows of (width + reduction - 1) / reduction by (height +
-// reduction - 1) / reduction pixels: pixel (i, j) covers pixels
-// [i * reduction, (i + 1) * reduction) x [j * reduction, (j + 1) * reduction)
-// of the picture, cut at its edges.
+// The picture at 1/reduction in the rows rowsFor gives, as DecodeJpegRows
+// describes.
 //
 // `decode` fills `coefficients` and publishes its rows in `progress`. It
 // runs on this thread while a second one, where the machine has a second
 // core, renders each row as soon as it is published, and the decoding
 // renders rows too while it waits for a band to be freed (the renderer is
-// attached to `progress`); then both render what is left. Nothing when
-// decoding fails or memory runs out.
-std::optional<Picture> RenderJpeg(const JpegFrame& frame, const JpegCoefficients& coefficients, int reduction,
-                                  JpegRowProgress& progress, const std::function<bool()>& decode);
+// attached to `progress`); then both render what is left. False when
+// decoding fails, rowsFor gives up or memory runs out.
+bool RenderJpeg(const JpegFrame& frame, const JpegCoefficients& coefficients, int reduction, JpegRowProgress& progress,
+                const JpegRowsFor& rowsFor, const std::function<bool()>& decode);

@@ -1,0 +1,35 @@
+// The program's own JPEG decoder: bytes in, rows of pixels out, at the
+// picture's size or 1/2, 1/4 or 1/8 of it, so that a wallpaper shown
+// smaller than its picture need not decode every pixel of it. What it does
+// not take is left to the system's decoders. Portable: no Windows headers,
+// and nothing of wallpapers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+struct JpegSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The picture's full size; nothing when the file is not one the decoder
+// takes (see DecodeJpegRows).
+std::optional<JpegSize> ReadJpegSize(const std::uint8_t* bytes, std::size_t length);
+
+// Where the decoded picture goes: rowsFor(width, height) gives room for
+// `height` packed rows of `width` 3-byte pixels (blue, green, red), top row
+// first, or null to give up.
+using JpegRowsFor = std::function<std::uint8_t*(int width, int height)>;
+
+// The picture at 1/reduction (1, 2, 4 or 8) of its size, each side rounded
+// up: pixel (i, j) covers pixels [i * reduction, (i + 1) * reduction) x
+// [j * reduction, (j + 1) * reduction) of the picture, cut at its edges,
+// and is the area average of them as the system's decoder gives them.
+// False when the file is not a baseline or extended sequential
+// Huffman-coded 8-bit JPEG of 1 or 3 components in one scan with sampling
+// factors of 1 or 2, when it is damaged, when rowsFor gives up or memory
+// runs out.
+bool DecodeJpegRows(const std::uint8_t* bytes, std::size_t length, int reduction, const JpegRowsFor& rowsFor);

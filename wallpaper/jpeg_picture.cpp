@@ -1,0 +1,42 @@
+#include "wallpaper/jpeg_picture.h"
+
+#include "jpeg/decoder.h"
+#include "wallpaper/bitmap_ops.h"
+
+int JpegReductionFor(PixelRect shown, BitmapSize output) {
+    for (const int reduction : {8, 4, 2}) {
+        const bool aligned = shown.x % reduction == 0 && shown.y % reduction == 0;
+        if (aligned && shown.width % (reduction * output.width) == 0 &&
+            shown.height % (reduction * output.height) == 0) {
+            return reduction;
+        }
+    }
+    return 1;
+}
+
+JpegReductionRule JpegReductionAt(std::uint32_t magnification) {
+    return [magnification](BitmapSize full) {
+        const BitmapSize wallpaper = ScaledSize(full.width, full.height, magnification);
+        return JpegReductionFor({0, 0, full.width, full.height}, wallpaper);
+    };
+}
+
+std::optional<Picture> DecodeJpeg(const std::uint8_t* bytes, std::size_t length, int reduction) {
+    const auto full = ReadJpegSize(bytes, length);
+    if (!full) return std::nullopt;
+    std::optional<Picture> picture;
+    const bool decoded = DecodeJpegRows(bytes, length, reduction, [&](int width, int height) -> std::uint8_t* {
+        picture = Picture::AllocateRgb(width, height);
+        return picture ? picture->RgbBytes() : nullptr;
+    });
+    if (!decoded) return std::nullopt;
+    picture->MarkReduced({full->width, full->height}, reduction);
+    return picture;
+}
+
+std::optional<Picture> DecodeJpegForWallpaper(const std::uint8_t* bytes, std::size_t length,
+                                              const JpegReductionRule& reductionFor) {
+    const auto full = ReadJpegSize(bytes, length);
+    if (!full) return std::nullopt;
+    return DecodeJpeg(bytes, length, reductionFor({full->width, full->height}));
+}
