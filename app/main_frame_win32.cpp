@@ -1,12 +1,13 @@
 #include "app/main_frame_win32.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "app/boss_key_win32.h"
 #include "app/busy_state.h"
 #include "app/settings_commit_win32.h"
 #include "desktop/desktop_icons_win32.h"
-#include "desktop/icon_layout_win32.h"
+#include "desktop/display_layouts_win32.h"
 #include "dialogs/about_box_win32.h"
 #include "dialogs/settings_dialog_win32.h"
 #include "framework/system_function_win32.h"
@@ -24,6 +25,8 @@ constexpr UINT_PTR kRotationTimerId = 1;
 // long before it answers, and the program must not wait for it meanwhile.
 constexpr UINT_PTR kNewShellTimerId = 2;
 constexpr UINT kNewShellDelayMs = 1000;
+// The looks at a settling desktop before its set-up's icon layout comes back.
+constexpr UINT_PTR kLayoutFollowerTimerId = 3;
 
 // A record in the settings file means the run that wrote it did not end
 // cleanly: the registry holds that run's values, not the user's.
@@ -58,6 +61,12 @@ bool UserBusyNow() {
                                                         {m.left, m.top, m.right, m.bottom}});
 }
 
+// With the option, a change shows a picture on each monitor.
+std::size_t PicturesPerChange(const AppSettings& live) {
+    if (!live.extension.userOptions.perMonitorPictures) return 1;
+    return std::max<std::size_t>(1, MonitorRects().size());
+}
+
 }  // namespace
 
 void CMainFrame::WindowTimer::Arm(std::uint32_t periodMs) {
@@ -69,7 +78,8 @@ void CMainFrame::WindowTimer::Stop() { ::KillTimer(frame_.Handle(), kRotationTim
 CMainFrame::CMainFrame(MainFrameContext context)
     : context_(std::move(context)),
       popupMenu_(::LoadMenuW(fw::ModuleInstance(), MAKEINTRESOURCEW(IDR_TRAY_MENU))),
-      savedWallpaperStyle_(UserWallpaperStyle(context_.live)) {}
+      savedWallpaperStyle_(UserWallpaperStyle(context_.live)),
+      layoutFollower_(context_.live, kLayoutFollowerTimerId) {}
 
 CMainFrame::~CMainFrame() {
     popupMenu_.Reset();
@@ -147,7 +157,7 @@ LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
     }
     ApplyLabelBackgroundSetting(live.transparentLabelBackground != 0);
     UseDesktopIconSize(live.smallIcons != 0);
-    if (live.restoreIconLayoutAtStart) RestoreIconLayout(live.iconLayout);
+    if (live.restoreIconLayoutAtStart) RestoreIconLayoutForDisplay(context_.live);
     if (live.rotationEnabled) RotationTick();
     PrepareBossPicture();
     return 0;
@@ -199,6 +209,8 @@ void CMainFrame::StartWallpaperWorker(WallpaperJob job, ChangeOrder::Change chan
     job.transparentLabels = context_.live.transparentLabelBackground != 0;
     screenSized_.reset();
     if (IsShownAtScreenSize(job.displayMethod)) screenSized_ = {job, PrimaryMonitorSize().value_or(BitmapSize{})};
+    spanned_.reset();
+    if (!job.monitorPictures.empty()) spanned_ = {job, MonitorRects()};
     ::StartWallpaperWorker(std::move(job), {context_.changeEvent, context_.wallpaperBitmapPath, wallpaperChanges_});
 }
 
@@ -221,16 +233,25 @@ void CMainFrame::ToggleRotation() {
 
 void CMainFrame::RotationTick() {
     AppSettings& live = context_.live;
-    const auto index = rotation_.Tick(live, UserBusyNow());
+    const auto shown = rotation_.Tick(live, UserBusyNow(), PicturesPerChange(live));
     tray_.ShowTip(rotation_.HeldBack() ? texts::kTrayTipPaused : texts::kAppName);
-    if (index) StartWallpaperWorker(JobFromEntry(live.imageList[*index]), wallpaperChanges_->Order().Request());
+    if (shown.empty()) return;
+    WallpaperJob job = JobFromEntry(live.imageList[shown.front()]);
+    if (live.extension.userOptions.perMonitorPictures) {
+        for (const std::size_t index : shown) {
+            job.monitorPictures.push_back(MonitorPictureFromEntry(live.imageList[index]));
+        }
+    }
+    StartWallpaperWorker(std::move(job), wallpaperChanges_->Order().Request());
 }
 
 LRESULT CMainFrame::OnTimer(WPARAM id, LPARAM) {
+    if (layoutFollower_.OnTimer(Handle(), id)) return 0;
     if (id == kNewShellTimerId) {
         ::KillTimer(Handle(), kNewShellTimerId);
         UseDesktopIconSize(context_.live.smallIcons != 0);
         ShowDesktopIcons(context_.live.iconsHidden ? SW_HIDE : SW_SHOWNORMAL);
+        layoutFollower_.OnNewShell(Handle());
     } else {
         RotationTick();
     }
@@ -249,13 +270,22 @@ void CMainFrame::PrepareBossPicture() {
 
 void CMainFrame::ShowNow(ChangeOrder::Change change, std::function<void()> show) {
     screenSized_.reset();
+    spanned_.reset();
     wallpaperChanges_->ShowNow(change, show);
 }
 
 // The worker reads the primary monitor's size when it composes, so the same
 // job again gives the picture at the new size.
 LRESULT CMainFrame::OnDisplayChange(WPARAM, LPARAM size) {
+    layoutFollower_.OnDisplayChange(Handle());
     PrepareBossPicture();
+    if (spanned_) {
+        // The same pictures over the monitors there are now.
+        if (MonitorRects() != spanned_->monitors) {
+            StartWallpaperWorker(spanned_->job, wallpaperChanges_->Order().Request());
+        }
+        return 0;
+    }
     if (!screenSized_) return 0;
     const BitmapSize now{LOWORD(size), HIWORD(size)};
     if (now == screenSized_->screen) return 0;
@@ -303,6 +333,7 @@ LRESULT CMainFrame::OnBossKey(WPARAM, LPARAM) {
         WallpaperJob job;  // centred, at its own size, unblended
         job.path = path;
         job.composed = bossPicture_->Take(path, found, DesktopColour());
+        if (context_.live.extension.userOptions.perMonitorPictures) job.monitorPictures = {{path}};
         StartWallpaperWorker(std::move(job), change);
     } else {
         ShowNow(change, [] { EraseWallpaper(); });
@@ -357,16 +388,16 @@ void CMainFrame::OnRestoreWallpaper() {
 
 void CMainFrame::OnNextPicture() { rotation_.Next(); }
 
-void CMainFrame::OnPreviousPicture() { rotation_.Previous(context_.live); }
+void CMainFrame::OnPreviousPicture() { rotation_.Previous(context_.live, PicturesPerChange(context_.live)); }
 
 // Only the layout goes into the working copy: the settings dialog may be
 // open with edits not yet applied, which a whole copy would throw away.
 void CMainFrame::OnSaveIconLayout() {
-    SaveIconLayout(context_.live.iconLayout);
+    SaveIconLayoutForDisplay(context_.live);
     context_.working.CopyIconLayoutFrom(context_.live);
 }
 
-void CMainFrame::OnRestoreIconLayout() { RestoreIconLayout(context_.live.iconLayout); }
+void CMainFrame::OnRestoreIconLayout() { RestoreIconLayoutForDisplay(context_.live); }
 
 void CMainFrame::OnSortByName() { SortDesktopIcons(IconSortKind::Name); }
 

@@ -9,9 +9,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/rotation.h"
 #include "app/tray_icon_win32.h"
+#include "desktop/display_layouts_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/window_win32.h"
 #include "settings/settings_file_win32.h"
@@ -141,9 +143,17 @@ private:
         BitmapSize screen;
     };
     std::optional<ScreenSizedShow> screenSized_;
+    // The last pictures asked for one on each monitor, and the monitors
+    // then: a new set-up needs them composed again.
+    struct SpannedShow {
+        WallpaperJob job;
+        std::vector<MonitorRect> monitors;
+    };
+    std::optional<SpannedShow> spanned_;
     // Shared with the thread that composes it, which may outlive the window.
     std::shared_ptr<PreparedPicture> bossPicture_ = std::make_shared<PreparedPicture>();
     WindowTimer timer_{*this};
+    LayoutFollower layoutFollower_;
     RotationScheduler rotation_{timer_};
     int modalLoops_ = 0;
     bool closeWaiting_ = false;

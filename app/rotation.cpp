@@ -19,20 +19,33 @@ bool CommitRestartsRotation(const AppSettings& live, const AppSettings& working)
 }
 
 std::optional<std::size_t> RotationScheduler::Tick(AppSettings& live, bool userBusy) {
+    const std::vector<std::size_t> shown = Tick(live, userBusy, 1);
+    if (shown.empty()) return std::nullopt;
+    return shown.front();
+}
+
+std::vector<std::size_t> RotationScheduler::Tick(AppSettings& live, bool userBusy, std::size_t count) {
     timer_.Stop();
     const bool asked = std::exchange(asked_, false);
     heldBack_ = false;
-    if (!live.rotationEnabled) return std::nullopt;
+    if (!live.rotationEnabled) return {};
     const std::uint32_t period = RotationPeriodMs(live.intervalUnit, live.intervalValue);
     if (live.imageList.empty()) {
         timer_.Arm(period);
-        return std::nullopt;
+        return {};
     }
     if (userBusy && live.extension.userOptions.pauseInFullScreen && !asked) {
         heldBack_ = true;
         timer_.Arm(kHeldBackRecheckMs);
-        return std::nullopt;
+        return {};
     }
+    std::vector<std::size_t> shown;
+    for (std::size_t i = 0; i < std::max<std::size_t>(count, 1); ++i) shown.push_back(Take(live));
+    timer_.Arm(period);
+    return shown;
+}
+
+std::size_t RotationScheduler::Take(AppSettings& live) {
     // The position is compared unsigned: a negative one from a damaged file
     // is past the end like any other, not an index before the start.
     if (order_.empty() || static_cast<std::uint32_t>(live.rotationPosition) >= order_.size() ||
@@ -40,10 +53,8 @@ std::optional<std::size_t> RotationScheduler::Tick(AppSettings& live, bool userB
         Rebuild(live);
     }
     const auto position = static_cast<std::size_t>(live.rotationPosition);
-    const std::size_t index = order_[position];
     live.rotationPosition = static_cast<std::int32_t>(position + 1);
-    timer_.Arm(period);
-    return index;
+    return order_[position];
 }
 
 void RotationScheduler::Rebuild(AppSettings& live) {
@@ -63,9 +74,11 @@ void RotationScheduler::Next() {
     timer_.Arm(0);
 }
 
-void RotationScheduler::Previous(AppSettings& live) {
+void RotationScheduler::Previous(AppSettings& live, std::size_t count) {
     timer_.Stop();
     asked_ = true;
-    live.rotationPosition = live.rotationPosition <= 1 ? 0 : live.rotationPosition - 2;
+    const auto back = static_cast<std::int64_t>(2 * std::max<std::size_t>(count, 1));
+    live.rotationPosition =
+        static_cast<std::int32_t>(std::max<std::int64_t>(0, std::int64_t{live.rotationPosition} - back));
     timer_.Arm(0);
 }

@@ -55,10 +55,15 @@ public:
     // shows nothing and looks again after kHeldBackRecheckMs; the tick that
     // Next or Previous asked for shows its picture all the same.
     std::optional<std::size_t> Tick(AppSettings& live, bool userBusy = false);
+    // The same for a change that shows `count` pictures at once, one on each
+    // monitor: the next `count` of the order in turn, the order rebuilt
+    // whenever it runs out on the way. Empty when the tick shows nothing.
+    std::vector<std::size_t> Tick(AppSettings& live, bool userBusy, std::size_t count);
     // A tick as soon as possible, showing the picture at the position.
     void Next();
-    // Steps back so that the next tick shows the picture before the current one.
-    void Previous(AppSettings& live);
+    // Steps back so that the next tick shows the change before the current
+    // one, of `count` pictures each.
+    void Previous(AppSettings& live, std::size_t count = 1);
 
     const std::vector<std::uint32_t>& Order() const { return order_; }
     // Whether the last tick held its change back.
@@ -66,6 +71,8 @@ public:
 
 private:
     void Rebuild(AppSettings& live);
+    // The index at the position, moving it on.
+    std::size_t Take(AppSettings& live);
 
     RotationTimer& timer_;
     ClassicRandom random_;

@@ -1,7 +1,9 @@
 // The picture work of a wallpaper change. Goals: the blend within 1.5x of a
 // plain copy of the same bytes; the whole composition (scale, blend over the
 // desktop colour, 32-bit BMP written) faster than ImageMagick and libvips
-// doing the same (scripts/bench-peers runs all three on one picture).
+// doing the same (scripts/bench-peers runs all three on one picture); a
+// change on three 4K monitors holding no more than the spanning bitmap and
+// one decoded picture at its peak.
 //
 // VISTALOOM_BENCH_PICTURE names a raw 6000x4000 BGRA file to use as the
 // picture; without it a synthetic one is made.
@@ -10,11 +12,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 
+#include "tests/support/allocation_meter.h"
 #include "wallpaper/bitmap_file.h"
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/compose.h"
@@ -117,6 +122,44 @@ void BM_Compose(benchmark::State& state) {
     ::unlink(path.c_str());
 }
 
+// One change on three 4K monitors side by side, left of the primary one
+// too, each with a picture of its own as the imaging component decodes it
+// (3-byte rows of 6000 x 4000, copied in for each monitor), filled onto its
+// monitor with a transparency: the time, and the heap held at the peak
+// beside the spanning bitmap and one decoded picture.
+void BM_ComposeThreeMonitors(benchmark::State& state) {
+    constexpr int kSide = 3840, kHeight = 2160;
+    const SpanningLayout layout =
+        LayOutMonitors({{-kSide, 0, 0, kHeight}, {0, 0, kSide, kHeight}, {kSide, 0, 2 * kSide, kHeight}});
+    const auto fill = static_cast<std::int32_t>(DisplayMethod::Fill);
+    const std::vector<MonitorPicture> pictures = {
+        {"a", fill, 100, 40}, {"b", fill, 100, 40}, {"c", fill, 100, 40}};
+    const std::size_t pictureBytes = std::size_t{kPictureWidth} * kPictureHeight * 3;
+    const std::unique_ptr<std::uint8_t[]> decoded(new std::uint8_t[pictureBytes]);
+    for (std::size_t i = 0; i < pictureBytes; ++i) {
+        decoded[i] = static_cast<std::uint8_t>(Photograph().Pixels()[i / 3] >> (i % 3 * 8));
+    }
+    const MonitorPictureLoader load = [&](const MonitorPicture&, const JpegReductionRule&) {
+        auto picture = Picture::AllocateRgb(kPictureWidth, kPictureHeight);
+        if (picture) std::memcpy(picture->RgbBytes(), decoded.get(), pictureBytes);
+        return picture;
+    };
+    std::size_t peak = 0;
+    for (auto _ : state) {
+        const allocation_meter::Scope meter;
+        auto wallpaper = ComposeSpanningBitmap(layout, pictures, load, kDesktop);
+        if (!wallpaper) state.SkipWithError("compose failed");
+        peak = std::max(peak, meter.PeakBytes());
+    }
+    const double bitmap = 3.0 * kSide * kHeight * 4;
+    constexpr double kMiB = 1 << 20;
+    state.counters["peak_MiB"] = static_cast<double>(peak) / kMiB;
+    state.counters["bitmap_MiB"] = bitmap / kMiB;
+    state.counters["picture_MiB"] = static_cast<double>(pictureBytes) / kMiB;
+    state.counters["beyond_MiB"] =
+        (static_cast<double>(peak) - bitmap - static_cast<double>(pictureBytes)) / kMiB;
+}
+
 }  // namespace
 
 BENCHMARK(BM_Blend)->Args({1920, 1080})->Args({6000, 4000})->Unit(benchmark::kMillisecond);
@@ -124,3 +167,4 @@ BENCHMARK(BM_MemoryCopy)->Args({1920, 1080})->Args({6000, 4000})->Unit(benchmark
 BENCHMARK(BM_Scale50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Scale200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Compose)->Arg(50)->Arg(200)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ComposeThreeMonitors)->Unit(benchmark::kMillisecond)->UseRealTime();

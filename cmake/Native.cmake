@@ -12,6 +12,8 @@ add_executable(vistaloom_unit_tests
     tests/app/rotation_test.cpp
     tests/desktop/desktop_rules_test.cpp
     tests/dialogs/dialog_rules_test.cpp
+    tests/display/display_setup_test.cpp
+    tests/display/monitor_layout_test.cpp
     tests/framework/utf_test.cpp
     tests/hook/desktop_item_order_test.cpp
     tests/jpeg/bit_reader_test.cpp
@@ -30,6 +32,7 @@ add_executable(vistaloom_unit_tests
     tests/wallpaper/picture_format_test.cpp
     tests/wallpaper/scale_test.cpp
     tests/wallpaper/screen_placement_test.cpp
+    tests/wallpaper/spanning_wallpaper_test.cpp
 )
 target_link_libraries(vistaloom_unit_tests PRIVATE vistaloom_test_fixtures GTest::gtest_main)
 
@@ -46,7 +49,7 @@ include(GoogleTest)
 gtest_discover_tests(vistaloom_unit_tests DISCOVERY_TIMEOUT 30)
 
 add_executable(vistaloom_bench bench/settings_bench.cpp bench/desktop_sort_bench.cpp bench/wallpaper_bench.cpp
-    bench/jpeg_bench.cpp)
+    bench/jpeg_bench.cpp tests/support/allocation_meter.cpp)
 target_link_libraries(vistaloom_bench PRIVATE vistaloom_test_fixtures benchmark::benchmark_main)
 
 include(cmake/Fuzz.cmake)

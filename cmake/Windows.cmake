@@ -33,6 +33,7 @@ add_library(vistaloom_win32 STATIC
     app/wallpaper_app_win32.cpp
     controls/image_button_win32.cpp
     desktop/desktop_icons_win32.cpp
+    desktop/display_layouts_win32.cpp
     desktop/icon_layout_win32.cpp
     dialogs/about_box_win32.cpp
     dialogs/boss_key_page_win32.cpp
@@ -41,6 +42,7 @@ add_library(vistaloom_win32 STATIC
     dialogs/other_settings_page_win32.cpp
     dialogs/settings_dialog_win32.cpp
     dialogs/settings_page_win32.cpp
+    display/display_setup_win32.cpp
     framework/dialog_win32.cpp
     framework/dpi_win32.cpp
     framework/message_box_win32.cpp

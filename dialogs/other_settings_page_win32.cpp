@@ -31,8 +31,10 @@ BOOL OtherSettingsPage::OnInitDialog() {
     for (const Option& option : kOptions) {
         ::CheckDlgButton(Handle(), option.id, context_.working.*option.field ? BST_CHECKED : BST_UNCHECKED);
     }
-    ::CheckDlgButton(Handle(), IDC_PAUSE_IN_FULL_SCREEN,
-                     context_.working.extension.userOptions.pauseInFullScreen ? BST_CHECKED : BST_UNCHECKED);
+    const UserOptions& options = context_.working.extension.userOptions;
+    ::CheckDlgButton(Handle(), IDC_PAUSE_IN_FULL_SCREEN, options.pauseInFullScreen ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(Handle(), IDC_PER_MONITOR_PICTURES, options.perMonitorPictures ? BST_CHECKED : BST_UNCHECKED);
+    ShowDisplayChangeOption();
     initialising_ = false;
     return TRUE;
 }
@@ -44,6 +46,8 @@ bool OtherSettingsPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
         fw::OnCommand(IDC_RESTORE_LAYOUT, &OtherSettingsPage::OnOptionClicked),
         fw::OnCommand(IDC_SAVE_LAYOUT, &OtherSettingsPage::OnOptionClicked),
         fw::OnCommand(IDC_PAUSE_IN_FULL_SCREEN, &OtherSettingsPage::OnOptionClicked),
+        fw::OnCommand(IDC_PER_MONITOR_PICTURES, &OtherSettingsPage::OnOptionClicked),
+        fw::OnCommand(IDC_RESTORE_LAYOUT_ON_DISPLAY_CHANGE, &OtherSettingsPage::OnDisplayChangeOptionClicked),
         fw::OnCommand(IDC_STARTUP_SHORTCUT, &OtherSettingsPage::OnStartupShortcut),
     };
     return fw::Dispatch(map, this, message, wParam, lParam, result);
@@ -53,9 +57,24 @@ void OtherSettingsPage::OnOptionClicked() {
     for (const Option& option : kOptions) {
         context_.working.*option.field = ::IsDlgButtonChecked(Handle(), option.id) == BST_CHECKED;
     }
-    context_.working.extension.userOptions.pauseInFullScreen =
-        ::IsDlgButtonChecked(Handle(), IDC_PAUSE_IN_FULL_SCREEN) == BST_CHECKED;
+    UserOptions& options = context_.working.extension.userOptions;
+    options.pauseInFullScreen = ::IsDlgButtonChecked(Handle(), IDC_PAUSE_IN_FULL_SCREEN) == BST_CHECKED;
+    options.perMonitorPictures = ::IsDlgButtonChecked(Handle(), IDC_PER_MONITOR_PICTURES) == BST_CHECKED;
+    // Until the user sets it, the display-change option follows the restore
+    // at start, and its box shows that.
+    ShowDisplayChangeOption();
     NotifyChange();
+}
+
+void OtherSettingsPage::OnDisplayChangeOptionClicked() {
+    context_.working.extension.userOptions.restoreLayoutOnDisplayChange =
+        ::IsDlgButtonChecked(Handle(), IDC_RESTORE_LAYOUT_ON_DISPLAY_CHANGE) == BST_CHECKED;
+    NotifyChange();
+}
+
+void OtherSettingsPage::ShowDisplayChangeOption() {
+    ::CheckDlgButton(Handle(), IDC_RESTORE_LAYOUT_ON_DISPLAY_CHANGE,
+                     RestoresLayoutOnDisplayChange(context_.working) ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void OtherSettingsPage::OnStartupShortcut() { CreateStartupShortcut(context_.programFolder); }

@@ -1,5 +1,6 @@
-// The fourth page, "その他設定": desktop icon options, the startup shortcut
-// and whether a full-screen program holds the rotation back.
+// The fourth page, "その他設定": desktop icon options, the startup shortcut,
+// whether a full-screen program holds the rotation back, a picture per
+// monitor and the icon layout of each display set-up.
 #pragma once
 
 #include <string>
@@ -16,6 +17,8 @@ protected:
 
 private:
     void OnOptionClicked();
+    void OnDisplayChangeOptionClicked();
+    void ShowDisplayChangeOption();
     void OnStartupShortcut();
 };
 

@@ -110,10 +110,11 @@ LRESULT HandleListViewMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
     }
     if (message == p::kGetText) return TextAtom(window, wParam);
     if (message == p::kSetWindowLong) {
-        // Only the style: no other process may replace this window's
-        // procedure or data through the shell's own hands.
+        // The style of the list view this procedure subclasses, and only
+        // the style: no other process may replace its procedure or data
+        // through the shell's own hands.
         if (static_cast<int>(wParam) != GWL_STYLE) return 0;
-        return Answer(::SetWindowLongW(GetDesktopListView(), GWL_STYLE, static_cast<LONG>(lParam)));
+        return Answer(::SetWindowLongW(window, GWL_STYLE, static_cast<LONG>(lParam)));
     }
     if (message == WM_DESTROY) {
         const WNDPROC own = savedListViewProc;

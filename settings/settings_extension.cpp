@@ -8,6 +8,13 @@ constexpr std::string_view kMagic = "VLXB";
 constexpr std::uint32_t kVersion = 1;
 constexpr std::uint16_t kUserWallpaperStyleTag = 1;
 constexpr std::uint16_t kUserOptionsTag = 2;
+// The options that came after the first one have a record of their own: a
+// reader that knows only tag 2 rejects any payload there but its one byte,
+// while it keeps a record of an unknown tag and writes it back.
+constexpr std::uint16_t kDisplayOptionsTag = 3;
+constexpr std::uint16_t kSetupLayoutsTag = 4;
+constexpr std::size_t kHeaderBytes = 16;
+constexpr std::size_t kRecordHeaderBytes = 6;
 
 std::uint32_t Crc32(std::string_view bytes) {
     static const auto table = [] {
@@ -79,9 +86,85 @@ std::optional<SavedWallpaperStyle> DecodeUserWallpaperStyle(std::string_view pay
     return style;
 }
 
-std::optional<UserOptions> DecodeUserOptions(std::string_view payload) {
-    if (payload.size() != 1 || static_cast<unsigned char>(payload[0]) > 1) return std::nullopt;
-    return UserOptions{payload[0] == 1};
+bool DecodePauseOption(std::string_view payload, UserOptions& options) {
+    if (payload.size() != 1 || static_cast<unsigned char>(payload[0]) > 1) return false;
+    options.pauseInFullScreen = payload[0] == 1;
+    return true;
+}
+
+// The display options' tri-state: 0 unset, 1 off, 2 on.
+std::string EncodeDisplayOptions(const UserOptions& options) {
+    const auto& restore = options.restoreLayoutOnDisplayChange;
+    return {static_cast<char>(options.perMonitorPictures ? 1 : 0), static_cast<char>(!restore ? 0 : *restore ? 2 : 1)};
+}
+
+bool DecodeDisplayOptions(std::string_view payload, UserOptions& options) {
+    if (payload.size() != 2) return false;
+    const auto perMonitor = static_cast<unsigned char>(payload[0]);
+    const auto restore = static_cast<unsigned char>(payload[1]);
+    if (perMonitor > 1 || restore > 2) return false;
+    options.perMonitorPictures = perMonitor == 1;
+    options.restoreLayoutOnDisplayChange = restore == 0 ? std::nullopt : std::optional<bool>(restore == 2);
+    return true;
+}
+
+bool DisplayOptionsAtDefault(const UserOptions& options) {
+    const UserOptions defaults;
+    return options.perMonitorPictures == defaults.perMonitorPictures &&
+           options.restoreLayoutOnDisplayChange == defaults.restoreLayoutOnDisplayChange;
+}
+
+void PutText(std::string& out, std::string_view text) {
+    Put(out, static_cast<std::uint32_t>(text.size()), 4);
+    out += text;
+}
+
+bool TakeText(Reader& in, std::string& text) {
+    std::uint32_t size = 0;
+    std::string_view bytes;
+    if (!in.Take(size, 4) || !in.Take(bytes, size)) return false;
+    text.assign(bytes);
+    return true;
+}
+
+// One set-up's part of the layouts' record: its key, then 1 for the classic
+// layout or 0 and the icons.
+std::string EncodeSetupLayout(const SetupLayouts::Entry& entry) {
+    std::string out;
+    PutText(out, entry.setup);
+    Put(out, entry.layout ? 0 : 1, 1);
+    if (!entry.layout) return out;
+    Put(out, static_cast<std::uint32_t>(entry.layout->Size()), 4);
+    entry.layout->ForEach([&out](const IconPosition& icon) {
+        Put(out, static_cast<std::uint32_t>(icon.x), 4);
+        Put(out, static_cast<std::uint32_t>(icon.y), 4);
+        PutText(out, icon.name);
+    });
+    return out;
+}
+
+std::optional<SetupLayouts> DecodeSetupLayouts(std::string_view payload) {
+    Reader in(payload);
+    std::uint32_t count = 0;
+    if (!in.Take(count, 4) || count > SetupLayouts::kMostSetups) return std::nullopt;
+    std::vector<SetupLayouts::Entry> entries(count);
+    for (auto& entry : entries) {
+        std::uint32_t classic = 0, icons = 0;
+        if (!TakeText(in, entry.setup) || !in.Take(classic, 1) || classic > 1) return std::nullopt;
+        if (classic == 1) continue;
+        if (!in.Take(icons, 4)) return std::nullopt;
+        entry.layout.emplace();
+        for (std::uint32_t i = 0; i < icons; ++i) {
+            std::uint32_t x = 0, y = 0;
+            IconPosition icon;
+            if (!in.Take(x, 4) || !in.Take(y, 4) || !TakeText(in, icon.name)) return std::nullopt;
+            icon.x = static_cast<std::int32_t>(x);
+            icon.y = static_cast<std::int32_t>(y);
+            entry.layout->Insert(icon);
+        }
+    }
+    if (!in.AtEnd()) return std::nullopt;
+    return SetupLayouts::FromEntries(std::move(entries));
 }
 
 void PutRecord(std::string& out, std::uint16_t tag, const std::string& payload) {
@@ -102,10 +185,28 @@ std::string EncodeSettingsExtension(const SettingsExtension& extension) {
         PutRecord(records, kUserWallpaperStyleTag, payload);
     }
     // Only a choice other than the default needs a record.
-    if (extension.userOptions != UserOptions{}) {
-        PutRecord(records, kUserOptionsTag, std::string(1, extension.userOptions.pauseInFullScreen ? '\1' : '\0'));
+    const UserOptions& options = extension.userOptions;
+    if (options.pauseInFullScreen != UserOptions{}.pauseInFullScreen) {
+        PutRecord(records, kUserOptionsTag, std::string(1, options.pauseInFullScreen ? '\1' : '\0'));
     }
+    if (!DisplayOptionsAtDefault(options)) PutRecord(records, kDisplayOptionsTag, EncodeDisplayOptions(options));
     for (const auto& record : extension.unknownRecords) PutRecord(records, record.tag, record.payload);
+    // The layouts go last, as many set-ups as the block has room for, the
+    // most recently used first.
+    if (!extension.setupLayouts.Empty()) {
+        std::string layouts;
+        std::uint32_t count = 0;
+        const std::size_t room = kLargestSettingsExtension - kHeaderBytes - kRecordHeaderBytes - 4;
+        for (const auto& entry : extension.setupLayouts.Entries()) {
+            const std::string part = EncodeSetupLayout(entry);
+            if (records.size() + layouts.size() + part.size() > room) break;
+            layouts += part;
+            ++count;
+        }
+        std::string payload;
+        Put(payload, count, 4);
+        PutRecord(records, kSetupLayoutsTag, payload + layouts);
+    }
     std::string block(kMagic);
     Put(block, kVersion, 4);
     Put(block, static_cast<std::uint32_t>(records.size()), 4);
@@ -132,9 +233,13 @@ std::optional<SettingsExtension> DecodeSettingsExtension(std::string_view bytes)
             extension.userWallpaperStyle = DecodeUserWallpaperStyle(payload);
             if (!extension.userWallpaperStyle) return std::nullopt;
         } else if (tag == kUserOptionsTag) {
-            const auto options = DecodeUserOptions(payload);
-            if (!options) return std::nullopt;
-            extension.userOptions = *options;
+            if (!DecodePauseOption(payload, extension.userOptions)) return std::nullopt;
+        } else if (tag == kDisplayOptionsTag) {
+            if (!DecodeDisplayOptions(payload, extension.userOptions)) return std::nullopt;
+        } else if (tag == kSetupLayoutsTag) {
+            auto layouts = DecodeSetupLayouts(payload);
+            if (!layouts) return std::nullopt;
+            extension.setupLayouts = std::move(*layouts);
         } else {
             extension.unknownRecords.push_back({static_cast<std::uint16_t>(tag), std::string(payload)});
         }

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "display/display_setup.h"
 #include "wallpaper/saved_wallpaper_style.h"
 
 struct ExtensionRecord {
@@ -24,9 +25,18 @@ struct ExtensionRecord {
 struct UserOptions {
     // No rotation change while the user is busy in full screen.
     bool pauseInFullScreen = true;
+    // With more than one monitor, each shows the next picture of the order.
+    bool perMonitorPictures = false;
+    // A change of the display set-up restores the icon layout saved for the
+    // new one; unset, it follows the restore at start.
+    std::optional<bool> restoreLayoutOnDisplayChange;
 
     bool operator==(const UserOptions&) const = default;
 };
+
+// The longest block a reader takes; the writer drops the layouts of the
+// least recently used set-ups rather than write a longer one.
+inline constexpr std::size_t kLargestSettingsExtension = 1 << 20;
 
 struct SettingsExtension {
     // The user's own style values while a run has the program's in the
@@ -35,8 +45,14 @@ struct SettingsExtension {
     // Records of a later program, written back as they came.
     std::vector<ExtensionRecord> unknownRecords;
     UserOptions userOptions;
+    // The icon layouts of the display set-ups, beside the classic layout,
+    // which is the one saved last. Saved and restored from the tray, never
+    // edited in the settings dialog: run state, which CopyFrom leaves alone.
+    SetupLayouts setupLayouts;
 
-    bool Empty() const { return !userWallpaperStyle && unknownRecords.empty() && userOptions == UserOptions{}; }
+    bool Empty() const {
+        return !userWallpaperStyle && unknownRecords.empty() && userOptions == UserOptions{} && setupLayouts.Empty();
+    }
     bool operator==(const SettingsExtension&) const = default;
 };
 

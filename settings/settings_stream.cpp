@@ -3,20 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-// Far more than the block's records need; a longer tail is not read at all.
-constexpr std::size_t kLargestExtensionBlock = 1 << 20;
-
-}  // namespace
-
 LoadResult ReadSettings(AppSettings& settings, ByteSource& source, std::uint64_t length) {
     AppSettings loaded;
     SettingsArchive archive(source, length);
     loaded.Serialize(archive);
     if (archive.Failed()) return LoadResult::Damaged;
     // The extension block is extra: whatever it holds, the classic part stands.
-    if (const auto rest = archive.LoadRest(kLargestExtensionBlock)) {
+    if (const auto rest = archive.LoadRest(kLargestSettingsExtension)) {
         if (auto extension = DecodeSettingsExtension(*rest)) loaded.extension = std::move(*extension);
     }
     settings = std::move(loaded);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "wallpaper/bitmap_ops.h"
 #include "framework/parallel_rows.h"
@@ -67,6 +68,67 @@ std::optional<Bitmap> PlacedPart(Picture picture, const ScreenPlacement& placeme
     return placed;
 }
 
+// Blends the pixels of the target over the colour by the transparency.
+bool BlendTargetOverColour(const PixelTarget& target, std::int32_t transparency, PixelValue background) {
+    const std::uint32_t weight = BlendWeight(transparency);
+    return ParallelRows(target.height, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            BlendRowOverColour(target.Row(y), background, target.Row(y), static_cast<std::size_t>(target.width),
+                               weight, background);
+        }
+    });
+}
+
+// The tile in the monitor's top-left corner repeated over the rest of it,
+// cut at its edges.
+void RepeatTile(const PixelTarget& monitor, const PixelRect& tile) {
+    const auto tileWidth = static_cast<int>(tile.width), tileHeight = static_cast<int>(tile.height);
+    for (int y = 0; y < monitor.height; ++y) {
+        std::uint32_t* row = monitor.Row(y);
+        if (y >= tileHeight) {
+            std::memcpy(row, monitor.Row(y % tileHeight), static_cast<std::size_t>(monitor.width) * 4);
+            continue;
+        }
+        for (int x = tileWidth; x < monitor.width; x += tileWidth) {
+            std::memcpy(row + x, row, static_cast<std::size_t>(std::min(tileWidth, monitor.width - x)) * 4);
+        }
+    }
+}
+
+// One monitor's picture, composed into its rectangle of the bitmap. False
+// when memory runs out.
+bool ComposeOnMonitor(Picture picture, const MonitorPicture& how, const MonitorRect& monitor, PixelValue background,
+                      Bitmap& bitmap) {
+    const MonitorPlacement placement =
+        PlaceOnMonitor(how.displayMethod, how.magnification, picture.FullSize(), {monitor.Width(), monitor.Height()});
+    const PixelRect& at = placement.target;
+    const PixelTarget target = TargetIn(bitmap, {monitor.left + at.x, monitor.top + at.y, at.width, at.height});
+    if (!ScaleReducedRowsInto(ShownRows(picture, placement.source), picture.Reduction(), placement.source.Size(),
+                              placement.scaled, placement.shown, target) ||
+        !BlendTargetOverColour(target, how.transparency, background)) {
+        return false;
+    }
+    if (placement.tiled) {
+        RepeatTile(TargetIn(bitmap, {monitor.left, monitor.top, monitor.Width(), monitor.Height()}), at);
+    }
+    return true;
+}
+
+// The composed bitmap moved so that its column x and row y become its
+// first ones, what lay before them wrapping around to the far side.
+void Roll(Bitmap& bitmap, std::int64_t x, std::int64_t y) {
+    std::uint32_t* pixels = bitmap.Pixels();
+    // The rows lie bottom-up: moving them up by y rotates memory by y rows the other way.
+    if (y != 0) std::rotate(pixels, pixels + (bitmap.Height() - y) * bitmap.Width(), pixels + bitmap.PixelCount());
+    if (x == 0) return;
+    ParallelRows(bitmap.Height(), [&](int begin, int end) {
+        for (int row = begin; row < end; ++row) {
+            std::uint32_t* first = pixels + static_cast<std::size_t>(row) * bitmap.Width();
+            std::rotate(first, first + x, first + bitmap.Width());
+        }
+    });
+}
+
 }  // namespace
 
 std::optional<Bitmap> ComposeWallpaperBitmap(Picture picture, std::uint32_t magnification,
@@ -95,4 +157,28 @@ std::optional<Bitmap> ComposeScreenBitmap(Picture picture, const ScreenPlacement
                     placed->Stride());
     }
     return screen;
+}
+
+std::optional<Bitmap> ComposeSpanningBitmap(const SpanningLayout& layout, const std::vector<MonitorPicture>& pictures,
+                                            const MonitorPictureLoader& load, PixelValue background) {
+    if (layout.monitors.empty() || pictures.empty()) return std::nullopt;
+    auto bitmap = CreateSolidBitmap({layout.width, layout.height}, background);
+    if (!bitmap) return std::nullopt;
+    bool shown = false;
+    for (std::size_t i = 0; i < layout.monitors.size(); ++i) {
+        const MonitorRect& monitor = layout.monitors[i];
+        const MonitorPicture& how = pictures[i % pictures.size()];
+        const BitmapSize size{monitor.Width(), monitor.Height()};
+        const JpegReductionRule reductionFor = [&](BitmapSize full) {
+            const MonitorPlacement placement = PlaceOnMonitor(how.displayMethod, how.magnification, full, size);
+            return JpegReductionFor(placement.source, placement.scaled);
+        };
+        auto picture = load(how, reductionFor);
+        if (!picture) continue;
+        if (!ComposeOnMonitor(std::move(*picture), how, monitor, background, *bitmap)) return std::nullopt;
+        shown = true;
+    }
+    if (!shown) return std::nullopt;
+    Roll(*bitmap, layout.originX, layout.originY);
+    return bitmap;
 }

@@ -155,24 +155,22 @@ void ResampleRow(const std::uint8_t* in, const AxisFilter& horizontal, std::uint
     }
 }
 
-// Output rows in memory order, in bands. The source rows an output row
-// needs are resampled to the new width once and kept in a ring as long as
-// later rows need them, so no full-size intermediate is ever held.
+// Output rows in bands. The source rows an output row needs are resampled
+// to the new width once and kept in a ring as long as later rows need
+// them, so no full-size intermediate is ever held.
 template <class Sum>
 bool Resample(const PixelRows& source, const AxisFilter& horizontal, const AxisFilter& vertical,
-              Bitmap& destination) {
-    const int dw = destination.Width(), dh = destination.Height();
+              const PixelTarget& target) {
     const std::uint32_t slots = LongestTap(vertical);
-    const std::size_t rowValues = static_cast<std::size_t>(dw) * 4;
+    const std::size_t rowValues = static_cast<std::size_t>(target.width) * 4;
     const RoundedQuotient quotient(std::uint64_t{horizontal.total} * vertical.total);
     const auto resampleRow = source.bytesPerPixel == 3 ? &ResampleRow<3> : &ResampleRow<4>;
-    return ParallelRows(dh, [&](int begin, int end) {
+    return ParallelRows(target.height, [&](int begin, int end) {
         std::vector<std::uint32_t> ring(slots * rowValues);
         std::vector<std::int64_t> held(slots, -1);
         std::vector<Sum> sums(rowValues);
         for (int y = begin; y < end; ++y) {
-            // Memory row y of a bottom-up bitmap is row dh - 1 - y from the top.
-            const Tap& tap = vertical.taps[static_cast<std::size_t>(dh - 1 - y)];
+            const Tap& tap = vertical.taps[static_cast<std::size_t>(y)];
             const std::uint32_t* w = vertical.weights.data() + tap.offset;
             std::fill(sums.begin(), sums.end(), Sum{0});
             for (std::uint32_t k = 0; k < tap.count; ++k) {
@@ -185,25 +183,32 @@ bool Resample(const PixelRows& source, const AxisFilter& horizontal, const AxisF
                 const Sum weight = w[k];
                 for (std::size_t i = 0; i < rowValues; ++i) sums[i] += weight * values[i];
             }
-            auto* out = reinterpret_cast<std::uint8_t*>(destination.Pixels() + static_cast<std::size_t>(y) * dw);
-            quotient.Apply(sums.data(), out, rowValues);
+            quotient.Apply(sums.data(), reinterpret_cast<std::uint8_t*>(target.Row(y)), rowValues);
         }
     });
 }
 
-// Same size: each row copied, 3-byte pixels widened with a fourth byte of 0xFF.
-bool CopyRows(const PixelRows& source, Bitmap& destination) {
-    return ParallelRows(source.height, [&](int begin, int end) {
+// Same size: each row of the part copied, 3-byte pixels widened with a
+// fourth byte of 0xFF.
+bool CopyRows(const PixelRows& source, const PixelRect& part, const PixelTarget& target) {
+    return ParallelRows(target.height, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
-            const std::uint8_t* in = source.Row(y);
-            std::uint32_t* out = destination.RowFromTop(y);
+            const std::uint8_t* in =
+                source.Row(static_cast<int>(part.y) + y) + static_cast<std::ptrdiff_t>(part.x) * source.bytesPerPixel;
+            std::uint32_t* out = target.Row(y);
             if (source.bytesPerPixel == 4) {
-                std::memcpy(out, in, destination.Stride());
+                std::memcpy(out, in, static_cast<std::size_t>(target.width) * 4);
             } else {
-                WidenRow(in, out, static_cast<std::size_t>(source.width));
+                WidenRow(in, out, static_cast<std::size_t>(target.width));
             }
         }
     });
+}
+
+// Only the taps of the output pixels [begin, begin + count).
+void KeepWindow(AxisFilter& filter, std::int64_t begin, std::int64_t count) {
+    filter.taps.erase(filter.taps.begin() + begin + count, filter.taps.end());
+    filter.taps.erase(filter.taps.begin(), filter.taps.begin() + begin);
 }
 
 }  // namespace
@@ -213,27 +218,37 @@ std::optional<Bitmap> ScaleRows(const PixelRows& source, BitmapSize size) {
     return ScaleReducedRows(source, 1, {source.width, source.height}, size);
 }
 
+PixelTarget TargetIn(Bitmap& bitmap, const PixelRect& part) {
+    return {bitmap.RowFromTop(static_cast<int>(part.y)) + part.x, -static_cast<std::ptrdiff_t>(bitmap.Width()),
+            static_cast<int>(part.width), static_cast<int>(part.height)};
+}
+
 std::optional<Bitmap> ScaleReducedRows(const PixelRows& source, int reduction, BitmapSize full, BitmapSize size) {
     auto scaled = Bitmap::Allocate(size);
     if (!scaled) return std::nullopt;
+    const PixelRect whole{0, 0, size.width, size.height};
+    if (!ScaleReducedRowsInto(source, reduction, full, size, whole, TargetIn(*scaled, whole))) return std::nullopt;
+    return scaled;
+}
+
+bool ScaleReducedRowsInto(const PixelRows& source, int reduction, BitmapSize full, BitmapSize size,
+                          const PixelRect& shown, const PixelTarget& target) {
     try {
-        if (source.width == scaled->Width() && source.height == scaled->Height()) {
-            return CopyRows(source, *scaled) ? std::move(scaled) : std::nullopt;
-        }
-        const AxisFilter horizontal =
-            reduction == 1 ? FilterFor(source.width, scaled->Width()) : ShrinkFilter(full.width, size.width, reduction);
-        const AxisFilter vertical = reduction == 1 ? FilterFor(source.height, scaled->Height())
-                                                   : ShrinkFilter(full.height, size.height, reduction);
+        if (source.width == size.width && source.height == size.height) return CopyRows(source, shown, target);
+        AxisFilter horizontal =
+            reduction == 1 ? FilterFor(source.width, size.width) : ShrinkFilter(full.width, size.width, reduction);
+        AxisFilter vertical =
+            reduction == 1 ? FilterFor(source.height, size.height) : ShrinkFilter(full.height, size.height, reduction);
+        KeepWindow(horizontal, shown.x, shown.width);
+        KeepWindow(vertical, shown.y, shown.height);
         // 32-bit sums where even a white picture's cannot overflow them.
         const bool narrow = std::uint64_t{255} * horizontal.total * vertical.total + horizontal.total * vertical.total <
                             (std::uint64_t{1} << 32);
-        if (narrow ? Resample<std::uint32_t>(source, horizontal, vertical, *scaled)
-                   : Resample<std::uint64_t>(source, horizontal, vertical, *scaled)) {
-            return scaled;
-        }
+        return narrow ? Resample<std::uint32_t>(source, horizontal, vertical, target)
+                      : Resample<std::uint64_t>(source, horizontal, vertical, target);
     } catch (const std::bad_alloc&) {  // the filters of a large picture
     }
-    return std::nullopt;
+    return false;
 }
 
 std::optional<Bitmap> ScaleBitmap(const Bitmap& source, std::uint32_t percentage) {

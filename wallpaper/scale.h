@@ -26,3 +26,23 @@ std::optional<Bitmap> ScaleRows(const PixelRows& source, BitmapSize size);
 // output pixel is the average over the full pixels it covers.
 std::optional<Bitmap> ScaleReducedRows(const PixelRows& source, int reduction, BitmapSize full, BitmapSize size);
 
+// Pixels written in place: a rectangle of a larger bitmap.
+struct PixelTarget {
+    std::uint32_t* top = nullptr;  // the top row's first pixel
+    std::ptrdiff_t stride = 0;     // pixels from one row to the one below it: negative in a bottom-up bitmap
+    int width = 0;
+    int height = 0;
+
+    std::uint32_t* Row(int y) const { return top + y * stride; }
+};
+
+// The part of the bitmap, which must lie inside it.
+PixelTarget TargetIn(Bitmap& bitmap, const PixelRect& part);
+
+// The part `shown` of what ScaleReducedRows makes of the rows at `size`,
+// pixel for pixel, written to the target, which has the part's size; a
+// picture larger than what shows of it is never made whole. False when
+// memory runs out.
+bool ScaleReducedRowsInto(const PixelRows& source, int reduction, BitmapSize full, BitmapSize size,
+                          const PixelRect& shown, const PixelTarget& target);
+

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "wallpaper/bitmap_ops.h"
+
 namespace {
 
 // side * to / from, rounded half up, kept within 1..limit.
@@ -33,4 +35,25 @@ ScreenPlacement PlaceOnScreen(DisplayMethod method, BitmapSize picture, BitmapSi
                                   ? BitmapSize{Rescaled(p.width, s.height, p.height, s.width), s.height}
                                   : BitmapSize{s.width, Rescaled(p.height, s.width, p.width, s.height)};
     return {{0, 0, p.width, p.height}, Centred(fitted, s), s};
+}
+
+MonitorPlacement PlaceOnMonitor(std::int32_t displayMethod, std::uint32_t magnification, BitmapSize picture,
+                                BitmapSize monitor) {
+    const PixelRect whole{0, 0, picture.width, picture.height};
+    const PixelRect all{0, 0, monitor.width, monitor.height};
+    if (IsShownAtScreenSize(displayMethod)) {
+        const ScreenPlacement placement = PlaceOnScreen(static_cast<DisplayMethod>(displayMethod), picture, monitor);
+        const BitmapSize size = placement.target.Size();
+        return {placement.source, size, {0, 0, size.width, size.height}, placement.target};
+    }
+    if (displayMethod == static_cast<std::int32_t>(DisplayMethod::Enlarge)) return {whole, monitor, all, all};
+    const BitmapSize scaled = ScaledSize(picture.width, picture.height, magnification);
+    const BitmapSize cut{std::min(scaled.width, monitor.width), std::min(scaled.height, monitor.height)};
+    if (displayMethod == static_cast<std::int32_t>(DisplayMethod::Tile)) {
+        return {whole, scaled, {0, 0, cut.width, cut.height}, {0, 0, cut.width, cut.height}, true};
+    }
+    // Centred both ways: a picture larger than the monitor shows its centre.
+    const PixelRect shown = Centred(cut, scaled);
+    const PixelRect target = Centred(cut, monitor);
+    return {whole, scaled, shown, target};
 }

@@ -29,6 +29,33 @@ DWORD WINAPI WorkerThread(LPVOID parameter) noexcept {
     return 0;
 }
 
+// The composed picture read in place, as each monitor's picture: the
+// composition only reads a picture's pixels.
+Picture PictureOf(const std::shared_ptr<const Bitmap>& composed) {
+    return Picture(Bitmap(const_cast<std::uint32_t*>(composed->Pixels()), composed->Width(), composed->Height(),
+                          [keep = composed] {}));
+}
+
+void ComposeAcrossMonitors(const WallpaperJob& job, const std::vector<MonitorRect>& monitors,
+                           const WallpaperTarget& target) {
+    const ChangeOrder& order = target.changes->Order();
+    const MonitorPictureLoader load = [&](const MonitorPicture& picture,
+                                          const JpegReductionRule& reductionFor) -> std::optional<Picture> {
+        if (order.IsStale(job.change)) return std::nullopt;  // no more decoding for nothing
+        if (job.composed) return PictureOf(job.composed);
+        return LoadPictureFile(picture.path, reductionFor);
+    };
+    auto wallpaper = ComposeSpanningBitmap(LayOutMonitors(monitors), job.monitorPictures, load, DesktopColour());
+    if (!wallpaper || order.IsStale(job.change)) return;
+    // Tiled from the primary monitor's corner, the one call that spans the
+    // monitors on every version of the system.
+    target.changes->WriteAndShow(
+        job.change, [&] { return WriteBitmapFile(target.bitmapPath, &*wallpaper); },
+        [&] {
+            ApplyWallpaper(target.bitmapPath, static_cast<std::int32_t>(DisplayMethod::Tile), job.transparentLabels);
+        });
+}
+
 }  // namespace
 
 // The primary monitor in physical pixels, the program being DPI aware per
@@ -46,6 +73,23 @@ std::optional<BitmapSize> PrimaryMonitorSize() {
 
 PixelValue DesktopColour() { return PixelValueFromColorRef(::GetSysColor(COLOR_BACKGROUND)); }
 
+std::vector<MonitorRect> MonitorRects() {
+    std::vector<MonitorRect> monitors;
+    ::EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR, HDC, LPRECT rect, LPARAM found) noexcept -> BOOL {
+            try {
+                reinterpret_cast<std::vector<MonitorRect>*>(found)->push_back(
+                    {rect->left, rect->top, rect->right, rect->bottom});
+            } catch (...) {
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
 WallpaperJob JobFromEntry(const WallpaperEntry& entry) {
     WallpaperJob job;
     job.path = entry.path;
@@ -53,6 +97,10 @@ WallpaperJob JobFromEntry(const WallpaperEntry& entry) {
     job.magnification = static_cast<std::uint32_t>(entry.magnification);
     job.transparency = entry.transparency;
     return job;
+}
+
+MonitorPicture MonitorPictureFromEntry(const WallpaperEntry& entry) {
+    return {entry.path, entry.displayMethod, static_cast<std::uint32_t>(entry.magnification), entry.transparency};
 }
 
 void StartWallpaperWorker(WallpaperJob job, const WallpaperTarget& target) {
@@ -74,6 +122,10 @@ void ComposeWallpaper(const WallpaperJob& job, const WallpaperTarget& target) {
     ChangeOrder& order = target.changes->Order();
     // A change that a newer one has overtaken is dropped as early as that is known.
     if (order.IsStale(job.change)) return;
+    if (!job.monitorPictures.empty()) {
+        const std::vector<MonitorRect> monitors = MonitorRects();
+        if (monitors.size() > 1) return ComposeAcrossMonitors(job, monitors, target);
+    }
     if (job.composed) {
         target.changes->WriteAndShow(
             job.change, [&] { return WriteBitmapFile(target.bitmapPath, job.composed.get()); },

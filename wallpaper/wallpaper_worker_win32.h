@@ -8,9 +8,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "display/monitor_layout.h"
 #include "wallpaper/bitmap.h"
 #include "wallpaper/change_order.h"
+#include "wallpaper/compose.h"
 
 class WallpaperChanges;
 class WallpaperEntry;
@@ -27,15 +30,24 @@ struct WallpaperJob {
     bool transparentLabels = false;     // the icon labels' background after the show
     // Composed ahead (the boss picture): written and shown as it is.
     std::shared_ptr<const Bitmap> composed;
+    // With a picture for each monitor: the pictures in the monitors'
+    // order, coming again in turn when there are more monitors. More than
+    // one monitor makes one bitmap spanning them all, shown tiled (a
+    // composed picture then stands for each); on one, the job shows as any
+    // other. Empty when the whole screen shows one picture.
+    std::vector<MonitorPicture> monitorPictures;
 };
 
 WallpaperJob JobFromEntry(const WallpaperEntry& entry);
+MonitorPicture MonitorPictureFromEntry(const WallpaperEntry& entry);
 
 // What a change reads of the system when it is composed: the primary
 // monitor's size in physical pixels (nothing when it cannot be read), and
 // the desktop colour.
 std::optional<BitmapSize> PrimaryMonitorSize();
 PixelValue DesktopColour();
+// Every monitor's rectangle on the virtual screen, in physical pixels.
+std::vector<MonitorRect> MonitorRects();
 
 // Where a worker writes, what it waits for and the order it shows in.
 struct WallpaperTarget {

@@ -83,6 +83,37 @@ TEST(Rotation, RandomOrderShowsEachPictureOncePerCycleAsTheGeneratorPredicts) {
     EXPECT_EQ(Ticks(single, one, 4), (std::vector<std::size_t>{0, 0, 0, 0}));
 }
 
+// One picture for each monitor: the next ones of the order, across the end
+// of a cycle into the next (a new shuffle in random order), and Previous
+// goes back one whole change.
+TEST(Rotation, AChangeForSeveralMonitorsTakesTheNextPicturesInTurn) {
+    FakeTimer timer;
+    RotationScheduler scheduler(timer);
+    AppSettings live = WithPictures(5, false);
+    using Shown = std::vector<std::size_t>;
+    EXPECT_EQ(scheduler.Tick(live, false, 2), (Shown{0, 1}));
+    EXPECT_EQ(scheduler.Tick(live, false, 2), (Shown{2, 3}));
+    EXPECT_EQ(timer.period, 10000u);
+    scheduler.Previous(live, 2);
+    EXPECT_EQ(scheduler.Tick(live, false, 2), (Shown{0, 1})) << "the change before";
+    scheduler.Previous(live, 2);
+    EXPECT_EQ(scheduler.Tick(live, false, 2), (Shown{0, 1})) << "no further back than the start";
+    EXPECT_EQ(scheduler.Tick(live, false, 3), (Shown{2, 3, 4}));
+    EXPECT_EQ(scheduler.Tick(live, false, 3), (Shown{0, 1, 2})) << "on into the next cycle";
+
+    AppSettings two = WithPictures(2, false);
+    RotationScheduler fewer(timer);
+    EXPECT_EQ(fewer.Tick(two, false, 3), (Shown{0, 1, 0})) << "fewer pictures than monitors come again";
+
+    AppSettings random = WithPictures(5, true);
+    RotationScheduler shuffled(timer);
+    EXPECT_EQ(shuffled.Tick(random, false, 3), (Shown{3, 2, 4}));
+    EXPECT_EQ(shuffled.Tick(random, false, 3), (Shown{1, 0, 4})) << "the second shuffle begins on the way";
+
+    live.rotationEnabled = 0;
+    EXPECT_TRUE(scheduler.Tick(live, false, 2).empty());
+}
+
 TEST(Rotation, PreviousAndNext) {
     FakeTimer timer;
     RotationScheduler scheduler(timer);

@@ -8,11 +8,14 @@
 
 #include "desktop/desktop_icons_win32.h"
 #include "desktop/icon_layout_win32.h"
+#include "display/display_setup_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/wide_win32.h"
+#include "resources/resource_ids.h"
 #include "settings/settings_model.h"
 #include "settings/settings_stream.h"
 #include "tests/support/fake_shell_win32.h"
+#include "tests/support/program_folder_win32.h"
 
 using namespace wine_test;
 
@@ -341,6 +344,124 @@ TEST_F(DesktopSort, NamesSortByTheirOwnCharacters) {
     shell.SetItems(items);
     expected.push_back(unknown);
     EXPECT_EQ(SortedBy(IconSortKind::Name), expected);
+}
+
+bool SetScreenSize(SIZE size) {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof(mode);
+    mode.dmPelsWidth = static_cast<DWORD>(size.cx);
+    mode.dmPelsHeight = static_cast<DWORD>(size.cy);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    return ::ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL;
+}
+
+SIZE ScreenSize() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
+
+// The real program against the stand-in shell, whose desktop rearranges its
+// icons in its own time after a display change, on a screen whose size the
+// test changes inside Wine's virtual desktop and always puts back.
+class FollowingTheDisplay : public ProgramFolder {
+protected:
+    void SetUp() override {
+        ProgramFolder::SetUp();
+        ASSERT_TRUE(shell.Ready());
+    }
+    void TearDown() override {
+        if (program.Running()) CloseAndExpectExit(program, frame);
+        const SIZE now = ScreenSize();
+        if (now.cx != original.cx || now.cy != original.cy) {
+            EXPECT_TRUE(SetScreenSize(original));
+        }
+    }
+
+    void Start(AppSettings& settings) {
+        WriteSettingsFile(settings);
+        frame = StartAndWaitForWindow(program);
+        ASSERT_NE(frame, nullptr);
+    }
+    void Command(UINT id) const { ::PostMessageW(frame, WM_COMMAND, id, 0); }
+    // Returns once every command posted before has been carried out: the
+    // icons hidden and shown again come after them.
+    bool CommandsTaken() const {
+        Command(ID_HIDE_ICONS);
+        if (!WaitFor([&] { return shell.Ask(fake_shell::kVisible) == 0; })) return false;
+        Command(ID_HIDE_ICONS);
+        return WaitFor([&] { return shell.Ask(fake_shell::kVisible) == 1; });
+    }
+    // The desktop has done rearranging and the icons stand where `items` says.
+    bool StandAsIn(const std::vector<FakeItem>& items) const {
+        if (shell.Ask(fake_shell::kRearranging)) return false;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const POINT at = shell.Position(static_cast<int>(i));
+            if (at.x != items[i].x || at.y != items[i].y) return false;
+        }
+        return true;
+    }
+    // Where the rearranging desktop puts them: a column from the top-left corner.
+    static std::vector<FakeItem> Rearranged(std::vector<FakeItem> items) {
+        for (std::size_t i = 0; i < items.size(); ++i) items[i] = {items[i].text, 0, static_cast<int>(i) * 75};
+        return items;
+    }
+
+    const SIZE original = ScreenSize();
+    FakeShell shell;
+    ChildProcess program;
+    HWND frame = nullptr;
+};
+
+TEST_F(FollowingTheDisplay, ALayoutComesBackWhenTheDisplayReturnsToTheSetupItWasSavedOn) {
+    if (original.cx != 1024 || original.cy != 768) {
+        ASSERT_TRUE(SetScreenSize({1024, 768}));
+    }
+    const std::vector<FakeItem> large = {{"ごみ箱", 900, 20}, {"Doc", 900, 120}, {"readme", 600, 600}, {"メモ", 20, 680}};
+    const std::vector<FakeItem> small = {{"ごみ箱", 700, 20}, {"Doc", 700, 120}, {"readme", 400, 450}, {"メモ", 20, 500}};
+    shell.SetItems(large);
+    AppSettings settings;
+    settings.restoreIconLayoutAtStart = 1;  // which the display-change option follows
+    Start(settings);
+    Command(ID_SAVE_ICON_LAYOUT);
+    ASSERT_TRUE(CommandsTaken());
+
+    ASSERT_TRUE(SetScreenSize({800, 600}));
+    ASSERT_TRUE(WaitFor([&] { return StandAsIn(Rearranged(large)); })) << "the desktop rearranged at 800 x 600";
+    shell.SetItems(small);
+    Command(ID_SAVE_ICON_LAYOUT);
+    ASSERT_TRUE(CommandsTaken());
+
+    ASSERT_TRUE(SetScreenSize({1024, 768}));
+    EXPECT_TRUE(WaitFor([&] { return StandAsIn(large); })) << "the layout of 1024 x 768, after the rearranging";
+
+    CloseAndExpectExit(program, frame);
+    const AppSettings saved = ReadSettingsFile();
+    ASSERT_NE(saved.iconLayout.Find("readme"), nullptr);
+    EXPECT_EQ(saved.iconLayout.Find("readme")->x, 400) << "the classic layout is the one saved last";
+    const auto& setups = saved.extension.setupLayouts.Entries();
+    ASSERT_EQ(setups.size(), 2u);
+    EXPECT_EQ(setups[0].setup, CurrentDisplaySetupKey()) << "restored last, so used last";
+    ASSERT_TRUE(setups[0].layout.has_value());
+    ASSERT_NE(setups[0].layout->Find("readme"), nullptr);
+    EXPECT_EQ(setups[0].layout->Find("readme")->y, 600);
+    EXPECT_FALSE(setups[1].layout.has_value()) << "800 x 600's layout is the classic one";
+}
+
+// A new shell gets the layout of the set-up it runs on, not the one saved
+// last on another.
+TEST_F(FollowingTheDisplay, ANewShellGetsTheLayoutOfTheSetupBack) {
+    AppSettings settings;
+    settings.extension.userOptions.restoreLayoutOnDisplayChange = true;
+    IconLayout own, elsewhere;
+    own.Insert({300, 40, "Doc"});
+    elsewhere.Insert({5, 5, "Doc"});
+    settings.extension.setupLayouts.Save(CurrentDisplaySetupKey(), own, settings.iconLayout);
+    settings.extension.setupLayouts.Save("0,0,1,1@96", elsewhere, settings.iconLayout);
+    shell.SetItems({{"a", 0, 0}, {"Doc", 0, 75}});
+    Start(settings);
+    ASSERT_TRUE(CommandsTaken());
+    EXPECT_EQ(shell.Position(1).x, 0) << "restoring at start is off";
+
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutW(frame, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_NORMAL, kTimeoutMs, &answer);
+    EXPECT_TRUE(WaitFor([&] { return StandAsIn({{"a", 0, 0}, {"Doc", 300, 40}}); }));
 }
 
 }  // namespace

@@ -24,6 +24,12 @@ WNDPROC comctlProc = nullptr;
 int textBkSets = 0;
 WPARAM lastMark = 0;
 LONG_PTR lastColumnWidth = -2;
+// The next item to move while the desktop rearranges after a display
+// change; -1 when it is not rearranging.
+int rearranging = -1;
+constexpr UINT_PTR kRearrangeTimer = 1;
+constexpr UINT kRearrangeStepMs = 250;
+constexpr int kGridStep = 75;
 
 // Wine's list view hands LVM_SORTITEMSEX comparisons indexes that no longer
 // name the items being compared once its merge has moved them. The stand-in
@@ -146,6 +152,34 @@ void AnswerOnlySentMessages(DWORD ms) {
     }
 }
 
+// As the shell does after a display change, the desktop takes the new
+// screen's size and then rearranges the icons in its own time, one at a
+// time, into a column from the top-left corner: whatever moves them before
+// it has finished is undone.
+LRESULT CALLBACK ProgmanProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DISPLAYCHANGE) {
+        const int width = LOWORD(lParam), height = HIWORD(lParam);
+        ::SetWindowPos(defView, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(listView, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        rearranging = 0;
+        ::SetTimer(hwnd, kRearrangeTimer, kRearrangeStepMs, nullptr);
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kRearrangeTimer) {
+        const auto count = static_cast<int>(::SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0));
+        if (rearranging < 0 || rearranging >= count) {
+            ::KillTimer(hwnd, kRearrangeTimer);
+            rearranging = -1;
+            return 0;
+        }
+        POINT point{0, rearranging * kGridStep};
+        ::SendMessageW(listView, LVM_SETITEMPOSITION32, static_cast<WPARAM>(rearranging), reinterpret_cast<LPARAM>(&point));
+        ++rearranging;
+        return 0;
+    }
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     using namespace fake_shell;
     switch (message) {
@@ -180,6 +214,7 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case kMark: lastMark = wParam; return 1;
     case kLastMark: return static_cast<LRESULT>(lastMark);
     case kStall: AnswerOnlySentMessages(static_cast<DWORD>(wParam)); return 1;
+    case kRearranging: return rearranging >= 0;
     case kQuit: ::PostQuitMessage(0); return 1;
     default: return ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -202,7 +237,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
     const bool workerW = std::string(commandLine).find("workerw") != std::string::npos;
-    const HWND progman = Window(L"Progman", L"Program Manager", WS_POPUP, nullptr);
+    const HWND progman = Window(L"Progman", L"Program Manager", WS_POPUP, nullptr, ProgmanProc);
     const HWND host = workerW ? Window(L"WorkerW", L"", WS_POPUP, nullptr) : progman;
     if (workerW) Window(L"WorkerW", L"", WS_POPUP, nullptr);  // an empty one first, as the shell has
     defView = Window(L"SHELLDLL_DefView", L"", WS_CHILD | WS_VISIBLE, host);

@@ -146,6 +146,38 @@ TEST_F(SettingsDialogTest, TheFullScreenOptionIsOnByDefaultAndFollowsCancelAndOk
     }
 }
 
+// The display-change box shows what the option does: until the user sets
+// it, what the restore at start says.
+TEST_F(SettingsDialogTest, TheDisplayChangeOptionFollowsTheRestoreAtStartUntilItIsClicked) {
+    const auto checked = [](HWND page, int id) { return ::IsDlgButtonChecked(page, id) == BST_CHECKED; };
+    Run([&](HWND d) {
+        const HWND page = OtherPage(d);
+        EXPECT_FALSE(checked(page, IDC_PER_MONITOR_PICTURES)) << "off by default";
+        EXPECT_FALSE(checked(page, IDC_RESTORE_LAYOUT_ON_DISPLAY_CHANGE));
+        Click(page, IDC_RESTORE_LAYOUT);
+        EXPECT_TRUE(checked(page, IDC_RESTORE_LAYOUT_ON_DISPLAY_CHANGE)) << "follows the restore at start";
+        EXPECT_FALSE(working.extension.userOptions.restoreLayoutOnDisplayChange.has_value());
+        Click(page, IDC_RESTORE_LAYOUT_ON_DISPLAY_CHANGE);
+        EXPECT_EQ(working.extension.userOptions.restoreLayoutOnDisplayChange, false);
+        Click(page, IDC_RESTORE_LAYOUT);
+        Click(page, IDC_RESTORE_LAYOUT);
+        EXPECT_FALSE(checked(page, IDC_RESTORE_LAYOUT_ON_DISPLAY_CHANGE)) << "the user's own choice stays";
+        Click(page, IDC_PER_MONITOR_PICTURES);
+        Click(d, IDC_SETTINGS_OK);
+    });
+    EXPECT_TRUE(live.extension.userOptions.perMonitorPictures);
+    EXPECT_EQ(live.extension.userOptions.restoreLayoutOnDisplayChange, false);
+    EXPECT_EQ(live.restoreIconLayoutAtStart, 1);
+
+    live.extension.userOptions.restoreLayoutOnDisplayChange = true;
+    live.restoreIconLayoutAtStart = 0;
+    working.CopyFrom(live);
+    Run([&](HWND d) {
+        EXPECT_TRUE(checked(OtherPage(d), IDC_RESTORE_LAYOUT_ON_DISPLAY_CHANGE)) << "the user's own choice";
+        Click(d, IDC_SETTINGS_CANCEL);
+    });
+}
+
 // Keys typed for real, so that the dialog manager sees them as a user's.
 void Type(std::initializer_list<WORD> held, WORD key) {
     std::vector<INPUT> keys;

@@ -9,9 +9,10 @@ namespace {
 
 // Each block carries its size in a header so that frees can be counted.
 constexpr std::size_t kHeader = alignof(std::max_align_t);
-bool metering = false;
-std::size_t current = 0;
-std::size_t peak = 0;
+// Atomic: the code measured may allocate on several threads at once.
+std::atomic<bool> metering{false};
+std::atomic<std::size_t> current{0};
+std::atomic<std::size_t> peak{0};
 std::atomic<bool> failOthers{false};
 std::thread::id failOwner;
 
@@ -23,8 +24,10 @@ void* Allocate(std::size_t size) {
     if (!block) throw std::bad_alloc();
     *reinterpret_cast<std::size_t*>(block) = size;
     if (metering) {
-        current += size;
-        if (current > peak) peak = current;
+        const std::size_t now = current += size;
+        std::size_t seen = peak;
+        while (now > seen && !peak.compare_exchange_weak(seen, now)) {
+        }
     }
     return block + kHeader;
 }
@@ -33,7 +36,10 @@ void Free(void* p) noexcept {
     if (!p) return;
     auto* block = static_cast<unsigned char*>(p) - kHeader;
     const std::size_t size = *reinterpret_cast<std::size_t*>(block);
-    if (metering) current = size > current ? 0 : current - size;
+    // A block from before the scope counts down to 0, not below.
+    std::size_t held = current;
+    while (metering && !current.compare_exchange_weak(held, size > held ? 0 : held - size)) {
+    }
     std::free(block);
 }
 

@@ -36,6 +36,7 @@ enum Query : UINT {
     kMark,              // posted with wParam n: remembers n once every message posted before it was taken
     kLastMark,          // the last n remembered
     kStall,             // posted with wParam ms: the thread answers sent messages only, as a busy shell thread does
+    kRearranging,       // 1 while the desktop rearranges its icons after a display change
     kQuit,
 };
 
