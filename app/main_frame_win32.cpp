@@ -10,6 +10,7 @@
 #include "desktop/display_layouts_win32.h"
 #include "dialogs/about_box_win32.h"
 #include "dialogs/settings_dialog_win32.h"
+#include "display/monitors_win32.h"
 #include "framework/system_function_win32.h"
 #include "framework/wide_win32.h"
 #include "resources/resource_ids.h"
@@ -246,14 +247,21 @@ void CMainFrame::RotationTick() {
 }
 
 LRESULT CMainFrame::OnTimer(WPARAM id, LPARAM) {
-    if (layoutFollower_.OnTimer(Handle(), id)) return 0;
-    if (id == kNewShellTimerId) {
-        ::KillTimer(Handle(), kNewShellTimerId);
-        UseDesktopIconSize(context_.live.smallIcons != 0);
-        ShowDesktopIcons(context_.live.iconsHidden ? SW_HIDE : SW_SHOWNORMAL);
-        layoutFollower_.OnNewShell(Handle());
-    } else {
-        RotationTick();
+    switch (id) {
+        case kRotationTimerId:
+            RotationTick();
+            break;
+        case kNewShellTimerId:
+            ::KillTimer(Handle(), kNewShellTimerId);
+            UseDesktopIconSize(context_.live.smallIcons != 0);
+            ShowDesktopIcons(context_.live.iconsHidden ? SW_HIDE : SW_SHOWNORMAL);
+            layoutFollower_.OnNewShell(Handle());
+            break;
+        case kLayoutFollowerTimerId:
+            layoutFollower_.OnTimer(Handle());
+            break;
+        default:  // a timer of the system's own, such as a tooltip's
+            break;
     }
     return 0;
 }

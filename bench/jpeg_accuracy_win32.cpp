@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "wallpaper/bitmap_image_win32.h"
+#include "wallpaper/picture_file_win32.h"
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/scale.h"
 

@@ -19,7 +19,7 @@
 #include "settings/image_list_win32.h"
 #include "settings/settings_model.h"
 #include "settings/settings_stream.h"
-#include "tests/support/fake_shell_win32.h"
+#include "tests/support/fake_shell_client_win32.h"
 #include "tests/support/wine_support_win32.h"
 #include "wallpaper/bitmap_image_win32.h"
 #include "wallpaper/bitmap_ops.h"

@@ -29,6 +29,8 @@
 
 #include "framework/handles_win32.h"
 #include "wallpaper/bitmap_image_win32.h"
+#include "wallpaper/picture_file_win32.h"
+#include "wallpaper/system_decoders_win32.h"
 #include "wallpaper/bitmap_ops.h"
 #include "display/monitor_layout.h"
 #include "wallpaper/compose.h"

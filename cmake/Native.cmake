@@ -1,9 +1,8 @@
 # Native build: unit tests of the portable core, its fuzzer and benchmarks.
 find_package(GTest REQUIRED)
-find_package(benchmark REQUIRED)
 enable_testing()
 
-add_library(vistaloom_test_fixtures STATIC tests/support/settings_fixtures.cpp)
+add_library(vistaloom_test_fixtures STATIC tests/support/bitmap_reference.cpp tests/support/settings_fixtures.cpp)
 target_link_libraries(vistaloom_test_fixtures PUBLIC vistaloom_core)
 
 add_executable(vistaloom_unit_tests
@@ -18,6 +17,7 @@ add_executable(vistaloom_unit_tests
     tests/hook/desktop_item_order_test.cpp
     tests/jpeg/bit_reader_test.cpp
     tests/jpeg/idct_test.cpp
+    tests/jpeg/decoder_test.cpp
     tests/settings/archive_test.cpp
     tests/settings/image_list_test.cpp
     tests/settings/interval_units_test.cpp
@@ -48,8 +48,6 @@ target_compile_definitions(vistaloom_unit_tests PRIVATE VISTALOOM_NATIVE_FIXTURE
 include(GoogleTest)
 gtest_discover_tests(vistaloom_unit_tests DISCOVERY_TIMEOUT 30)
 
-add_executable(vistaloom_bench bench/settings_bench.cpp bench/desktop_sort_bench.cpp bench/wallpaper_bench.cpp
-    bench/jpeg_bench.cpp tests/support/allocation_meter.cpp)
-target_link_libraries(vistaloom_bench PRIVATE vistaloom_test_fixtures benchmark::benchmark_main)
+add_subdirectory(bench)
 
 include(cmake/Fuzz.cmake)

@@ -42,7 +42,7 @@ add_library(vistaloom_win32 STATIC
     dialogs/other_settings_page_win32.cpp
     dialogs/settings_dialog_win32.cpp
     dialogs/settings_page_win32.cpp
-    display/display_setup_win32.cpp
+    display/monitors_win32.cpp
     framework/dialog_win32.cpp
     framework/dpi_win32.cpp
     framework/message_box_win32.cpp
@@ -56,7 +56,9 @@ add_library(vistaloom_win32 STATIC
     settings/settings_file_win32.cpp
     wallpaper/bitmap_image_win32.cpp
     wallpaper/desktop_wallpaper_win32.cpp
+    wallpaper/picture_file_win32.cpp
     wallpaper/prepared_picture_win32.cpp
+    wallpaper/system_decoders_win32.cpp
     wallpaper/wallpaper_changes_win32.cpp
     wallpaper/wallpaper_worker_win32.cpp
 )
@@ -94,13 +96,4 @@ add_custom_target(release_zip ALL DEPENDS ${release_zip})
 
 add_subdirectory(tests/wine)
 
-# Benchmarks under Wine, run by scripts/bench-peers and never by ctest: the
-# stages of one wallpaper change, how far the reduced JPEG decode lies from
-# the full one, and a driver of the real program's changes.
-add_executable(wallpaper_change_bench bench/wallpaper_change_bench_win32.cpp)
-target_link_libraries(wallpaper_change_bench PRIVATE vistaloom_win32 psapi)
-add_executable(jpeg_accuracy bench/jpeg_accuracy_win32.cpp)
-target_link_libraries(jpeg_accuracy PRIVATE vistaloom_win32)
-add_executable(change_driver bench/change_driver_win32.cpp)
-target_link_libraries(change_driver PRIVATE vistaloom_win32)
-target_include_directories(change_driver PRIVATE ${CMAKE_SOURCE_DIR})
+add_subdirectory(bench)

@@ -1,7 +1,7 @@
 #include "desktop/display_layouts_win32.h"
 
 #include "desktop/icon_layout_win32.h"
-#include "display/display_setup_win32.h"
+#include "display/monitors_win32.h"
 #include "settings/settings_model.h"
 
 namespace {
@@ -47,13 +47,11 @@ void LayoutFollower::Watch(HWND window) {
     ::SetTimer(window, timerId_, kLookIntervalMs, nullptr);
 }
 
-bool LayoutFollower::OnTimer(HWND window, UINT_PTR timerId) {
-    if (timerId != timerId_) return false;
-    if (!settle_.Look(LookAtDesktopIcons())) return true;
+void LayoutFollower::OnTimer(HWND window) {
+    if (!settle_.Look(LookAtDesktopIcons())) return;
     ::KillTimer(window, timerId_);
     // The option may have been turned off while the desktop settled.
     if (RestoresLayoutOnDisplayChange(live_) && live_.extension.setupLayouts.Has(setup_)) {
         RestoreIconLayout(live_.extension.setupLayouts.Choose(setup_, live_.iconLayout));
     }
-    return true;
 }

@@ -28,8 +28,8 @@ public:
     void OnDisplayChange(HWND window);
     // A new shell: the same for the set-up the system has.
     void OnNewShell(HWND window);
-    // True when the timer was its own.
-    bool OnTimer(HWND window, UINT_PTR timerId);
+    // Its timer: one look at the desktop.
+    void OnTimer(HWND window);
 
 private:
     void Watch(HWND window);

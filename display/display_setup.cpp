@@ -6,15 +6,15 @@
 
 std::string DisplaySetupKey(std::vector<MonitorArea> monitors) {
     const auto fields = [](const MonitorArea& m) {
-        return std::tie(m.top, m.left, m.bottom, m.right, m.dpi);
+        return std::tie(m.rect.top, m.rect.left, m.rect.bottom, m.rect.right, m.dpi);
     };
     std::sort(monitors.begin(), monitors.end(),
               [&](const MonitorArea& a, const MonitorArea& b) { return fields(a) < fields(b); });
     std::string key;
     for (const MonitorArea& m : monitors) {
         if (!key.empty()) key += ';';
-        key += std::to_string(m.left) + ',' + std::to_string(m.top) + ',' + std::to_string(m.right) + ',' +
-               std::to_string(m.bottom) + '@' + std::to_string(m.dpi);
+        key += std::to_string(m.rect.left) + ',' + std::to_string(m.rect.top) + ',' + std::to_string(m.rect.right) +
+               ',' + std::to_string(m.rect.bottom) + '@' + std::to_string(m.dpi);
     }
     return key;
 }

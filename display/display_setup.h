@@ -8,13 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "display/monitor_layout.h"
 #include "settings/icon_layout.h"
 
+// A monitor as a set-up counts it.
 struct MonitorArea {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t right = 0;
-    std::int32_t bottom = 0;
+    MonitorRect rect;
     std::uint32_t dpi = 96;
 };
 

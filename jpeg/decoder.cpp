@@ -3,6 +3,7 @@
 #include "jpeg/entropy.h"
 #include "jpeg/frame.h"
 #include "jpeg/render.h"
+#include "jpeg/scans.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ bool DecodeJpegRows(const std::uint8_t* bytes, std::size_t length, int reduction
     JpegCoefficients coefficients;
     JpegRowProgress progress;
     return RenderJpeg(*frame, coefficients, reduction, progress, rowsFor, [&] {
-        return DecodeJpegScan(*frame, bytes, length, coefficients, progress, kBands);
+        return frame->multiScan ? DecodeJpegScans(*frame, bytes, length, coefficients, progress, kBands)
+                                : DecodeJpegScan(*frame, bytes, length, coefficients, progress, kBands);
     });
 }

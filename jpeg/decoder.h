@@ -28,8 +28,7 @@ using JpegRowsFor = std::function<std::uint8_t*(int width, int height)>;
 // up: pixel (i, j) covers pixels [i * reduction, (i + 1) * reduction) x
 // [j * reduction, (j + 1) * reduction) of the picture, cut at its edges,
 // and is the area average of them as the system's decoder gives them.
-// False when the file is not a baseline or extended sequential
-// Huffman-coded 8-bit JPEG of 1 or 3 components in one scan with sampling
-// factors of 1 or 2, when it is damaged, when rowsFor gives up or memory
-// runs out.
+// False when the file is not a sequential or progressive Huffman-coded
+// 8-bit JPEG of 1 or 3 components with sampling factors of 1 or 2, when it
+// is damaged, when rowsFor gives up or memory runs out.
 bool DecodeJpegRows(const std::uint8_t* bytes, std::size_t length, int reduction, const JpegRowsFor& rowsFor);

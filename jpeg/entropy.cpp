@@ -18,34 +18,9 @@ constexpr int kDcLimit = 1 << 16;
 // The most words a block takes: its head and 63 coefficients.
 constexpr std::size_t kMostWordsPerBlock = 64;
 
-// The entropy-coded data between the scan's restart markers, as the file
-// holds it: every 0xFF in a segment is stuffed data.
-struct Segment {
-    const std::uint8_t* begin = nullptr;
-    const std::uint8_t* end = nullptr;
-};
-
-std::optional<std::vector<Segment>> FindSegments(const std::uint8_t* p, const std::uint8_t* end) {
-    std::vector<Segment> segments;
-    const std::uint8_t* begin = p;
-    int expected = 0;
-    for (;;) {
-        const auto* mark =
-            static_cast<const std::uint8_t*>(std::memchr(p, 0xFF, static_cast<std::size_t>(end - p)));
-        if (!mark) return std::nullopt;  // no EOI: the file is cut short
-        const std::uint8_t* after = mark + 1;
-        while (after < end && *after == 0xFF) ++after;  // fill bytes
-        if (after >= end) return std::nullopt;
-        const int marker = *after;
-        p = after + 1;
-        if (marker == 0x00) continue;
-        segments.push_back({begin, mark});
-        begin = p;
-        if (marker == 0xD9) return segments;
-        // Another scan, a DNL marker or damage.
-        if (marker != 0xD0 + expected) return std::nullopt;
-        expected = (expected + 1) & 7;
-    }
+bool IsEndOfImage(const std::uint8_t* marker, const std::uint8_t* end) {
+    while (marker < end && *marker == 0xFF) ++marker;
+    return marker < end && *marker == 0xD9;
 }
 
 struct BlockSlot {
@@ -103,19 +78,26 @@ std::uint32_t* DecodeBlock(JpegBitReader& bits, const JpegHuffmanTable& dc, cons
 }
 
 // `count` MCUs appended at `out`; the new end, or nullptr when the data is
-// damaged or runs past its segment.
+// damaged. Once an MCU has run past the end of its segment, the system's
+// decoder leaves the rest of the interval's blocks zero with a warning, and
+// so does this: they are flat mid-grey.
 std::uint32_t* DecodeMcus(const ScanPlan& plan, JpegBitReader& bits, int* predictions, int count,
                           std::uint32_t* out) {
     // A copy of its own, which the compiler can keep in registers: the
     // coefficients written could alias the reader's members otherwise.
     JpegBitReader reader = bits;
     for (int m = 0; m < count; ++m) {
+        if (reader.Overran()) [[unlikely]] {
+            const std::size_t blocks = static_cast<std::size_t>(count - m) * static_cast<std::size_t>(plan.slotCount);
+            std::fill_n(out, blocks, 0u);
+            out += blocks;
+            break;
+        }
         for (int s = 0; s < plan.slotCount; ++s) {
             const BlockSlot& slot = plan.slots[s];
             out = DecodeBlock(reader, plan.dc[slot.dc], plan.ac[slot.ac], predictions[slot.component], out);
             if (!out) return nullptr;
         }
-        if (reader.Overran()) return nullptr;
     }
     bits = reader;
     return out;
@@ -127,7 +109,7 @@ bool Allocate(JpegCoefficients::Span& span, std::size_t words) {
 }
 
 // The scan without restart intervals, row by row into a ring of bands.
-bool DecodeBanded(const JpegFrame& frame, const ScanPlan& plan, Segment segment, JpegCoefficients& out,
+bool DecodeBanded(const JpegFrame& frame, const ScanPlan& plan, JpegSegment segment, JpegCoefficients& out,
                   JpegRowProgress& progress, int bands) {
     const int rows = frame.McusDown();
     bands = bands > 0 ? std::min(bands, rows) : rows;
@@ -155,7 +137,7 @@ bool DecodeBanded(const JpegFrame& frame, const ScanPlan& plan, Segment segment,
 }
 
 struct Interval {
-    Segment segment;
+    JpegSegment segment;
     int firstMcu = 0;
     int mcuCount = 0;
 };
@@ -235,8 +217,10 @@ bool DecodeScan(const JpegFrame& frame, const std::uint8_t* bytes, std::size_t l
     if (frame.scanBegin > length) return false;
     const auto plan = PlanScan(frame);
     if (!plan) return false;
-    const auto segments = FindSegments(bytes + frame.scanBegin, bytes + length);
-    if (!segments) return false;
+    const std::uint8_t* marker = nullptr;
+    const auto segments = FindJpegSegments(bytes + frame.scanBegin, bytes + length, marker);
+    // Another scan, a DNL marker or damage after the only scan.
+    if (!segments || !IsEndOfImage(marker, bytes + length)) return false;
     const std::int64_t mcus = std::int64_t{frame.McusAcross()} * frame.McusDown();
     const std::int64_t perInterval = frame.restartInterval ? frame.restartInterval : mcus;
     const std::int64_t needed = (mcus + perInterval - 1) / perInterval;
@@ -263,6 +247,32 @@ bool DecodeScan(const JpegFrame& frame, const std::uint8_t* bytes, std::size_t l
 }
 
 }  // namespace
+
+std::optional<std::vector<JpegSegment>> FindJpegSegments(const std::uint8_t* p, const std::uint8_t* end,
+                                                         const std::uint8_t*& marker) {
+    std::vector<JpegSegment> segments;
+    const std::uint8_t* begin = p;
+    int expected = 0;
+    for (;;) {
+        const auto* mark =
+            static_cast<const std::uint8_t*>(std::memchr(p, 0xFF, static_cast<std::size_t>(end - p)));
+        if (!mark) return std::nullopt;  // no EOI: the file is cut short
+        const std::uint8_t* after = mark + 1;
+        while (after < end && *after == 0xFF) ++after;  // fill bytes
+        if (after >= end) return std::nullopt;
+        const int code = *after;
+        p = after + 1;
+        if (code == 0x00) continue;
+        segments.push_back({begin, mark});
+        begin = p;
+        if (code < 0xD0 || code > 0xD7) {
+            marker = mark;
+            return segments;
+        }
+        if (code != 0xD0 + expected) return std::nullopt;
+        expected = (expected + 1) & 7;
+    }
+}
 
 void JpegRowProgress::Begin(int rows) {
     const std::lock_guard<std::mutex> lock(mutex_);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "jpeg/frame.h"
@@ -38,6 +39,19 @@ struct JpegCoefficients {
 
 inline int JpegWordValue(std::uint32_t word) { return static_cast<std::int32_t>(word) >> 8; }
 inline int JpegWordLow(std::uint32_t word) { return static_cast<int>(word & 0xFF); }
+
+// The entropy-coded data between a scan's restart markers, as the file
+// holds it: every 0xFF in a segment is stuffed data.
+struct JpegSegment {
+    const std::uint8_t* begin = nullptr;
+    const std::uint8_t* end = nullptr;
+};
+
+// The segments of the scan whose data begins at `p`, up to the first marker
+// other than a restart marker, whose first byte goes to `marker`; nothing
+// when the file ends first or a restart marker is out of order.
+std::optional<std::vector<JpegSegment>> FindJpegSegments(const std::uint8_t* p, const std::uint8_t* end,
+                                                         const std::uint8_t*& marker);
 
 // Renders one row of MCUs on whichever thread calls it, concurrently with
 // other rows.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 
 const std::array<std::uint8_t, 64> kJpegZigzag = {
     0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
@@ -127,33 +128,66 @@ bool ReadQuantTables(SegmentReader segment, std::size_t length, JpegFrame& frame
     return true;
 }
 
-bool ReadScanHeader(SegmentReader segment, std::size_t length, JpegFrame& frame) {
+bool ReadScanHeader(SegmentReader segment, std::size_t length, const JpegFrame& frame, JpegScan& scan) {
     if (length < 1) return false;
-    const int count = segment.Byte();
-    // One scan with every component: several scans are left to the system.
-    if (count != frame.componentCount || length != 4 + 2 * static_cast<std::size_t>(count)) return false;
-    std::array<JpegComponent, 3> ordered{};
-    for (int i = 0; i < count; ++i) {
+    scan = {};
+    scan.count = segment.Byte();
+    if (scan.count < 1 || scan.count > frame.componentCount || length != 4 + 2 * static_cast<std::size_t>(scan.count)) {
+        return false;
+    }
+    int blocks = 0;
+    for (int i = 0; i < scan.count; ++i) {
         const int id = segment.Byte();
         const int tables = segment.Byte();
-        const auto* found =
-            std::find_if(frame.components.begin(), frame.components.begin() + frame.componentCount,
-                         [&](const JpegComponent& c) { return c.id == id; });
-        if (found == frame.components.begin() + frame.componentCount) return false;
-        // The colours follow the frame's order of components and the blocks
-        // the scan's; a scan in another order is left to the system.
-        if (found != frame.components.begin() + i) return false;
-        ordered[i] = *found;
-        ordered[i].dc = tables >> 4;
-        ordered[i].ac = tables & 15;
-        if (ordered[i].dc > 3 || ordered[i].ac > 3 || !frame.dc[ordered[i].dc].defined ||
-            !frame.ac[ordered[i].ac].defined || !frame.quantDefined[ordered[i].quant]) {
-            return false;
+        int c = 0;
+        while (c < frame.componentCount && frame.components[c].id != id) ++c;
+        if (c == frame.componentCount) return false;
+        for (int earlier = 0; earlier < i; ++earlier) {
+            if (scan.components[earlier] == c) return false;
         }
+        scan.components[i] = c;
+        scan.dc[i] = tables >> 4;
+        scan.ac[i] = tables & 15;
+        if (scan.dc[i] > 3 || scan.ac[i] > 3) return false;
+        blocks += frame.components[c].h * frame.components[c].v;
     }
-    const int start = segment.Byte(), end = segment.Byte(), approximation = segment.Byte();
-    if (start != 0 || end != 63 || approximation != 0) return false;
-    frame.components = ordered;
+    scan.start = segment.Byte();
+    scan.end = segment.Byte();
+    const int approximation = segment.Byte();
+    scan.high = approximation >> 4;
+    scan.low = approximation & 15;
+    // The most blocks an interleaved MCU may have.
+    if (scan.count > 1 && blocks > 10) return false;
+    if (!frame.progressive) return scan.start == 0 && scan.end == 63 && approximation == 0;
+    // A scan of the DC alone, or of a band of AC coefficients of one
+    // component; each refinement one bit below the last.
+    if (scan.start == 0 ? scan.end != 0 : scan.end < scan.start || scan.end > 63 || scan.count != 1) return false;
+    return scan.low <= 13 && (scan.high == 0 || scan.low == scan.high - 1);
+}
+
+// Whether the scan is the whole picture in one, in the frame's order of
+// components, as the fast path decodes it.
+bool IsWholeScan(const JpegFrame& frame, const JpegScan& scan) {
+    if (frame.progressive || scan.count != frame.componentCount) return false;
+    for (int i = 0; i < scan.count; ++i) {
+        if (scan.components[i] != i) return false;
+    }
+    return true;
+}
+
+// The scan's tables as the fast path keeps them; false where one is missing.
+bool TakeWholeScan(JpegFrame& frame, const JpegScan& scan) {
+    for (int i = 0; i < scan.count; ++i) {
+        JpegComponent& component = frame.components[i];
+        component.dc = scan.dc[i];
+        component.ac = scan.ac[i];
+        const JpegHuffmanDefinition* dc = JpegHuffmanTableFor(frame, true, component.dc);
+        const JpegHuffmanDefinition* ac = JpegHuffmanTableFor(frame, false, component.ac);
+        if (!dc || !ac || !frame.quantDefined[component.quant]) return false;
+        // The fast path takes its tables from the frame.
+        frame.dc[component.dc] = *dc;
+        frame.ac[component.ac] = *ac;
+    }
     return true;
 }
 
@@ -180,29 +214,133 @@ std::optional<JpegColour> ColourOf(const JpegFrame& frame, const Markers& marker
 
 }  // namespace
 
+namespace {
+
+// The next marker segment: its code and its body; false at the end of the
+// file, at SOI or EOI, or for a segment longer than the file. Bytes before
+// the marker that are not one are skipped, and so are markers without a
+// body that do not belong here, as the system's decoder skips them with a
+// warning.
+bool NextSegment(SegmentReader& reader, int& marker, SegmentReader& body, std::size_t& size) {
+    for (;;) {
+        while (reader.Has(1) && *reader.At() != 0xFF) reader.Skip(1);
+        if (!reader.Has(2)) return false;
+        reader.Skip(1);
+        marker = reader.Byte();
+        while (marker == 0xFF) {  // fill bytes before a marker
+            if (!reader.Has(1)) return false;
+            marker = reader.Byte();
+        }
+        if (marker == 0xD8 || marker == 0xD9) return false;
+        // A stuffed zero, a restart marker or TEM.
+        if (marker != 0x00 && marker != 0x01 && (marker < 0xD0 || marker > 0xD7)) break;
+    }
+    if (!reader.Has(2)) return false;
+    const int declared = reader.Word();
+    if (declared < 2 || !reader.Has(static_cast<std::size_t>(declared - 2))) return false;
+    size = static_cast<std::size_t>(declared - 2);
+    body = reader;
+    reader.Skip(size);
+    return true;
+}
+
+// Application segments and comments carry nothing for the pixels.
+bool IsIgnored(int marker) { return (marker >= 0xE0 && marker <= 0xEF) || marker == 0xFE; }
+
+// Whether the data after a scan header of a multi-scan frame can hold
+// every block the frame has: a scan of DC coefficients, which every block
+// needs, takes at least a bit a block. Checked before anything is made for
+// the frame's size.
+bool DataCanFill(const JpegFrame& frame, std::size_t data) {
+    std::int64_t blocks = 0;
+    for (int c = 0; c < frame.componentCount; ++c)
+        blocks += std::int64_t{frame.CodedBlocksAcross(c)} * frame.CodedBlocksDown(c);
+    return blocks <= static_cast<std::int64_t>(data) * 8;
+}
+
+}  // namespace
+
+namespace {
+
+JpegHuffmanDefinition Definition(const std::array<std::uint8_t, 16>& counts, std::initializer_list<int> symbols) {
+    JpegHuffmanDefinition definition;
+    definition.counts = counts;
+    std::size_t i = 0;
+    for (const int symbol : symbols) definition.symbols[i++] = static_cast<std::uint8_t>(symbol);
+    definition.defined = true;
+    return definition;
+}
+
+// The tables of the JPEG standard's Annex K: luminance (slot 0) and
+// chrominance (slot 1), DC then AC.
+const std::array<JpegHuffmanDefinition, 4>& StandardTables() {
+    static const std::array<JpegHuffmanDefinition, 4> tables = {
+        Definition({0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}),
+        Definition({0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}),
+        Definition({0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7D},
+                   {0x01, 0x02, 0x03, 0x00, 0x04, 0x11, 0x05, 0x12, 0x21, 0x31, 0x41, 0x06, 0x13, 0x51, 0x61, 0x07,
+                    0x22, 0x71, 0x14, 0x32, 0x81, 0x91, 0xA1, 0x08, 0x23, 0x42, 0xB1, 0xC1, 0x15, 0x52, 0xD1, 0xF0,
+                    0x24, 0x33, 0x62, 0x72, 0x82, 0x09, 0x0A, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x25, 0x26, 0x27, 0x28,
+                    0x29, 0x2A, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x3A, 0x43, 0x44, 0x45, 0x46, 0x47, 0x48, 0x49,
+                    0x4A, 0x53, 0x54, 0x55, 0x56, 0x57, 0x58, 0x59, 0x5A, 0x63, 0x64, 0x65, 0x66, 0x67, 0x68, 0x69,
+                    0x6A, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79, 0x7A, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89,
+                    0x8A, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x98, 0x99, 0x9A, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7,
+                    0xA8, 0xA9, 0xAA, 0xB2, 0xB3, 0xB4, 0xB5, 0xB6, 0xB7, 0xB8, 0xB9, 0xBA, 0xC2, 0xC3, 0xC4, 0xC5,
+                    0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8, 0xD9, 0xDA, 0xE1, 0xE2,
+                    0xE3, 0xE4, 0xE5, 0xE6, 0xE7, 0xE8, 0xE9, 0xEA, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF8,
+                    0xF9, 0xFA}),
+        Definition({0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 0x77},
+                   {0x00, 0x01, 0x02, 0x03, 0x11, 0x04, 0x05, 0x21, 0x31, 0x06, 0x12, 0x41, 0x51, 0x07, 0x61, 0x71,
+                    0x13, 0x22, 0x32, 0x81, 0x08, 0x14, 0x42, 0x91, 0xA1, 0xB1, 0xC1, 0x09, 0x23, 0x33, 0x52, 0xF0,
+                    0x15, 0x62, 0x72, 0xD1, 0x0A, 0x16, 0x24, 0x34, 0xE1, 0x25, 0xF1, 0x17, 0x18, 0x19, 0x1A, 0x26,
+                    0x27, 0x28, 0x29, 0x2A, 0x35, 0x36, 0x37, 0x38, 0x39, 0x3A, 0x43, 0x44, 0x45, 0x46, 0x47, 0x48,
+                    0x49, 0x4A, 0x53, 0x54, 0x55, 0x56, 0x57, 0x58, 0x59, 0x5A, 0x63, 0x64, 0x65, 0x66, 0x67, 0x68,
+                    0x69, 0x6A, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79, 0x7A, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87,
+                    0x88, 0x89, 0x8A, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x98, 0x99, 0x9A, 0xA2, 0xA3, 0xA4, 0xA5,
+                    0xA6, 0xA7, 0xA8, 0xA9, 0xAA, 0xB2, 0xB3, 0xB4, 0xB5, 0xB6, 0xB7, 0xB8, 0xB9, 0xBA, 0xC2, 0xC3,
+                    0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8, 0xD9, 0xDA,
+                    0xE2, 0xE3, 0xE4, 0xE5, 0xE6, 0xE7, 0xE8, 0xE9, 0xEA, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF8,
+                    0xF9, 0xFA}),
+    };
+    return tables;
+}
+
+}  // namespace
+
+const JpegHuffmanDefinition* JpegHuffmanTableFor(const JpegFrame& frame, bool dc, int slot) {
+    const JpegHuffmanDefinition& own = dc ? frame.dc[slot] : frame.ac[slot];
+    if (own.defined) return &own;
+    if (slot > 1) return nullptr;
+    return &StandardTables()[static_cast<std::size_t>((dc ? 0 : 2) + slot)];
+}
+
+int JpegFrame::CodedBlocksAcross(int c) const {
+    const int samples = (width * components[c].h + maxH - 1) / maxH;
+    return (samples + 7) / 8;
+}
+
+int JpegFrame::CodedBlocksDown(int c) const {
+    const int samples = (height * components[c].v + maxV - 1) / maxV;
+    return (samples + 7) / 8;
+}
+
 std::optional<JpegFrame> ReadJpegFrame(const std::uint8_t* bytes, std::size_t length) {
     if (length < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return std::nullopt;
     JpegFrame frame;
     Markers markers;
     SegmentReader reader(bytes + 2, length - 2);
     for (;;) {
-        if (!reader.Has(2) || reader.Byte() != 0xFF) return std::nullopt;
-        int marker = reader.Byte();
-        while (marker == 0xFF) {  // fill bytes before a marker
-            if (!reader.Has(1)) return std::nullopt;
-            marker = reader.Byte();
-        }
-        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) return std::nullopt;
-        if (!reader.Has(2)) return std::nullopt;
-        const int declared = reader.Word();
-        if (declared < 2 || !reader.Has(static_cast<std::size_t>(declared - 2))) return std::nullopt;
-        const auto size = static_cast<std::size_t>(declared - 2);
-        const SegmentReader segment = reader;
-        reader.Skip(size);
+        const std::size_t at = static_cast<std::size_t>(reader.At() - bytes);
+        int marker = 0;
+        SegmentReader segment = reader;
+        std::size_t size = 0;
+        if (!NextSegment(reader, marker, segment, size)) return std::nullopt;
         switch (marker) {
             case 0xC0:  // baseline
             case 0xC1:  // extended sequential, Huffman
+            case 0xC2:  // progressive, Huffman
                 if (markers.frame || !ReadFrameHeader(segment, size, frame)) return std::nullopt;
+                frame.progressive = marker == 0xC2;
                 markers.frame = true;
                 break;
             case 0xC4:
@@ -216,17 +354,31 @@ std::optional<JpegFrame> ReadJpegFrame(const std::uint8_t* bytes, std::size_t le
                 frame.restartInterval = SegmentReader(segment).Word();
                 break;
             case 0xDA: {
-                if (!markers.frame || !ReadScanHeader(segment, size, frame)) return std::nullopt;
+                JpegScan scan;
+                if (!markers.frame || !ReadScanHeader(segment, size, frame, scan)) return std::nullopt;
                 const auto colour = ColourOf(frame, markers);
                 if (!colour) return std::nullopt;
                 frame.colour = *colour;
                 frame.scanBegin = static_cast<std::size_t>(reader.At() - bytes);
+                const std::size_t data = length - frame.scanBegin;
+                if (!IsWholeScan(frame, scan)) {
+                    // Later scans may bring Huffman tables, never
+                    // quantisation tables: every one is known here.
+                    for (int c = 0; c < frame.componentCount; ++c) {
+                        if (!frame.quantDefined[frame.components[c].quant]) return std::nullopt;
+                    }
+                    if (!DataCanFill(frame, data)) return std::nullopt;
+                    frame.multiScan = true;
+                    frame.scanHeader = at;
+                    return frame;
+                }
+                if (!TakeWholeScan(frame, scan)) return std::nullopt;
                 // Every block takes at least two bits, a DC code and an end
                 // of block: data too short for the frame is refused before
                 // anything is made for the frame's size.
                 const std::int64_t blocks =
                     std::int64_t{frame.McusAcross()} * frame.McusDown() * frame.BlocksPerMcu();
-                if (blocks > static_cast<std::int64_t>(length - frame.scanBegin) * 4) return std::nullopt;
+                if (blocks > static_cast<std::int64_t>(data) * 4) return std::nullopt;
                 return frame;
             }
             case 0xE0:
@@ -239,11 +391,39 @@ std::optional<JpegFrame> ReadJpegFrame(const std::uint8_t* bytes, std::size_t le
                 }
                 break;
             default:
-                // Other application segments and comments carry nothing for
-                // the pixels; every other marker (other frame types,
-                // arithmetic conditioning, hierarchical) is not handled.
-                if (!((marker >= 0xE1 && marker <= 0xEF) || marker == 0xFE)) return std::nullopt;
+                // Every other marker (other frame types, arithmetic
+                // conditioning, hierarchical) is not handled.
+                if (!IsIgnored(marker)) return std::nullopt;
                 break;
+        }
+    }
+}
+
+std::optional<std::size_t> ReadJpegNextScan(const std::uint8_t* bytes, std::size_t length, std::size_t at,
+                                            JpegFrame& frame, JpegScan& scan) {
+    if (at > length) return std::nullopt;
+    SegmentReader reader(bytes + at, length - at);
+    // The end of the picture has no body.
+    std::size_t code = at;
+    while (code < length && bytes[code] == 0xFF) ++code;
+    if (code > at && code < length && bytes[code] == 0xD9) return length;
+    for (;;) {
+        int marker = 0;
+        SegmentReader segment = reader;
+        std::size_t size = 0;
+        if (!NextSegment(reader, marker, segment, size)) return std::nullopt;
+        if (marker == 0xC4) {
+            if (!ReadHuffmanTables(segment, size, frame)) return std::nullopt;
+        } else if (marker == 0xDD) {
+            if (size != 2) return std::nullopt;
+            frame.restartInterval = SegmentReader(segment).Word();
+        } else if (marker == 0xDA) {
+            if (!ReadScanHeader(segment, size, frame, scan)) return std::nullopt;
+            return static_cast<std::size_t>(reader.At() - bytes);
+        } else if (!IsIgnored(marker)) {
+            // New quantisation tables after a scan apply to the components
+            // not yet begun, in some decoders; not taken here.
+            return std::nullopt;
         }
     }
 }

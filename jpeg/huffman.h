@@ -17,8 +17,12 @@ inline int ExtendJpegValue(std::uint32_t bits, int size) {
     return size == 0 ? 0 : v < (1 << (size - 1)) ? v - (1 << size) + 1 : v;
 }
 
-// One decoded symbol: the zeros before the coefficient (64 at the end of
-// the block) and its value, 0 for a run of zeros alone.
+// One decoded symbol: the zeros before the coefficient and its value, 0
+// for a run of zeros alone; at the end of a block the run is
+// kJpegEndOfBlock plus the symbol's upper four bits, which a progressive
+// scan's run of ended blocks is counted in.
+inline constexpr int kJpegEndOfBlock = 64;
+
 struct JpegSymbol {
     int run = 0;
     int value = 0;
@@ -58,7 +62,6 @@ private:
     static constexpr int kSizeShift = 5;
     static constexpr int kRunShift = 9;
     static constexpr int kValueShift = 16;
-    static constexpr int kEndOfBlock = 64;
 
     static int TakeValue(JpegBitReader& bits, int size) {
         if (size == 0) return 0;
@@ -70,7 +73,7 @@ private:
     // its run, the end of the block.
     JpegSymbol SymbolOf(int symbol) const {
         if (dc_) return {0, 0};
-        if ((symbol & 15) == 0) return {symbol == 0xF0 ? 15 : kEndOfBlock, 0};
+        if ((symbol & 15) == 0) return {symbol == 0xF0 ? 15 : kJpegEndOfBlock + (symbol >> 4), 0};
         return {symbol >> 4, 0};
     }
     bool DecodeLong(JpegBitReader& bits, JpegSymbol& symbol) const {

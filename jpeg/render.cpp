@@ -20,6 +20,10 @@ namespace {
 constexpr int kMaxBlocksPerMcu = 10;
 constexpr int kMaxMcuSide = 16;
 constexpr int kMaxMcuOutputs = 64;  // at a reduction of 2 or more
+// The samples the system's decoder clamps; beyond them, by a margin for
+// its rounding, its range limit wraps around.
+constexpr float kLowestKept = -380.0f;
+constexpr float kHighestKept = 635.0f;
 
 // out[j] = dc + the sum over the block's coefficients of value * weight:
 // few coefficients, each adding to every output of the block.
@@ -286,11 +290,15 @@ public:
         }
     }
 
+    // Whether some sample lay where the system's decoder would wrap it.
+    bool Wrapped() const { return wrapped_; }
+
 private:
     void RenderMcu(int mcu, const BlockRef* blocks) {
         float low[3], high[3];
         Whole wholes[kMaxBlocksPerMcu];
         bool allWhole = true;
+        bool far = false;  // samples may lie where the range limit wraps
         const BlockRef* block = blocks;
         Whole* whole = wholes;
         for (int c = 0; c < plan_.componentCount; ++c) {
@@ -304,6 +312,10 @@ private:
                              p.reach[JpegWordLow(block->ac[i])];
                 }
                 const float level = static_cast<float>(block->dc) * p.quant[0] * 0.125f + 128.0f;
+                // Only damaged data takes samples this far; the system's
+                // decoder wraps them around where this would clamp them.
+                if (level + reach < kLowestKept || level - reach > kHighestKept) wrapped_ = true;
+                far |= level - reach < kLowestKept || level + reach > kHighestKept;
                 // Samples within 0.4 of a whole number all round to it,
                 // whatever the full decode's own rounding inside its
                 // transform; a block with no AC coefficient is whole anyway.
@@ -320,7 +332,7 @@ private:
             }
         }
         const bool mayClamp = !allWhole && MayClamp(plan_.colour, plan_.componentCount, low, high);
-        if ((plan_.reduction == 1 || mayClamp) && RenderSampled(mcu, blocks, wholes, plan_.reduction == 1)) {
+        if ((plan_.reduction == 1 || mayClamp) && RenderSampled(mcu, blocks, wholes, plan_.reduction == 1, far)) {
             return;
         }
         RenderAverages(mcu, blocks, wholes);
@@ -412,7 +424,7 @@ private:
     // one by one and then averaged, as the full decode and the resampler do;
     // at full size always (`exact`), below it where the samples' ranges
     // leave a clamp possible. False, and nothing done, where they do not.
-    bool RenderSampled(int mcu, const BlockRef* blocks, const Whole* wholes, bool exact) {
+    bool RenderSampled(int mcu, const BlockRef* blocks, const Whole* wholes, bool exact, bool far) {
         const int width = plan_.mcuWidth, count = plan_.mcuWidth * plan_.mcuHeight;
         alignas(16) float samples[3][kMaxMcuSide * kMaxMcuSide];
         const BlockRef* block = blocks;
@@ -436,6 +448,13 @@ private:
                         for (int i = 0; i < nx; ++i) to[j * width + i] = out[j * nx + i];
                     }
                 }
+            }
+        }
+        if (far) {
+            for (int c = 0; c < plan_.componentCount; ++c) {
+                float low, high;
+                SampleRange(samples[c], count, low, high);
+                if (low < kLowestKept || high > kHighestKept) wrapped_ = true;
             }
         }
         if (!exact) {
@@ -541,6 +560,7 @@ private:
     std::uint8_t* rgb_;
     int blockCount_ = 0;
     int row_ = 0;
+    bool wrapped_ = false;
 };
 
 }  // namespace
@@ -569,13 +589,17 @@ public:
     void RenderRow(int row) noexcept override {
         BandRenderer band(plan_, rgb_);
         band.Render(coefficients_, row);
+        if (band.Wrapped()) wrapped_ = true;
     }
+
+    bool Wrapped() const { return wrapped_; }
 
 private:
     const Plan& plan_;
     const JpegCoefficients& coefficients_;
     JpegRowProgress& progress_;
     std::uint8_t* rgb_;
+    std::atomic<bool> wrapped_{false};
 };
 
 }  // namespace
@@ -608,5 +632,5 @@ bool RenderJpeg(const JpegFrame& frame, const JpegCoefficients& coefficients, in
     if (!decoded) progress.Fail();
     const bool rendered = rows.Run();
     if (helper.joinable()) helper.join();
-    return decoded && rendered;
+    return decoded && rendered && !rows.Wrapped();
 }

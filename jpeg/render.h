@@ -26,6 +26,8 @@
 // core, renders each row as soon as it is published, and the decoding
 // renders rows too while it waits for a band to be freed (the renderer is
 // attached to `progress`); then both render what is left. False when
-// decoding fails, rowsFor gives up or memory runs out.
+// decoding fails, rowsFor gives up or memory runs out, or when damaged data
+// makes samples so far out of range that the system's decoder would wrap
+// them around rather than clamp them.
 bool RenderJpeg(const JpegFrame& frame, const JpegCoefficients& coefficients, int reduction, JpegRowProgress& progress,
                 const JpegRowsFor& rowsFor, const std::function<bool()>& decode);

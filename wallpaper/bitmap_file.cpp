@@ -23,10 +23,3 @@ std::array<std::uint8_t, kBitmapFileHeaderBytes> BitmapFileHeader(const Bitmap& 
     // Compression, image size, resolutions and colour counts stay 0.
     return header;
 }
-
-std::string BitmapFileImage(const Bitmap& bitmap) {
-    const auto header = BitmapFileHeader(bitmap);
-    std::string image(header.begin(), header.end());
-    image.append(reinterpret_cast<const char*>(bitmap.Pixels()), bitmap.Stride() * static_cast<std::size_t>(bitmap.Height()));
-    return image;
-}

@@ -12,5 +12,3 @@ inline constexpr std::size_t kBitmapFileHeaderBytes = 54;
 
 std::array<std::uint8_t, kBitmapFileHeaderBytes> BitmapFileHeader(const Bitmap& bitmap);
 
-// Header and rows in one string: what the file holds, byte for byte.
-std::string BitmapFileImage(const Bitmap& bitmap);

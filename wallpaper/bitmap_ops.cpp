@@ -21,21 +21,6 @@ std::optional<Bitmap> CreateSolidBitmap(BitmapSize size, PixelValue value) {
     return bitmap;
 }
 
-std::optional<Bitmap> CreateBlankBitmap(BitmapSize size) { return CreateSolidBitmap(size, 0xFFFFFFFF); }
-
-std::optional<Bitmap> CopyBitmapRegion(const Bitmap& source, int left, int top, int right, int bottom,
-                                       PixelValue fill) {
-    auto region = CreateSolidBitmap({std::int64_t{right} - left, std::int64_t{bottom} - top}, fill);
-    if (!region) return region;
-    const int fromX = std::max(left, 0);
-    const int toX = std::min(right, source.Width());
-    for (int y = std::max(top, 0); y < std::min(bottom, source.Height()) && fromX < toX; ++y) {
-        std::memcpy(region->RowFromTop(y - top) + (fromX - left), source.RowFromTop(y) + fromX,
-                    static_cast<std::size_t>(toX - fromX) * 4);
-    }
-    return region;
-}
-
 std::uint32_t BlendWeight(std::int32_t transparency) {
     const std::int32_t t = std::clamp(transparency, 0, 100);
     return static_cast<std::uint32_t>(t * 256 / 100);
@@ -153,20 +138,4 @@ void BlendRow(const std::uint32_t* picture, const std::uint32_t* background, std
 void BlendRowOverColour(const std::uint32_t* picture, PixelValue background, std::uint32_t* out, std::size_t count,
                         std::uint32_t weight, PixelValue key) {
     Blend(picture, nullptr, background, out, count, weight, key);
-}
-
-std::optional<Bitmap> BlendBitmap(const Bitmap& picture, const Bitmap& background, int x, int y,
-                                  std::int32_t transparency, PixelValue key) {
-    const std::uint32_t weight = BlendWeight(transparency);
-    auto output = Bitmap::Allocate({picture.Width(), picture.Height()});
-    if (!output) return output;
-    const auto region = CopyBitmapRegion(background, x, y, x + picture.Width(), y + picture.Height(), key);
-    if (!region) return std::nullopt;
-    // Rows in memory order; every pixel of the output is written by the blend.
-    for (int row = 0; row < picture.Height(); ++row) {
-        const std::size_t offset = static_cast<std::size_t>(row) * picture.Width();
-        BlendRow(picture.Pixels() + offset, region->Pixels() + offset, output->Pixels() + offset,
-                 static_cast<std::size_t>(picture.Width()), weight, key);
-    }
-    return output;
 }

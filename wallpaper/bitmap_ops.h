@@ -18,14 +18,8 @@ constexpr PixelValue PixelValueFromColorRef(std::uint32_t c) {
 // is unsigned and the product is computed in 64 bits, so it never wraps.
 BitmapSize ScaledSize(std::int64_t width, std::int64_t height, std::uint32_t percentage);
 
-// Every byte 0xFF.
-std::optional<Bitmap> CreateBlankBitmap(BitmapSize size);
+// Every pixel `value`; nothing when the size is refused or memory runs out.
 std::optional<Bitmap> CreateSolidBitmap(BitmapSize size, PixelValue value);
-
-// The region (left, top)-(right, bottom) of the source, counted from the
-// top as GDI counts; what lies outside the source is the fill colour.
-std::optional<Bitmap> CopyBitmapRegion(const Bitmap& source, int left, int top, int right, int bottom,
-                                       PixelValue fill);
 
 // The blend weight of a transparency: clamped to 0..100, then * 256 / 100.
 std::uint32_t BlendWeight(std::int32_t transparency);
@@ -43,6 +37,3 @@ void BlendRowOverColour(const std::uint32_t* picture, PixelValue background, std
 // of 0xFF.
 void WidenRow(const std::uint8_t* in, std::uint32_t* out, std::size_t count);
 
-// The picture blended over the background region at (x, y) of its own size.
-std::optional<Bitmap> BlendBitmap(const Bitmap& picture, const Bitmap& background, int x, int y,
-                                  std::int32_t transparency, PixelValue key);

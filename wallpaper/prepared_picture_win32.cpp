@@ -2,7 +2,7 @@
 
 #include "framework/handles_win32.h"
 #include "framework/wide_win32.h"
-#include "wallpaper/bitmap_image_win32.h"
+#include "wallpaper/picture_file_win32.h"
 #include "wallpaper/compose.h"
 
 namespace {

@@ -1,8 +1,10 @@
 #include "wallpaper/wallpaper_worker_win32.h"
 
+#include "display/monitors_win32.h"
 #include "framework/handles_win32.h"
 #include "settings/settings_model.h"
 #include "wallpaper/bitmap_image_win32.h"
+#include "wallpaper/picture_file_win32.h"
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/compose.h"
 #include "wallpaper/desktop_wallpaper_win32.h"
@@ -72,23 +74,6 @@ std::optional<BitmapSize> PrimaryMonitorSize() {
 }
 
 PixelValue DesktopColour() { return PixelValueFromColorRef(::GetSysColor(COLOR_BACKGROUND)); }
-
-std::vector<MonitorRect> MonitorRects() {
-    std::vector<MonitorRect> monitors;
-    ::EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR, HDC, LPRECT rect, LPARAM found) noexcept -> BOOL {
-            try {
-                reinterpret_cast<std::vector<MonitorRect>*>(found)->push_back(
-                    {rect->left, rect->top, rect->right, rect->bottom});
-            } catch (...) {
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&monitors));
-    return monitors;
-}
 
 WallpaperJob JobFromEntry(const WallpaperEntry& entry) {
     WallpaperJob job;

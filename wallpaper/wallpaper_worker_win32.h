@@ -46,8 +46,6 @@ MonitorPicture MonitorPictureFromEntry(const WallpaperEntry& entry);
 // the desktop colour.
 std::optional<BitmapSize> PrimaryMonitorSize();
 PixelValue DesktopColour();
-// Every monitor's rectangle on the virtual screen, in physical pixels.
-std::vector<MonitorRect> MonitorRects();
 
 // Where a worker writes, what it waits for and the order it shows in.
 struct WallpaperTarget {

@@ -16,7 +16,7 @@
 #include "resources/resource_ids.h"
 #include "settings/image_list.h"
 #include "settings/settings_model.h"
-#include "tests/support/fake_shell_win32.h"
+#include "tests/support/fake_shell_client_win32.h"
 #include "tests/support/program_folder_win32.h"
 #include "wallpaper/bitmap_image_win32.h"
 #include "wallpaper/bitmap_ops.h"

@@ -8,13 +8,13 @@
 
 #include "desktop/desktop_icons_win32.h"
 #include "desktop/icon_layout_win32.h"
-#include "display/display_setup_win32.h"
+#include "display/monitors_win32.h"
 #include "framework/handles_win32.h"
 #include "framework/wide_win32.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_model.h"
 #include "settings/settings_stream.h"
-#include "tests/support/fake_shell_win32.h"
+#include "tests/support/fake_shell_client_win32.h"
 #include "tests/support/program_folder_win32.h"
 
 using namespace wine_test;

@@ -8,8 +8,8 @@
 namespace {
 
 TEST(DisplaySetupKey, NamesEachMonitorsRectangleAndDpiWhateverTheirOrder) {
-    const MonitorArea primary{0, 0, 1024, 768, 96};
-    const MonitorArea left{-1280, -200, 0, 824, 120};
+    const MonitorArea primary{{0, 0, 1024, 768}, 96};
+    const MonitorArea left{{-1280, -200, 0, 824}, 120};
     EXPECT_EQ(DisplaySetupKey({primary}), "0,0,1024,768@96");
     EXPECT_EQ(DisplaySetupKey({primary, left}), DisplaySetupKey({left, primary}));
 
@@ -17,11 +17,11 @@ TEST(DisplaySetupKey, NamesEachMonitorsRectangleAndDpiWhateverTheirOrder) {
         const char* name;
         std::vector<MonitorArea> monitors;
     } others[] = {
-        {"another resolution", {{0, 0, 800, 600, 96}}},
-        {"another DPI", {{0, 0, 1024, 768, 144}}},
+        {"another resolution", {{{0, 0, 800, 600}, 96}}},
+        {"another DPI", {{{0, 0, 1024, 768}, 144}}},
         {"a second monitor", {primary, left}},
-        {"the second monitor placed elsewhere", {primary, {1024, 0, 2304, 1024, 120}}},
-        {"the second monitor at another DPI", {primary, {-1280, -200, 0, 824, 96}}},
+        {"the second monitor placed elsewhere", {primary, {{1024, 0, 2304, 1024}, 120}}},
+        {"the second monitor at another DPI", {primary, {{-1280, -200, 0, 824}, 96}}},
         {"no monitors", {}},
     };
     for (std::size_t i = 0; i < std::size(others); ++i) {

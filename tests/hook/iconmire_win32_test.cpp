@@ -6,7 +6,7 @@
 #include "framework/wide_win32.h"
 #include "hook/iconmire_win32.h"
 #include "hook/list_view_protocol.h"
-#include "tests/support/fake_shell_win32.h"
+#include "tests/support/fake_shell_client_win32.h"
 
 using namespace wine_test;
 namespace p = list_view_protocol;

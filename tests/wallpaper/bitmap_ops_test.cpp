@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "tests/support/bitmap_reference.h"
 #include "wallpaper/bitmap_file.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/allocation_meter.h"
+#include "tests/support/bitmap_reference.h"
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/compose.h"
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "tests/support/bitmap_reference.h"
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/compose.h"
 #include "wallpaper/jpeg_picture.h"

@@ -1,10 +1,9 @@
-#include "display/display_setup_win32.h"
+#include "display/monitors_win32.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "display/display_setup.h"
 #include "framework/handles_win32.h"
 #include "framework/system_function_win32.h"
 
@@ -27,15 +26,27 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) noexcept {
     info.cbSize = sizeof(info);
     if (!::GetMonitorInfoW(monitor, &info)) return TRUE;
     const RECT& r = info.rcMonitor;
-    reinterpret_cast<std::vector<MonitorArea>*>(data)->push_back(
-        {r.left, r.top, r.right, r.bottom, MonitorDpi(monitor)});
+    try {
+        reinterpret_cast<std::vector<MonitorArea>*>(data)->push_back(
+            {{r.left, r.top, r.right, r.bottom}, MonitorDpi(monitor)});
+    } catch (...) {  // out of memory: the monitors found so far
+        return FALSE;
+    }
     return TRUE;
 }
 
 }  // namespace
 
-std::string CurrentDisplaySetupKey() {
+std::vector<MonitorArea> CurrentMonitors() {
     std::vector<MonitorArea> monitors;
     ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-    return DisplaySetupKey(std::move(monitors));
+    return monitors;
 }
+
+std::vector<MonitorRect> MonitorRects() {
+    std::vector<MonitorRect> rects;
+    for (const MonitorArea& monitor : CurrentMonitors()) rects.push_back(monitor.rect);
+    return rects;
+}
+
+std::string CurrentDisplaySetupKey() { return DisplaySetupKey(CurrentMonitors()); }

@@ -1,4 +1,4 @@
-#include "tests/support/fake_shell_win32.h"
+#include "tests/support/fake_shell_client_win32.h"
 
 #include "framework/wide_win32.h"
 
