@@ -8,10 +8,9 @@
 //                                                monitors, the picture filled
 //                                                onto each: its time and peak
 // The stages: decode (the file read and decoded as the worker does it at
-// that magnification: below 100 % by the program's own decoder at a reduced
-// size, else by the imaging component), wic (the imaging component's full
-// decode, which every JPEG took before) and ole (the OLE loader's way) for
-// comparison, render (the decoded rows widened to 32 bits), scale, blend,
+// that magnification, by the program's own decoder at the reduction the
+// magnification allows), wic (the imaging component's full decode) and ole
+// (the OLE loader's) for comparison, render (the decoded rows widened to 32 bits), scale, blend,
 // the whole composition as the worker runs it (which fuses render, scale
 // and blend), write and apply.
 #include <windows.h>
@@ -73,8 +72,8 @@ Picture Load(const std::string& path, std::uint32_t magnification = 100) {
     return std::move(*picture);
 }
 
-// The way a JPEG took before it went to the imaging component: the OLE
-// loader and its rendering into a 32-bit bitmap, for comparison.
+// The OLE loader's decode and its rendering into a 32-bit bitmap, for
+// comparison.
 void DecodeWithOleLoader(const std::string& path) {
     fw::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size{};
