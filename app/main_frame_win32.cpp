@@ -16,6 +16,7 @@
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 #include "settings/settings_model.h"
+#include "settings/settings_records.h"
 #include "wallpaper/screen_placement.h"
 
 namespace {
@@ -79,8 +80,8 @@ void CMainFrame::WindowTimer::Stop() { ::KillTimer(frame_.Handle(), kRotationTim
 CMainFrame::CMainFrame(MainFrameContext context)
     : context_(std::move(context)),
       popupMenu_(::LoadMenuW(fw::ModuleInstance(), MAKEINTRESOURCEW(IDR_TRAY_MENU))),
-      savedWallpaperStyle_(UserWallpaperStyle(context_.live)),
-      layoutFollower_(context_.live, kLayoutFollowerTimerId) {}
+      savedWallpaperStyle_(UserWallpaperStyle(context_.settings.Live())),
+      layoutFollower_(context_.settings.Live(), kLayoutFollowerTimerId) {}
 
 CMainFrame::~CMainFrame() {
     popupMenu_.Reset();
@@ -89,12 +90,12 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::RestoreWallpaperForGood() {
     wallpaperChanges_->Finish([this] {
-        if (RestoreWallpaper(savedWallpaperStyle_)) context_.live.extension.userWallpaperStyle.reset();
+        if (RestoreWallpaper(savedWallpaperStyle_)) context_.settings.Live().extension.userWallpaperStyle.reset();
     });
 }
 
 void CMainFrame::KeepUserStyleInFile() {
-    auto& kept = context_.live.extension.userWallpaperStyle;
+    auto& kept = context_.settings.Live().extension.userWallpaperStyle;
     if (kept) return;
     kept = savedWallpaperStyle_;
     // A file that cannot be written must not stop the wallpaper: the
@@ -148,7 +149,7 @@ bool CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
 }
 
 LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
-    const AppSettings& live = context_.live;
+    const AppSettings& live = context_.settings.Live();
     tray_.Add(Handle(), live.rotationEnabled);
     // A tool window never gets a taskbar button.
     ::SetWindowLongPtrW(Handle(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
@@ -158,7 +159,7 @@ LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
     }
     ApplyLabelBackgroundSetting(live.transparentLabelBackground != 0);
     UseDesktopIconSize(live.smallIcons != 0);
-    if (live.restoreIconLayoutAtStart) RestoreIconLayoutForDisplay(context_.live);
+    if (live.restoreIconLayoutAtStart) RestoreIconLayoutForDisplay(context_.settings.Live());
     if (live.rotationEnabled) RotationTick();
     PrepareBossPicture();
     return 0;
@@ -182,7 +183,7 @@ LRESULT CMainFrame::OnClose(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CMainFrame::OnDestroy(WPARAM, LPARAM) {
-    if (context_.live.saveIconLayoutAtExit) OnSaveIconLayout();
+    if (context_.settings.Live().saveIconLayoutAtExit) OnSaveIconLayout();
     tray_.Delete();
     // Whatever the menu left them as, the icons are shown at exit.
     ShowDesktopIcons(SW_SHOW);
@@ -207,7 +208,7 @@ LRESULT CMainFrame::OnEndSession(WPARAM ending, LPARAM) {
 void CMainFrame::StartWallpaperWorker(WallpaperJob job, ChangeOrder::Change change) {
     KeepUserStyleInFile();
     job.change = change;
-    job.transparentLabels = context_.live.transparentLabelBackground != 0;
+    job.transparentLabels = context_.settings.Live().transparentLabelBackground != 0;
     screenSized_.reset();
     if (IsShownAtScreenSize(job.displayMethod)) screenSized_ = {job, PrimaryMonitorSize().value_or(BitmapSize{})};
     spanned_.reset();
@@ -221,9 +222,8 @@ void CMainFrame::ShowRotationState(bool enabled) {
 }
 
 void CMainFrame::ToggleRotation() {
-    const bool enable = !context_.live.rotationEnabled;
-    context_.live.rotationEnabled = enable;
-    context_.working.rotationEnabled = enable;
+    const bool enable = !context_.settings.Live().rotationEnabled;
+    context_.settings.SetRotation(enable);
     ShowRotationState(enable);
     if (enable) {
         RotationTick();
@@ -233,7 +233,7 @@ void CMainFrame::ToggleRotation() {
 }
 
 void CMainFrame::RotationTick() {
-    AppSettings& live = context_.live;
+    AppSettings& live = context_.settings.Live();
     const auto shown = rotation_.Tick(live, UserBusyNow(), PicturesPerChange(live));
     tray_.ShowTip(rotation_.HeldBack() ? texts::kTrayTipPaused : texts::kAppName);
     if (shown.empty()) return;
@@ -253,8 +253,8 @@ LRESULT CMainFrame::OnTimer(WPARAM id, LPARAM) {
             break;
         case kNewShellTimerId:
             ::KillTimer(Handle(), kNewShellTimerId);
-            UseDesktopIconSize(context_.live.smallIcons != 0);
-            ShowDesktopIcons(context_.live.iconsHidden ? SW_HIDE : SW_SHOWNORMAL);
+            UseDesktopIconSize(context_.settings.Live().smallIcons != 0);
+            ShowDesktopIcons(context_.settings.Live().iconsHidden ? SW_HIDE : SW_SHOWNORMAL);
             layoutFollower_.OnNewShell(Handle());
             break;
         case kLayoutFollowerTimerId:
@@ -273,7 +273,7 @@ LRESULT CMainFrame::OnSysColorChange(WPARAM, LPARAM) {
 }
 
 void CMainFrame::PrepareBossPicture() {
-    PreparedPicture::Prepare(bossPicture_, context_.live.bossPicturePath, DesktopColour());
+    PreparedPicture::Prepare(bossPicture_, context_.settings.Live().bossPicturePath, DesktopColour());
 }
 
 void CMainFrame::ShowNow(ChangeOrder::Change change, std::function<void()> show) {
@@ -314,7 +314,7 @@ LRESULT CMainFrame::OnTrayNotify(WPARAM id, LPARAM mouseMessage) {
 
 void CMainFrame::ShowTrayMenu() {
     const HMENU menu = ::GetSubMenu(popupMenu_.Get(), 0);
-    UpdateTrayMenu(menu, context_.live);
+    UpdateTrayMenu(menu, context_.settings.Live());
     POINT cursor{};
     ::GetCursorPos(&cursor);
     // The foreground window and the WM_NULL after the menu make it close
@@ -332,7 +332,7 @@ LRESULT CMainFrame::OnTaskbarCreated(WPARAM, LPARAM) {
 }
 
 LRESULT CMainFrame::OnBossKey(WPARAM, LPARAM) {
-    const std::string path = context_.live.bossPicturePath;
+    const std::string path = context_.settings.Live().bossPicturePath;
     WIN32_FIND_DATAW found;
     const fw::UniqueFind exists(path.empty() ? INVALID_HANDLE_VALUE : ::FindFirstFileW(fw::Wide(path).c_str(), &found));
     // Whatever was asked for before the boss key must not replace its picture.
@@ -341,15 +341,14 @@ LRESULT CMainFrame::OnBossKey(WPARAM, LPARAM) {
         WallpaperJob job;  // centred, at its own size, unblended
         job.path = path;
         job.composed = bossPicture_->Take(path, found, DesktopColour());
-        if (context_.live.extension.userOptions.perMonitorPictures) job.monitorPictures = {{path}};
+        if (context_.settings.Live().extension.userOptions.perMonitorPictures) job.monitorPictures = {{path}};
         StartWallpaperWorker(std::move(job), change);
     } else {
         ShowNow(change, [] { EraseWallpaper(); });
     }
     // The timer runs on: paused, its next tick finds rotation disabled and stops.
-    const bool enable = !context_.live.pauseAfterBossKey;
-    context_.live.rotationEnabled = enable;
-    context_.working.rotationEnabled = enable;
+    const bool enable = !context_.settings.Live().pauseAfterBossKey;
+    context_.settings.SetRotation(enable);
     ShowRotationState(enable);
     return 0;
 }
@@ -359,10 +358,10 @@ void CMainFrame::OnShowSettings() {
     static bool open = false;
     if (open) return;
     open = true;
-    const SettingsCommit commit{context_.live, context_.working, context_.changeEvent, Handle(),
+    const SettingsCommit commit{context_.settings, context_.changeEvent, Handle(),
                                 [this] { RotationTick(); },
                                 [this](HWND owner) { context_.saveSettings(owner, SaveFailure::Report); }};
-    DialogContext context{context_.live, context_.working, context_.programFolder, [this, &commit](HWND owner) {
+    DialogContext context{context_.settings, context_.programFolder, [this, &commit](HWND owner) {
                               CommitSettings(commit, owner);
                               PrepareBossPicture();
                           }};
@@ -396,16 +395,16 @@ void CMainFrame::OnRestoreWallpaper() {
 
 void CMainFrame::OnNextPicture() { rotation_.Next(); }
 
-void CMainFrame::OnPreviousPicture() { rotation_.Previous(context_.live, PicturesPerChange(context_.live)); }
+void CMainFrame::OnPreviousPicture() { rotation_.Previous(context_.settings.Live(), PicturesPerChange(context_.settings.Live())); }
 
 // Only the layout goes into the working copy: the settings dialog may be
 // open with edits not yet applied, which a whole copy would throw away.
 void CMainFrame::OnSaveIconLayout() {
-    SaveIconLayoutForDisplay(context_.live);
-    context_.working.CopyIconLayoutFrom(context_.live);
+    SaveIconLayoutForDisplay(context_.settings.Live());
+    context_.settings.CopyLayoutToWorking();
 }
 
-void CMainFrame::OnRestoreIconLayout() { RestoreIconLayoutForDisplay(context_.live); }
+void CMainFrame::OnRestoreIconLayout() { RestoreIconLayoutForDisplay(context_.settings.Live()); }
 
 void CMainFrame::OnSortByName() { SortDesktopIcons(IconSortKind::Name); }
 
@@ -417,17 +416,17 @@ void CMainFrame::OnSortByDate() { SortDesktopIcons(IconSortKind::Date); }
 
 // The icon-size commands write only the live settings.
 void CMainFrame::OnStandardIcons() {
-    context_.live.smallIcons = 0;
+    context_.settings.Live().smallIcons = 0;
     UseStandardDesktopIcons();
 }
 
 void CMainFrame::OnSmallIcons() {
-    context_.live.smallIcons = 1;
+    context_.settings.Live().smallIcons = 1;
     UseSmallDesktopIcons();
 }
 
 void CMainFrame::OnHideIcons() {
-    AppSettings& live = context_.live;
+    AppSettings& live = context_.settings.Live();
     ShowDesktopIcons(live.iconsHidden ? SW_SHOWNORMAL : SW_HIDE);
     live.iconsHidden = !live.iconsHidden;
 }

@@ -23,12 +23,12 @@
 #include "wallpaper/wallpaper_worker_win32.h"
 
 class AppSettings;
+class SettingsRecords;
 
 // What the main window works with, handed over when it is made; it owns
 // none of it.
 struct MainFrameContext {
-    AppSettings& live;
-    AppSettings& working;        // the settings dialog's copy; the tray writes some fields into it too
+    SettingsRecords& settings;
     HANDLE changeEvent;          // holds wallpaper workers back while the settings dialog commits
     std::string programFolder;
     std::string wallpaperBitmapPath;

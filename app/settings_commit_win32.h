@@ -6,11 +6,10 @@
 
 #include <functional>
 
-class AppSettings;
+class SettingsRecords;
 
 struct SettingsCommit {
-    AppSettings& live;
-    const AppSettings& working;
+    SettingsRecords& settings;
     HANDLE changeEvent;              // holds wallpaper workers back while the live settings change
     HWND mainWindow;                 // owns the boss hotkey
     std::function<void()> rotateNow; // a rotation tick at once

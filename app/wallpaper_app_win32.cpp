@@ -35,9 +35,8 @@ bool WallpaperApp::InitInstance() {
     programFolder_ = ProgramFolderOf(ModulePath());
     wallpaperBitmapPath_ = WallpaperBitmapPathIn(programFolder_);
 
-    // The live settings, and the working copy the dialog edits.
-    settingsFileAtExit_ = LoadSettings(settings_, programFolder_);
-    workingCopy_.CopyFrom(settings_);
+    settingsFileAtExit_ = LoadSettings(settings_.Live(), programFolder_);
+    settings_.Revert();
 
     // Workers inherit nothing; the event is inheritable all the same, as
     // other programs that open it by name may expect.
@@ -46,7 +45,7 @@ bool WallpaperApp::InitInstance() {
 
     // The hidden main window.
     mainFrame_ = std::make_unique<CMainFrame>(MainFrameContext{
-        settings_, workingCopy_, changeEvent_.Get(), programFolder_, wallpaperBitmapPath_, [this] { ExitInstance(0); },
+        settings_, changeEvent_.Get(), programFolder_, wallpaperBitmapPath_, [this] { ExitInstance(0); },
         [this](HWND owner, SaveFailure failure) { SaveLiveSettings(owner, failure); }});
     if (!mainFrame_->Create()) {
         mainFrame_.reset();
@@ -82,5 +81,5 @@ int WallpaperApp::ExitInstance(int exitCode) {
 }
 
 void WallpaperApp::SaveLiveSettings(HWND messageOwner, SaveFailure failure) {
-    if (settingsFileAtExit_ == SettingsFileAtExit::Replace) SaveSettings(settings_, programFolder_, messageOwner, failure);
+    if (settingsFileAtExit_ == SettingsFileAtExit::Replace) SaveSettings(settings_.Live(), programFolder_, messageOwner, failure);
 }

@@ -9,7 +9,7 @@
 
 #include "framework/handles_win32.h"
 #include "settings/settings_file_win32.h"
-#include "settings/settings_model.h"
+#include "settings/settings_records.h"
 
 class CMainFrame;
 
@@ -38,8 +38,7 @@ private:
 
     std::string instanceName_;
     HANDLE instanceMutex_ = nullptr;  // held until the process ends, never closed
-    AppSettings settings_;
-    AppSettings workingCopy_;
+    SettingsRecords settings_;
     std::string programFolder_;
     std::string wallpaperBitmapPath_;
     fw::UniqueHandle changeEvent_;

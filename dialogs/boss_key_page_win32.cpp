@@ -7,6 +7,7 @@
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 #include "settings/settings_model.h"
+#include "settings/settings_records.h"
 
 bool HotKeyField::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN) return false;
@@ -21,7 +22,7 @@ BOOL BossKeyPage::OnInitDialog() {
     hotkey_.Subclass(Item(IDC_BOSS_HOTKEY));
     initialising_ = true;
     browse_.Bind(Handle(), IDC_BOSS_BROWSE, {.inIcon = IDI_BROWSE, .tooltip = texts::kBrowseTip});
-    ::SendMessageW(Item(IDC_BOSS_HOTKEY), HKM_SETHOTKEY, ControlWordFromStored(context_.working.bossHotkey), 0);
+    ::SendMessageW(Item(IDC_BOSS_HOTKEY), HKM_SETHOTKEY, ControlWordFromStored(context_.settings.Working().bossHotkey), 0);
     Fill();
     initialising_ = false;
     return TRUE;
@@ -39,7 +40,7 @@ bool BossKeyPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
 
 LRESULT BossKeyPage::OnHotkeyChanged(WPARAM, LPARAM) {
     const auto word = static_cast<std::uint16_t>(::SendMessageW(Item(IDC_BOSS_HOTKEY), HKM_GETHOTKEY, 0, 0));
-    context_.working.bossHotkey = StoredHotkeyFromControl(word);
+    context_.settings.Working().bossHotkey = StoredHotkeyFromControl(word);
     NotifyChange();
     return 0;
 }
@@ -47,7 +48,7 @@ LRESULT BossKeyPage::OnHotkeyChanged(WPARAM, LPARAM) {
 void BossKeyPage::OnBrowse() {
     const auto chosen = ChooseFiles(Handle(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_FILEMUSTEXIST);
     if (chosen.empty()) return;
-    context_.working.bossPicturePath = chosen.front();
+    context_.settings.Working().bossPicturePath = chosen.front();
     Fill();
     NotifyChange();
 }
@@ -59,8 +60,8 @@ void BossKeyPage::OnFieldChanged() {
 }
 
 void BossKeyPage::Read() {
-    context_.working.pauseAfterBossKey = ::IsDlgButtonChecked(Handle(), IDC_BOSS_PAUSE) == BST_CHECKED;
-    context_.working.bossPicturePath = ItemText(IDC_BOSS_PICTURE);
+    context_.settings.Working().pauseAfterBossKey = ::IsDlgButtonChecked(Handle(), IDC_BOSS_PAUSE) == BST_CHECKED;
+    context_.settings.Working().bossPicturePath = ItemText(IDC_BOSS_PICTURE);
 }
 
 void BossKeyPage::Fill() {
@@ -68,7 +69,7 @@ void BossKeyPage::Fill() {
     // half filled: the flag keeps the reading out until both are set.
     const bool wasInitialising = initialising_;
     initialising_ = true;
-    ::CheckDlgButton(Handle(), IDC_BOSS_PAUSE, context_.working.pauseAfterBossKey ? BST_CHECKED : BST_UNCHECKED);
-    SetItemText(IDC_BOSS_PICTURE, context_.working.bossPicturePath);
+    ::CheckDlgButton(Handle(), IDC_BOSS_PAUSE, context_.settings.Working().pauseAfterBossKey ? BST_CHECKED : BST_UNCHECKED);
+    SetItemText(IDC_BOSS_PICTURE, context_.settings.Working().bossPicturePath);
     initialising_ = wasInitialising;
 }

@@ -8,11 +8,11 @@
 
 #include "framework/registered_message_win32.h"
 
-class AppSettings;
+class SettingsRecords;
 
 struct DialogContext {
-    const AppSettings& live;   // what Cancel brings back into the working copy
-    AppSettings& working;      // the pages edit only this record
+    // The pages edit only the working copy; Cancel reverts it.
+    SettingsRecords& settings;
     std::string programFolder;
     // Apply and OK hand the working copy to the program, which makes it the
     // live settings and follows it; a message it shows belongs to `owner`.

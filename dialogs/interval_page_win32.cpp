@@ -7,6 +7,7 @@
 #include "framework/message_box_win32.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_model.h"
+#include "settings/settings_records.h"
 
 IntervalPage::IntervalPage(DialogContext& context) : SettingsPage(IDD_INTERVAL_PAGE, context) {}
 
@@ -46,7 +47,7 @@ void IntervalPage::OnOrderClicked() {
 // once, so that Apply and OK commit what the page shows; it is held to the
 // unit's range when the range is next applied.
 void IntervalPage::OnValueChanged() {
-    if (const auto value = ParseInteger(ItemText(IDC_INTERVAL_VALUE))) context_.working.intervalValue = *value;
+    if (const auto value = ParseInteger(ItemText(IDC_INTERVAL_VALUE))) context_.settings.Working().intervalValue = *value;
     NotifyChange();
 }
 
@@ -63,7 +64,7 @@ bool IntervalPage::Read() {
         fw::RejectInteger(Handle(), IDC_INTERVAL_VALUE);
         return false;
     }
-    AppSettings& working = context_.working;
+    AppSettings& working = context_.settings.Working();
     working.intervalValue = *value;
     for (int unit = 0; unit < 3; ++unit) {
         if (::IsDlgButtonChecked(Handle(), IDC_UNIT_HOURS + unit)) working.intervalUnit = unit;
@@ -73,7 +74,7 @@ bool IntervalPage::Read() {
 }
 
 void IntervalPage::Fill() {
-    const AppSettings& working = context_.working;
+    const AppSettings& working = context_.settings.Working();
     ::SetDlgItemInt(Handle(), IDC_INTERVAL_VALUE, static_cast<UINT>(working.intervalValue), TRUE);
     SetItemText(IDC_INTERVAL_UNIT_LABEL, unitLabel_);
     for (int unit = 0; unit < 3; ++unit) {
@@ -84,7 +85,7 @@ void IntervalPage::Fill() {
 }
 
 void IntervalPage::ApplyUnitRange() {
-    AppSettings& working = context_.working;
+    AppSettings& working = context_.settings.Working();
     // A unit outside the three (a damaged file) allows no value and has no label.
     const IntervalRange* range = RangeOfUnit(working.intervalUnit);
     working.intervalValue = HoldToUnit(working.intervalUnit, working.intervalValue);

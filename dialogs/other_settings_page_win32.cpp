@@ -8,6 +8,7 @@
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 #include "settings/settings_model.h"
+#include "settings/settings_records.h"
 
 namespace {
 
@@ -29,9 +30,9 @@ OtherSettingsPage::OtherSettingsPage(DialogContext& context) : SettingsPage(IDD_
 BOOL OtherSettingsPage::OnInitDialog() {
     initialising_ = true;
     for (const Option& option : kOptions) {
-        ::CheckDlgButton(Handle(), option.id, context_.working.*option.field ? BST_CHECKED : BST_UNCHECKED);
+        ::CheckDlgButton(Handle(), option.id, context_.settings.Working().*option.field ? BST_CHECKED : BST_UNCHECKED);
     }
-    const UserOptions& options = context_.working.extension.userOptions;
+    const UserOptions& options = context_.settings.Working().extension.userOptions;
     ::CheckDlgButton(Handle(), IDC_PAUSE_IN_FULL_SCREEN, options.pauseInFullScreen ? BST_CHECKED : BST_UNCHECKED);
     ::CheckDlgButton(Handle(), IDC_PER_MONITOR_PICTURES, options.perMonitorPictures ? BST_CHECKED : BST_UNCHECKED);
     ShowDisplayChangeOption();
@@ -55,9 +56,9 @@ bool OtherSettingsPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
 
 void OtherSettingsPage::OnOptionClicked() {
     for (const Option& option : kOptions) {
-        context_.working.*option.field = ::IsDlgButtonChecked(Handle(), option.id) == BST_CHECKED;
+        context_.settings.Working().*option.field = ::IsDlgButtonChecked(Handle(), option.id) == BST_CHECKED;
     }
-    UserOptions& options = context_.working.extension.userOptions;
+    UserOptions& options = context_.settings.Working().extension.userOptions;
     options.pauseInFullScreen = ::IsDlgButtonChecked(Handle(), IDC_PAUSE_IN_FULL_SCREEN) == BST_CHECKED;
     options.perMonitorPictures = ::IsDlgButtonChecked(Handle(), IDC_PER_MONITOR_PICTURES) == BST_CHECKED;
     // Until the user sets it, the display-change option follows the restore
@@ -67,14 +68,14 @@ void OtherSettingsPage::OnOptionClicked() {
 }
 
 void OtherSettingsPage::OnDisplayChangeOptionClicked() {
-    context_.working.extension.userOptions.restoreLayoutOnDisplayChange =
+    context_.settings.Working().extension.userOptions.restoreLayoutOnDisplayChange =
         ::IsDlgButtonChecked(Handle(), IDC_RESTORE_LAYOUT_ON_DISPLAY_CHANGE) == BST_CHECKED;
     NotifyChange();
 }
 
 void OtherSettingsPage::ShowDisplayChangeOption() {
     ::CheckDlgButton(Handle(), IDC_RESTORE_LAYOUT_ON_DISPLAY_CHANGE,
-                     RestoresLayoutOnDisplayChange(context_.working) ? BST_CHECKED : BST_UNCHECKED);
+                     RestoresLayoutOnDisplayChange(context_.settings.Working()) ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void OtherSettingsPage::OnStartupShortcut() { CreateStartupShortcut(context_.programFolder); }

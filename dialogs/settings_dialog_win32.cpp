@@ -11,6 +11,7 @@
 #include "resources/texts.h"
 #include "settings/image_list_page_win32.h"
 #include "settings/settings_model.h"
+#include "settings/settings_records.h"
 
 namespace {
 
@@ -172,6 +173,6 @@ void SettingsDialog::OnCommitAndClose() {
 }
 
 void SettingsDialog::OnCancel() {
-    context_.working.CopyFrom(context_.live);
+    context_.settings.Revert();
     End(IDCANCEL);
 }

@@ -15,6 +15,7 @@
 #include "settings/image_list_win32.h"
 #include "settings/picture_properties_dialog_win32.h"
 #include "settings/picture_texts.h"
+#include "settings/settings_records.h"
 
 bool DropFileListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message != WM_DROPFILES) return false;
@@ -78,7 +79,7 @@ void ImageListPage::SetCell(int row, int column, const std::string& text) const 
 void ImageListPage::Refresh() {
     const HWND list = list_.Handle();
     ::SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-    const auto& pictures = context_.working.imageList;
+    const auto& pictures = context_.settings.Working().imageList;
     for (int row = 0; row < static_cast<int>(pictures.size()); ++row) {
         const WallpaperEntry& entry = pictures[static_cast<std::size_t>(row)];
         std::wstring name = fw::Wide(FileNameOf(entry.path));
@@ -108,7 +109,7 @@ void ImageListPage::OnAddFiles() {
         ChooseFiles(Handle(), OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
     if (paths.empty()) return;
     for (const auto& path : paths) {
-        AppendPicture(context_.working.imageList, path);
+        AppendPicture(context_.settings.Working().imageList, path);
         NotifyChange();
     }
     Refresh();
@@ -129,7 +130,7 @@ void ImageListPage::OnAddFolder() {
     if (::SHGetPathFromIDListEx(item, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) {
         std::string folder = fw::Narrow(path.data());
         if (!folder.ends_with('\\')) folder += "\\";
-        ScanFolder(context_.working.imageList, folder);
+        ScanFolder(context_.settings.Working().imageList, folder);
         Refresh();
         NotifyChange();
     }
@@ -138,7 +139,7 @@ void ImageListPage::OnAddFolder() {
 
 void ImageListPage::OnProperties() {
     const std::vector<int> rows = SelectedRows();
-    auto& pictures = context_.working.imageList;
+    auto& pictures = context_.settings.Working().imageList;
     // A row the list shows but the working copy no longer holds has nothing to edit.
     if (rows.empty() || static_cast<std::size_t>(rows.front()) >= pictures.size()) return;
     const WallpaperEntry& first = pictures[static_cast<std::size_t>(rows.front())];
@@ -160,7 +161,7 @@ void ImageListPage::OnProperties() {
 void ImageListPage::OnDelete() {
     const std::vector<int> rows = SelectedRows();
     if (rows.empty()) return;
-    RemovePictures(context_.working.imageList, std::vector<std::size_t>(rows.begin(), rows.end()));
+    RemovePictures(context_.settings.Working().imageList, std::vector<std::size_t>(rows.begin(), rows.end()));
     Refresh();
     NotifyChange();
 }
@@ -172,7 +173,7 @@ LRESULT ImageListPage::OnDrop(WPARAM drop, LPARAM) {
         // Asked for its length first, a path of any length comes whole.
         std::wstring path(::DragQueryFileW(handle, i, nullptr, 0) + 1, L'\0');
         path.resize(::DragQueryFileW(handle, i, path.data(), static_cast<UINT>(path.size())));
-        AddDroppedPath(context_.working.imageList, fw::Narrow(path));
+        AddDroppedPath(context_.settings.Working().imageList, fw::Narrow(path));
         Refresh();
         NotifyChange();
     }

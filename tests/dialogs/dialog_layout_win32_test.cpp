@@ -23,6 +23,7 @@
 #include "framework/handles_win32.h"
 #include "settings/image_list.h"
 #include "settings/picture_properties_dialog_win32.h"
+#include "settings/settings_records.h"
 #include "settings/settings_model.h"
 #include "tests/support/dialog_driver_win32.h"
 #include "tests/support/screenshot_win32.h"
@@ -177,7 +178,7 @@ protected:
         live.intervalUnit = 1;
         live.intervalValue = 60;
         AppendPicture(live.imageList, "C:\\pics\\sky.jpg");
-        working.CopyFrom(live);
+        settings.Revert();
     }
 
     // Opens every window and calls `visit` with its name while it shows: the
@@ -200,10 +201,11 @@ protected:
         RunDriven(about, [&](HWND d) { visit("about-box", d); });
     }
 
-    AppSettings live, working;
+    SettingsRecords settings;
+    AppSettings& live = settings.Live();
     StandInMainWindow main;
     TempFolder program{"layout"};
-    DialogContext context{live, working, program.Path(), [](HWND) {}};
+    DialogContext context{settings, program.Path(), [](HWND) {}};
 };
 
 TEST_F(DialogLayout, EveryTextFitsItsControl) {

@@ -24,6 +24,7 @@
 #include "settings/image_list.h"
 #include "settings/picture_properties_dialog_win32.h"
 #include "settings/settings_model.h"
+#include "settings/settings_records.h"
 #include "tests/support/dialog_driver_win32.h"
 #include "tests/support/wine_support_win32.h"
 
@@ -75,20 +76,22 @@ protected:
         live.intervalUnit = 2;
         live.intervalValue = 30;
         AppendPicture(live.imageList, "C:\\pics\\sky.jpg");
-        working.CopyFrom(live);
+        settings.Revert();
     }
     INT_PTR Run(const std::function<void(HWND)>& steps) {
         SettingsDialog dialog(context);
         return RunDriven(dialog, [&] { return dialog.RunModal(main.Handle()); }, steps);
     }
-    AppSettings live, working;
+    SettingsRecords settings;
+    AppSettings& live = settings.Live();
+    AppSettings& working = settings.Working();
     fw::UniqueHandle event{::CreateEventW(nullptr, TRUE, TRUE, nullptr)};
     StandInMainWindow main;
     TempFolder program{"dialog"};
     int ticks = 0;
     int saves = 0;
-    SettingsCommit commit{live, working, event.Get(), main.Handle(), [this] { ++ticks; }, [this](HWND) { ++saves; }};
-    DialogContext context{live, working, program.Path(), [this](HWND owner) { CommitSettings(commit, owner); }};
+    SettingsCommit commit{settings, event.Get(), main.Handle(), [this] { ++ticks; }, [this](HWND) { ++saves; }};
+    DialogContext context{settings, program.Path(), [this](HWND owner) { CommitSettings(commit, owner); }};
 };
 
 TEST_F(SettingsDialogTest, ApplyCommitsAndIsEnabledOnlyByAChange) {
