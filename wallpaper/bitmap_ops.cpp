@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(_M_X64)
-#include <immintrin.h>
-#endif
+#include "framework/compiler.h"
 
 BitmapSize ScaledSize(std::int64_t width, std::int64_t height, std::uint32_t percentage) {
     const auto scale = [percentage](std::int64_t side) {
@@ -35,11 +33,11 @@ std::uint32_t BlendPixel(std::uint32_t p, std::uint32_t q, std::uint32_t o, Pixe
            8;
 }
 
-#if defined(__x86_64__) || defined(_M_X64)
+#if VISTALOOM_X86_64
 // Eight pixels at a time in 16-bit lanes: every channel's sum is at most
 // 255 * 256, so it fits a lane and the result is the scalar one bit for bit.
-__attribute__((target("avx2"))) inline __m256i Blend8(__m256i p, __m256i q, __m256i pictureWeight,
-                                                       __m256i backgroundWeight, __m256i key) {
+VISTALOOM_TARGET("avx2") inline __m256i Blend8(__m256i p, __m256i q, __m256i pictureWeight, __m256i backgroundWeight,
+                                               __m256i key) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i lo = _mm256_srli_epi16(
         _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(p, zero), pictureWeight),
@@ -58,9 +56,9 @@ __attribute__((target("avx2"))) inline __m256i Blend8(__m256i p, __m256i q, __m2
 constexpr std::size_t kStreamingPixels = std::size_t{1} << 20;
 
 // `background` null: one colour everywhere.
-__attribute__((target("avx2"))) void BlendAvx2(const std::uint32_t* picture, const std::uint32_t* background,
-                                               PixelValue colour, std::uint32_t* out, std::size_t count,
-                                               std::uint32_t weight, PixelValue key, std::size_t& done) {
+VISTALOOM_TARGET("avx2") void BlendAvx2(const std::uint32_t* picture, const std::uint32_t* background,
+                                        PixelValue colour, std::uint32_t* out, std::size_t count,
+                                        std::uint32_t weight, PixelValue key, std::size_t& done) {
     const __m256i pictureWeight = _mm256_set1_epi16(static_cast<short>(256 - weight));
     const __m256i backgroundWeight = _mm256_set1_epi16(static_cast<short>(weight));
     const __m256i keys = _mm256_set1_epi32(static_cast<int>(key));
@@ -88,15 +86,10 @@ __attribute__((target("avx2"))) void BlendAvx2(const std::uint32_t* picture, con
     done = i;
 }
 
-bool HasAvx2() {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2;
-}
 
 // Four pixels a shuffle: twelve bytes spread over sixteen. Each load reads
 // sixteen bytes, so the last pixels of a row go the plain way.
-__attribute__((target("ssse3"))) std::size_t WidenSsse3(const std::uint8_t* in, std::uint32_t* out,
-                                                         std::size_t count) {
+VISTALOOM_TARGET("ssse3") std::size_t WidenSsse3(const std::uint8_t* in, std::uint32_t* out, std::size_t count) {
     const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     std::size_t x = 0;
@@ -111,8 +104,8 @@ __attribute__((target("ssse3"))) std::size_t WidenSsse3(const std::uint8_t* in, 
 void Blend(const std::uint32_t* picture, const std::uint32_t* background, PixelValue colour, std::uint32_t* out,
            std::size_t count, std::uint32_t weight, PixelValue key) {
     std::size_t i = 0;
-#if defined(__x86_64__) || defined(_M_X64)
-    if (HasAvx2()) BlendAvx2(picture, background, colour, out, count, weight, key, i);
+#if VISTALOOM_X86_64
+    if (ProcessorHasAvx2()) BlendAvx2(picture, background, colour, out, count, weight, key, i);
 #endif
     for (; i < count; ++i) out[i] = BlendPixel(picture[i], background ? background[i] : colour, weight, key);
 }
@@ -121,9 +114,8 @@ void Blend(const std::uint32_t* picture, const std::uint32_t* background, PixelV
 
 void WidenRow(const std::uint8_t* in, std::uint32_t* out, std::size_t count) {
     std::size_t x = 0;
-#if defined(__x86_64__) || defined(_M_X64)
-    static const bool ssse3 = __builtin_cpu_supports("ssse3");
-    if (ssse3) x = WidenSsse3(in, out, count);
+#if VISTALOOM_X86_64
+    if (ProcessorHasSsse3()) x = WidenSsse3(in, out, count);
 #endif
     for (; x < count; ++x) {
         out[x] = 0xFF000000u | std::uint32_t{in[3 * x + 2]} << 16 | std::uint32_t{in[3 * x + 1]} << 8 | in[3 * x];
