@@ -43,9 +43,10 @@ vistaloom_fuzzer(settings_load_fuzz 200000 "-max_len=8192 -rss_limit_mb=512 -mal
     FOLDERS app framework settings tests/support
     SEEDS ${CMAKE_SOURCE_DIR}/tests/fuzz/seeds)
 
-# Its seeds are small files of every sampling, one with restart intervals and
-# tables after the frame, progressive ones (successive approximation and
-# restarts among them) and one with a sequential scan per component.
+# Its seeds are small files of every sampling (4:1:1 and 1x4 among them), one
+# with restart intervals and tables after the frame, progressive ones
+# (successive approximation and restarts among them), one with a sequential
+# scan per component, and CMYK and YCCK ones.
 vistaloom_fuzzer(jpeg_decode_fuzz 40000 "-max_len=4096 -rss_limit_mb=1024 -malloc_limit_mb=64"
     SOURCES ${CMAKE_SOURCE_DIR}/tests/fuzz/jpeg_decode_fuzz.cpp
     LIBRARIES JPEG

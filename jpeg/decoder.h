@@ -29,6 +29,8 @@ using JpegRowsFor = std::function<std::uint8_t*(int width, int height)>;
 // [j * reduction, (j + 1) * reduction) of the picture, cut at its edges,
 // and is the area average of them as the system's decoder gives them.
 // False when the file is not a sequential or progressive Huffman-coded
-// 8-bit JPEG of 1 or 3 components with sampling factors of 1 or 2, when it
-// is damaged, when rowsFor gives up or memory runs out.
+// 8-bit JPEG of 1, 3 or 4 components (CMYK or YCCK only where Adobe's
+// marker and the component ids agree) with sampling factors of 1 to 4
+// that divide the largest, when it is damaged, when rowsFor gives up or
+// memory runs out.
 bool DecodeJpegRows(const std::uint8_t* bytes, std::size_t length, int reduction, const JpegRowsFor& rowsFor);

@@ -120,7 +120,7 @@ bool DecodeBanded(const JpegFrame& frame, const ScanPlan& plan, JpegSegment segm
         if (!Allocate(span, room)) return false;
     }
     JpegBitReader bits(segment.begin, segment.end);
-    int predictions[3] = {0, 0, 0};
+    int predictions[kJpegMaxComponents] = {};
     for (int row = 0; row < rows; ++row) {
         progress.Publish(row);
         if (!progress.WaitForBand(row, bands)) return false;
@@ -155,7 +155,7 @@ std::size_t RoomFor(const Interval& interval, int blocksPerMcu) {
 bool DecodeInterval(const ScanPlan& plan, const Interval& interval, JpegCoefficients::Span& span,
                     std::size_t spanIndex, std::vector<JpegCoefficients::RowStart>& rows) {
     JpegBitReader bits(interval.segment.begin, interval.segment.end);
-    int predictions[3] = {0, 0, 0};
+    int predictions[kJpegMaxComponents] = {};
     std::uint32_t* words = span.words.get() + span.size;
     const int end = interval.firstMcu + interval.mcuCount;
     for (int mcu = interval.firstMcu; mcu < end;) {

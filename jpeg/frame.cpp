@@ -60,7 +60,7 @@ bool ReadFrameHeader(SegmentReader segment, std::size_t length, JpegFrame& frame
     frame.componentCount = segment.Byte();
     // A height of 0 comes later in a DNL marker; 8-bit samples only.
     if (precision != 8 || frame.height == 0 || frame.width == 0) return false;
-    if (frame.componentCount != 1 && frame.componentCount != 3) return false;
+    if (frame.componentCount != 1 && frame.componentCount != 3 && frame.componentCount != 4) return false;
     if (length != 6 + 3 * static_cast<std::size_t>(frame.componentCount)) return false;
     if (!IsSizeAllowed(frame.width, frame.height)) return false;
     for (int c = 0; c < frame.componentCount; ++c) {
@@ -70,7 +70,7 @@ bool ReadFrameHeader(SegmentReader segment, std::size_t length, JpegFrame& frame
         component.h = factors >> 4;
         component.v = factors & 15;
         component.quant = segment.Byte();
-        if (component.h < 1 || component.h > 2 || component.v < 1 || component.v > 2 || component.quant > 3) {
+        if (component.h < 1 || component.h > 4 || component.v < 1 || component.v > 4 || component.quant > 3) {
             return false;
         }
         for (int earlier = 0; earlier < c; ++earlier) {
@@ -85,6 +85,10 @@ bool ReadFrameHeader(SegmentReader segment, std::size_t length, JpegFrame& frame
     for (int c = 0; c < frame.componentCount; ++c) {
         frame.maxH = std::max(frame.maxH, frame.components[c].h);
         frame.maxV = std::max(frame.maxV, frame.components[c].v);
+    }
+    // The system's decoder takes only whole ratios between components.
+    for (int c = 0; c < frame.componentCount; ++c) {
+        if (frame.maxH % frame.components[c].h != 0 || frame.maxV % frame.components[c].v != 0) return false;
     }
     // The most blocks an MCU may have.
     if (frame.BlocksPerMcu() > 10) return false;
@@ -193,9 +197,23 @@ bool TakeWholeScan(JpegFrame& frame, const JpegScan& scan) {
 
 // As the system's decoder reads a 3-component file: the component ids
 // first, then the JFIF and Adobe markers. Where decoders are known to read
-// the same file differently, the file is left to the system.
+// the same file differently, the file is left to the system. So is a
+// 4-component file unless its ids and Adobe's marker agree: the system's
+// decoder takes ids 1, 2, 3, 4 for YCCK and C, M, Y, K for CMYK whatever
+// the marker's transform says, others go by the transform, and without the
+// marker decoders differ on whether the inks are inverted.
 std::optional<JpegColour> ColourOf(const JpegFrame& frame, const Markers& markers) {
     if (frame.componentCount == 1) return JpegColour::Grey;
+    if (frame.componentCount == 4) {
+        const auto ids = [&frame](int a, int b, int c, int d) {
+            const auto& k = frame.components;
+            return k[0].id == a && k[1].id == b && k[2].id == c && k[3].id == d;
+        };
+        if (!markers.adobe) return std::nullopt;
+        if (markers.adobeTransform == 2 && ids(1, 2, 3, 4)) return JpegColour::Ycck;
+        if (markers.adobeTransform == 0 && ids('C', 'M', 'Y', 'K')) return JpegColour::Cmyk;
+        return std::nullopt;
+    }
     const int a = frame.components[0].id, b = frame.components[1].id, c = frame.components[2].id;
     const bool adobeRgb = markers.adobe && markers.adobeTransform == 0;
     if (markers.adobe && markers.adobeTransform > 1) return std::nullopt;

@@ -1,8 +1,9 @@
 // The markers of a JPEG file up to its first scan: the frame, its tables and
 // where the entropy-coded data begins, and the markers between later scans.
 // Only what the program's own decoder handles is accepted: Huffman-coded
-// 8-bit sequential or progressive pictures of 1 component (grey) or 3
-// (YCbCr or RGB), sampling factors of 1 or 2. Portable: no Windows headers.
+// 8-bit sequential or progressive pictures of 1 component (grey), 3 (YCbCr
+// or RGB) or 4 (CMYK or YCCK as Adobe writes them, inverted), sampling
+// factors of 1 to 4 that divide the largest. Portable: no Windows headers.
 #pragma once
 
 #include <array>
@@ -10,7 +11,10 @@
 #include <cstdint>
 #include <optional>
 
-enum class JpegColour { Grey, YCbCr, Rgb };
+enum class JpegColour { Grey, YCbCr, Rgb, Cmyk, Ycck };
+
+// The most components a frame or a scan has.
+inline constexpr int kJpegMaxComponents = 4;
 
 // A Huffman table as the file defines it: how many codes of each length
 // 1..16, and their symbols in code order.
@@ -22,7 +26,7 @@ struct JpegHuffmanDefinition {
 
 struct JpegComponent {
     int id = 0;
-    int h = 1;  // sampling factors in the frame, 1 or 2
+    int h = 1;  // sampling factors in the frame, 1 to 4
     int v = 1;
     int quant = 0;  // table numbers
     int dc = 0;
@@ -33,9 +37,9 @@ struct JpegComponent {
 // and bits of them it holds.
 struct JpegScan {
     int count = 0;
-    std::array<int, 3> components{};  // indices into the frame's, in scan order
-    std::array<int, 3> dc{};          // table numbers, in scan order
-    std::array<int, 3> ac{};
+    std::array<int, kJpegMaxComponents> components{};  // indices into the frame's, in scan order
+    std::array<int, kJpegMaxComponents> dc{};          // table numbers, in scan order
+    std::array<int, kJpegMaxComponents> ac{};
     int start = 0, end = 63;  // spectral selection, zig-zag positions
     int high = 0, low = 0;    // successive approximation: the bit refined, the bit it stops at
 };
@@ -46,7 +50,7 @@ struct JpegFrame {
     int componentCount = 0;
     // In the frame's order, which a single scan of the whole picture has
     // too; its tables are that scan's.
-    std::array<JpegComponent, 3> components{};
+    std::array<JpegComponent, kJpegMaxComponents> components{};
     int maxH = 1;
     int maxV = 1;
     JpegColour colour = JpegColour::YCbCr;
@@ -74,7 +78,7 @@ struct JpegFrame {
 
 // The frame and tables of the file, and where its first scan begins;
 // nothing when the file is damaged or anything in it lies outside what is
-// handled (arithmetic-coded, lossless, 12-bit, 4 components, a height given
+// handled (arithmetic-coded, lossless, 12-bit, 2 components, a height given
 // only after the scan, a size no bitmap may have).
 std::optional<JpegFrame> ReadJpegFrame(const std::uint8_t* bytes, std::size_t length);
 

@@ -18,7 +18,7 @@
 namespace {
 
 constexpr int kMaxBlocksPerMcu = 10;
-constexpr int kMaxMcuSide = 16;
+constexpr int kMaxMcuSide = 32;
 constexpr int kMaxMcuOutputs = 64;  // at a reduction of 2 or more
 // The samples the system's decoder clamps; beyond them, by a margin for
 // its rounding, its range limit wraps around.
@@ -58,6 +58,11 @@ struct ComponentPlan {
     std::array<float, 64> quant{};
     std::array<float, 64> scaled{};  // the quantisation and the inverse DCT's scale together
     std::array<float, 64> reach{};  // how far one unit of a coefficient can move a sample
+    // Each sample of the transform repeated across and down: a component at
+    // a third or a quarter of the resolution is brought to full size by an
+    // 8- or 16-point transform and the rest by repeating its samples, as
+    // the system's decoder does.
+    int repeatX = 1, repeatY = 1;
 };
 
 struct Plan {
@@ -69,7 +74,8 @@ struct Plan {
     int mcuOutWidth = 0, mcuOutHeight = 0;  // in output pixels
     JpegColour colour = JpegColour::YCbCr;
     int componentCount = 0;
-    std::array<ComponentPlan, 3> components;
+    std::array<ComponentPlan, kJpegMaxComponents> components;
+    bool repeats = false;  // some component repeats its samples
 };
 
 Plan MakePlan(const JpegFrame& frame, int reduction) {
@@ -92,8 +98,13 @@ Plan MakePlan(const JpegFrame& frame, int reduction) {
         ComponentPlan& p = plan.components[c];
         p.h = component.h;
         p.v = component.v;
-        p.x = MakeJpegAxisWeights(frame.width, reduction, frame.maxH / component.h);
-        p.y = MakeJpegAxisWeights(frame.height, reduction, frame.maxV / component.v);
+        // An even ratio takes the 16-point transform, an odd one the 8-point.
+        const int ratioX = frame.maxH / component.h, ratioY = frame.maxV / component.v;
+        p.repeatX = ratioX % 2 == 0 ? ratioX / 2 : ratioX;
+        p.repeatY = ratioY % 2 == 0 ? ratioY / 2 : ratioY;
+        plan.repeats |= p.repeatX > 1 || p.repeatY > 1;
+        p.x = MakeJpegAxisWeights(frame.width, reduction, ratioX / p.repeatX);
+        p.y = MakeJpegAxisWeights(frame.height, reduction, ratioY / p.repeatY);
         p.outputs = p.x.outputs * p.y.outputs;
         // The most one unit of each coefficient moves any sample: its
         // largest basis value along each axis.
@@ -295,7 +306,7 @@ public:
 
 private:
     void RenderMcu(int mcu, const BlockRef* blocks) {
-        float low[3], high[3];
+        float low[kJpegMaxComponents], high[kJpegMaxComponents];
         Whole wholes[kMaxBlocksPerMcu];
         bool allWhole = true;
         bool far = false;  // samples may lie where the range limit wraps
@@ -331,10 +342,12 @@ private:
                 }
             }
         }
-        const bool mayClamp = !allWhole && MayClamp(plan_.colour, plan_.componentCount, low, high);
-        if ((plan_.reduction == 1 || mayClamp) && RenderSampled(mcu, blocks, wholes, plan_.reduction == 1, far)) {
-            return;
-        }
+        // Inks are multiplied together into colours: no average of a
+        // product is the product of averages, so they go sample by sample;
+        // and so do repeated samples, which the averages' weights leave out.
+        const bool exact = plan_.reduction == 1 || plan_.componentCount == 4 || plan_.repeats;
+        const bool mayClamp = !exact && !allWhole && MayClamp(plan_.colour, plan_.componentCount, low, high);
+        if ((exact || mayClamp) && RenderSampled(mcu, blocks, wholes, exact, far)) return;
         RenderAverages(mcu, blocks, wholes);
     }
 
@@ -426,26 +439,33 @@ private:
     // leave a clamp possible. False, and nothing done, where they do not.
     bool RenderSampled(int mcu, const BlockRef* blocks, const Whole* wholes, bool exact, bool far) {
         const int width = plan_.mcuWidth, count = plan_.mcuWidth * plan_.mcuHeight;
-        alignas(16) float samples[3][kMaxMcuSide * kMaxMcuSide];
+        alignas(16) float samples[kJpegMaxComponents][kMaxMcuSide * kMaxMcuSide];
         const BlockRef* block = blocks;
         const Whole* whole = wholes;
         for (int c = 0; c < plan_.componentCount; ++c) {
             const ComponentPlan& p = plan_.components[c];
             const int nx = 8 * p.x.upsampling, ny = 8 * p.y.upsampling;
+            const int rx = p.repeatX, ry = p.repeatY;
             for (int by = 0; by < p.v; ++by) {
                 for (int bx = 0; bx < p.h; ++bx, ++block, ++whole) {
                     alignas(16) float own[256];
-                    float* to = samples[c] + by * ny * width + bx * nx;
-                    // A block as wide as the MCU is made in place.
-                    float* out = nx == width ? to : own;
+                    float* to = samples[c] + by * ny * ry * width + bx * nx * rx;
+                    // A block as wide as the MCU, not repeated, is made in place.
+                    float* out = nx == width && ry == 1 ? to : own;
                     if (whole->is) {
                         for (int i = 0; i < nx * ny; ++i) out[i] = static_cast<float>(whole->value);
                     } else {
                         SampleBlock(*block, p, out);
                     }
                     if (out == to) continue;
-                    for (int j = 0; j < ny; ++j) {
-                        for (int i = 0; i < nx; ++i) to[j * width + i] = out[j * nx + i];
+                    if (rx == 1 && ry == 1) {
+                        for (int j = 0; j < ny; ++j) {
+                            for (int i = 0; i < nx; ++i) to[j * width + i] = out[j * nx + i];
+                        }
+                        continue;
+                    }
+                    for (int j = 0; j < ny * ry; ++j) {
+                        for (int i = 0; i < nx * rx; ++i) to[j * width + i] = out[j / ry * nx + i / rx];
                     }
                 }
             }
@@ -461,7 +481,7 @@ private:
             // The coefficients' bound on each component is loose; the
             // samples' own ranges rule out clamping in half the MCUs it
             // leaves.
-            float low[3], high[3];
+            float low[kJpegMaxComponents], high[kJpegMaxComponents];
             for (int c = 0; c < plan_.componentCount; ++c) SampleRange(samples[c], count, low[c], high[c]);
             if (!MayClamp(plan_.colour, plan_.componentCount, low, high)) return false;
         }
@@ -503,13 +523,14 @@ private:
         const auto clamp = [](JpegLanes v, float low, float high) {
             return MinLanes(MaxLanes(v, JpegLanes{} + low), JpegLanes{} + high);
         };
-        alignas(16) float whole[3][kMaxMcuSide * kMaxMcuSide];
+        alignas(16) float whole[kJpegMaxComponents][kMaxMcuSide * kMaxMcuSide];
         for (int c = 0; c < plan_.componentCount; ++c) {
             for (int i = 0; i < count; i += 4)
                 StoreLanes(whole[c] + i,
                            TruncateLanes(clamp(LoadLanes(samples[c] + i) + 0.5f, 0.0f, 255.5f)));
         }
-        if (plan_.colour != JpegColour::YCbCr) {
+        if (plan_.colour == JpegColour::Cmyk) return ConvertInks(whole, false, count, rgb);
+        if (plan_.colour == JpegColour::Grey || plan_.colour == JpegColour::Rgb) {
             for (int c = 0; c < 3; ++c) {
                 const float* from = whole[plan_.colour == JpegColour::Grey ? 0 : c];
                 for (int i = 0; i < count; ++i) rgb[c][i] = from[i];
@@ -521,13 +542,35 @@ private:
         const auto shifted = [](JpegLanes v) {
             return TruncateLanes(v * (1.0f / 65536) + (256.0f + 0.5f)) - 256.0f;
         };
+        // YCCK's colours are those of its inks, made in place.
+        const bool ycck = plan_.colour == JpegColour::Ycck;
+        float(*to)[kMaxMcuSide * kMaxMcuSide] = ycck ? whole : rgb;
         for (int i = 0; i < count; i += 4) {
             const JpegLanes y = LoadLanes(whole[0] + i), cb = LoadLanes(whole[1] + i) - 128.0f,
                             cr = LoadLanes(whole[2] + i) - 128.0f;
             const float red = kCrToRed, blue = kCbToBlue, cbGreen = -kCbToGreen, crGreen = -kCrToGreen;
-            StoreLanes(rgb[0] + i, clamp(y + shifted(red * cr), 0.0f, 255.0f));
-            StoreLanes(rgb[1] + i, clamp(y + shifted(cbGreen * cb + crGreen * cr), 0.0f, 255.0f));
-            StoreLanes(rgb[2] + i, clamp(y + shifted(blue * cb), 0.0f, 255.0f));
+            StoreLanes(to[0] + i, clamp(y + shifted(red * cr), 0.0f, 255.0f));
+            StoreLanes(to[1] + i, clamp(y + shifted(cbGreen * cb + crGreen * cr), 0.0f, 255.0f));
+            StoreLanes(to[2] + i, clamp(y + shifted(blue * cb), 0.0f, 255.0f));
+        }
+        if (ycck) ConvertInks(whole, true, count, rgb);
+    }
+
+    // Adobe stores each ink inverted, as the light it lets through. The
+    // system's decoder turns the samples back into inks, and its format
+    // converter makes each colour (255 - ink) * (255 - black) / 255, rounded
+    // down: the product of the stored samples. YCCK's stored inks are 255
+    // less the colours its YCC gives. Products of whole numbers below 2^16
+    // are exact in single precision, and so is their division wherever it
+    // comes out whole, which is all truncation needs.
+    static void ConvertInks(const float (*whole)[kMaxMcuSide * kMaxMcuSide], bool ycck, int count,
+                            float (*rgb)[kMaxMcuSide * kMaxMcuSide]) {
+        for (int i = 0; i < count; i += 4) {
+            const JpegLanes black = LoadLanes(whole[3] + i);
+            for (int c = 0; c < 3; ++c) {
+                const JpegLanes stored = ycck ? 255.0f - LoadLanes(whole[c] + i) : LoadLanes(whole[c] + i);
+                StoreLanes(rgb[c] + i, TruncateLanes(stored * black / 255.0f));
+            }
         }
     }
 

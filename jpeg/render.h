@@ -7,9 +7,11 @@
 // coefficients (area_weights.h), and so is the colour conversion:
 // where no sample of a full decode would be clamped, the average is taken
 // straight from the coefficients, and differs from the full decode's only
-// by that decode's rounding of each sample. Where a block might clamp, and
-// at full size, its samples are made one by one, rounded and clamped as the
-// full decode does, and averaged afterwards. Flat blocks are exact.
+// by that decode's rounding of each sample. Where a block might clamp, at
+// full size, and in pictures whose colours are products of inks (CMYK,
+// YCCK) or whose samples are repeated (a component at a third or a quarter
+// of the resolution), its samples are made one by one, rounded and clamped
+// as the full decode does, and averaged afterwards. Flat blocks are exact.
 #pragma once
 
 #include <functional>

@@ -41,8 +41,8 @@ private:
     struct Free {
         void operator()(std::int16_t* p) const { std::free(p); }
     };
-    std::array<std::unique_ptr<std::int16_t[], Free>, 3> planes_;
-    std::array<int, 3> across_{};
+    std::array<std::unique_ptr<std::int16_t[], Free>, kJpegMaxComponents> planes_;
+    std::array<int, kJpegMaxComponents> across_{};
 };
 
 // What a scan's decoding of one block needs besides the block: the bits,
@@ -183,7 +183,7 @@ BlockDecoder DecoderFor(const JpegFrame& frame, const JpegScan& scan) {
 // Which bits of each coefficient of each component the scans so far have
 // given: the lowest bit known, -1 before any. A scan must continue each
 // coefficient where the last left it.
-using KnownBits = std::array<std::array<int, 64>, 3>;
+using KnownBits = std::array<std::array<int, 64>, kJpegMaxComponents>;
 
 bool Follows(const JpegFrame& frame, const JpegScan& scan, KnownBits& known) {
     for (int i = 0; i < scan.count; ++i) {
@@ -212,8 +212,8 @@ bool IsComplete(const JpegFrame& frame, const KnownBits& known) {
 }
 
 struct Tables {
-    std::array<JpegHuffmanTable, 3> dc;
-    std::array<JpegHuffmanTable, 3> ac;
+    std::array<JpegHuffmanTable, kJpegMaxComponents> dc;
+    std::array<JpegHuffmanTable, kJpegMaxComponents> ac;
 };
 
 std::optional<Tables> TablesFor(const JpegFrame& frame, const JpegScan& scan) {
@@ -261,7 +261,7 @@ const std::uint8_t* DecodeOneScan(const JpegFrame& frame, const JpegScan& scan, 
     for (std::int64_t interval = 0; interval < needed; ++interval) {
         const JpegSegment& segment = (*segments)[static_cast<std::size_t>(interval)];
         JpegBitReader bits(segment.begin, segment.end);
-        std::array<int, 3> predictions{};
+        std::array<int, kJpegMaxComponents> predictions{};
         int endRun = 0;
         const std::int64_t last = std::min(mcus, (interval + 1) * perInterval);
         // Past the end of its data, the rest of the interval is left as

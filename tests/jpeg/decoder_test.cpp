@@ -47,7 +47,10 @@ TEST(JpegScans, EveryArrangementOfScansDecodesAsTheBaselinePicture) {
         {"2x1", {"progressive", "restarts", "approximation", "components"}},
         {"1x2", {"progressive", "restarts", "approximation", "components"}},
         {"2x2", {"progressive", "restarts", "approximation", "components"}},
+        {"4x1", {"progressive", "restarts", "approximation", "components"}},
+        {"1x4", {"progressive", "restarts", "approximation", "components"}},
         {"grey", {"progressive", "restarts"}},
+        {"ycck", {"progressive", "restarts", "components"}},
     };
     for (const auto& c : cases) {
         const std::string base = std::string("scans-") + c.sampling;

@@ -247,20 +247,23 @@ std::vector<std::uint8_t> Expected(const Picture& picture) {
     for (const Component& c : picture.components) {
         const int fx = single ? 1 : MaxH(picture) / c.h, fy = single ? 1 : MaxV(picture) / c.v;
         const int nx = 8 * fx, ny = 8 * fy;
+        // The transform's size: 16 points for an even ratio, 8 for an odd
+        // one, each of its samples repeated over the rest.
+        const int tx = fx % 2 == 0 ? 16 : 8, ty = fy % 2 == 0 ? 16 : 8;
         std::vector<int> plane(static_cast<std::size_t>(width * height));
         const auto& q = picture.quant[static_cast<std::size_t>(c.quant)];
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 const Block& block = c.blocks[static_cast<std::size_t>((y / ny) * c.blocksAcross + x / nx)];
-                const int n = x % nx, m = y % ny;
+                const int n = x % nx / (nx / tx), m = y % ny / (ny / ty);
                 double sum = 0;
                 for (int v = 0; v < 8; ++v) {
                     for (int u = 0; u < 8; ++u) {
                         const double cu = u ? 1 : std::numbers::sqrt2 / 2,
                                      cv = v ? 1 : std::numbers::sqrt2 / 2;
                         sum += 0.25 * cu * cv * block[v * 8 + u] * q[v * 8 + u] *
-                               std::cos((2 * n + 1) * u * std::numbers::pi / (2 * nx)) *
-                               std::cos((2 * m + 1) * v * std::numbers::pi / (2 * ny));
+                               std::cos((2 * n + 1) * u * std::numbers::pi / (2 * tx)) *
+                               std::cos((2 * m + 1) * v * std::numbers::pi / (2 * ty));
                     }
                 }
                 plane[static_cast<std::size_t>(y * width + x)] =
@@ -282,6 +285,17 @@ std::vector<std::uint8_t> Expected(const Picture& picture) {
             r = y + round(1.402 * cr);
             g = y + round(-0.344136 * cb - 0.714136 * cr);
             b = y + round(1.772 * cb);
+        }
+        if (planes.size() == 4) {
+            // Adobe's inverted inks, each colour the product of its ink
+            // and the black, rounded down; YCCK's inks are 255 less the
+            // colours its YCC gives.
+            const bool ycck = picture.adobeTransform == 2;
+            const int black = planes[3][i];
+            const auto ink = [&](int colour) {
+                return (ycck ? 255 - std::clamp(colour, 0, 255) : colour) * black / 255;
+            };
+            r = ink(r), g = ink(g), b = ink(b);
         }
         for (const int channel : {r, g, b})
             rgb.push_back(static_cast<std::uint8_t>(std::clamp(channel, 0, 255)));

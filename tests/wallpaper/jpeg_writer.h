@@ -48,9 +48,13 @@ std::string Write(const Picture& picture);
 
 // The expected full decode of the picture, from the definition of the
 // inverse DCT in double precision: a component at half resolution is
-// brought to full size by the 16-point inverse DCT of its coefficients,
+// brought to full size by the 16-point inverse DCT of its coefficients, at
+// a quarter by that and each sample repeated, at a third by the 8-point
+// one and each sample repeated,
 // every sample is rounded and clamped, and YCbCr becomes RGB by the JFIF
-// formula, rounded. Red, green, blue bytes, row by row.
+// formula, rounded; of 4 components, CMYK (Adobe transform 0) or YCCK (2)
+// become RGB as the system's decoder and converter make them. Red, green,
+// blue bytes, row by row.
 std::vector<std::uint8_t> Expected(const Picture& picture);
 
 // Averages of the expected picture over reduction x reduction squares, cut
