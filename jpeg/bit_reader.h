@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "framework/compiler.h"
+
 // Bits most significant first, 64 at a time. The segment must hold no
 // marker: every 0xFF in it, and every run of them, is followed by 0x00
 // before its end (the scan is checked for markers first).
@@ -23,7 +25,7 @@ public:
             std::memcpy(&word, next_, 8);
             const std::uint64_t inverse = ~word;
             if (((inverse - 0x0101010101010101u) & word & 0x8080808080808080u) == 0) {
-                bits_ |= __builtin_bswap64(word) >> count_;
+                bits_ |= ByteSwap64(word) >> count_;
                 next_ += (63 - count_) >> 3;
                 count_ |= 56;
                 return;

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "jpeg/lanes.h"
+#include "framework/compiler.h"
 
 namespace {
 
@@ -40,16 +40,6 @@ const Halves<kN>& HalvesOf() {
     }
 }
 
-JpegLanes Splat(JpegLanes v, int lane) {
-    switch (lane) {
-        case 0: return __builtin_shufflevector(v, v, 0, 0, 0, 0);
-        case 1: return __builtin_shufflevector(v, v, 1, 1, 1, 1);
-        case 2: return __builtin_shufflevector(v, v, 2, 2, 2, 2);
-        default: return __builtin_shufflevector(v, v, 3, 3, 3, 3);
-    }
-}
-
-JpegLanes Reverse(JpegLanes v) { return __builtin_shufflevector(v, v, 3, 2, 1, 0); }
 
 // Down the columns first, a row of coefficients four columns at a time
 // and the empty rows skipped; then along each row of samples, its eight
@@ -59,10 +49,10 @@ void InverseDct(const float* scaled, unsigned rows, float level, float* out) {
     const Halves<kNx>& hx = HalvesOf<kNx>();
     const Halves<kNy>& hy = HalvesOf<kNy>();
     constexpr int kHx = kNx / 2, kHy = kNy / 2;
-    JpegLanes even[kHy][2] = {}, odd[kHy][2] = {};
+    FloatLanes even[kHy][2] = {}, odd[kHy][2] = {};
     for (int v = 0; v < 8; ++v) {
         if (!(rows >> v & 1)) continue;
-        const JpegLanes left = LoadLanes(scaled + 8 * v), right = LoadLanes(scaled + 8 * v + 4);
+        const FloatLanes left = LoadLanes(scaled + 8 * v), right = LoadLanes(scaled + 8 * v + 4);
         const float* weights = v % 2 ? hy.odd[v / 2] : hy.even[v / 2];
         auto& sums = v % 2 ? odd : even;
         for (int n = 0; n < kHy; ++n) {
@@ -70,7 +60,7 @@ void InverseDct(const float* scaled, unsigned rows, float level, float* out) {
             sums[n][1] += right * weights[n];
         }
     }
-    JpegLanes down[kNy][2];
+    FloatLanes down[kNy][2];
     for (int n = 0; n < kHy; ++n) {
         for (int h = 0; h < 2; ++h) {
             down[n][h] = even[n][h] + odd[n][h];
@@ -78,18 +68,18 @@ void InverseDct(const float* scaled, unsigned rows, float level, float* out) {
         }
     }
     for (int n = 0; n < kNy; ++n) {
-        JpegLanes c[8];
-        for (int u = 0; u < 8; ++u) c[u] = Splat(down[n][u / 4], u % 4);
+        FloatLanes c[8];
+        for (int u = 0; u < 8; ++u) c[u] = SplatLane(down[n][u / 4], u % 4);
         float* row = out + n * kNx;
         for (int h = 0; h < kHx / 4; ++h) {
-            JpegLanes e = level + c[0] * LoadLanes(hx.even[0] + 4 * h);
-            JpegLanes o = c[1] * LoadLanes(hx.odd[0] + 4 * h);
+            FloatLanes e = level + c[0] * LoadLanes(hx.even[0] + 4 * h);
+            FloatLanes o = c[1] * LoadLanes(hx.odd[0] + 4 * h);
             for (int j = 1; j < 4; ++j) {
                 e += c[2 * j] * LoadLanes(hx.even[j] + 4 * h);
                 o += c[2 * j + 1] * LoadLanes(hx.odd[j] + 4 * h);
             }
             StoreLanes(row + 4 * h, e + o);
-            StoreLanes(row + kNx - 4 - 4 * h, Reverse(e - o));
+            StoreLanes(row + kNx - 4 - 4 * h, ReverseLanes(e - o));
         }
     }
 }

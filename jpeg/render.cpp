@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "framework/compiler.h"
 #include "jpeg/area_weights.h"
 #include "jpeg/colour.h"
 #include "jpeg/idct.h"
-#include "jpeg/lanes.h"
 
 namespace {
 
@@ -222,9 +222,9 @@ void SampleBlock(const BlockRef& block, const ComponentPlan& p, float* out) {
 
 // The lowest and highest of `count` samples, a multiple of 4.
 void SampleRange(const float* samples, int count, float& low, float& high) {
-    JpegLanes lows = LoadLanes(samples), highs = lows;
+    FloatLanes lows = LoadLanes(samples), highs = lows;
     for (int i = 4; i < count; i += 4) {
-        const JpegLanes v = LoadLanes(samples + i);
+        const FloatLanes v = LoadLanes(samples + i);
         lows = MinLanes(lows, v);
         highs = MaxLanes(highs, v);
     }
@@ -487,12 +487,16 @@ private:
         }
         alignas(16) float rgb[3][kMaxMcuSide * kMaxMcuSide];
         ConvertSamples(samples, count, rgb);
+        if (plan_.reduction == 1) {
+            StoreColours(mcu, rgb);
+            return true;
+        }
         const int s2 = plan_.reduction * plan_.reduction,
                   shift = 1 + 2 * std::countr_zero(unsigned(plan_.reduction));
         ForEachOutput(mcu, [&](int, int, int x0, int y0, int x1, int y1) {
             float sums[3];  // whole numbers, exact in single precision
             for (int c = 0; c < 3; ++c) {
-                JpegLanes lanes{};
+                FloatLanes lanes{};
                 float rest = 0;
                 for (int y = y0; y < y1; ++y) {
                     const float* row = rgb[c] + y * width;
@@ -520,8 +524,8 @@ private:
     // compiler can take four at a time.
     void ConvertSamples(const float (*samples)[kMaxMcuSide * kMaxMcuSide], int count,
                         float (*rgb)[kMaxMcuSide * kMaxMcuSide]) const {
-        const auto clamp = [](JpegLanes v, float low, float high) {
-            return MinLanes(MaxLanes(v, JpegLanes{} + low), JpegLanes{} + high);
+        const auto clamp = [](FloatLanes v, float low, float high) {
+            return MinLanes(MaxLanes(v, FloatLanes{} + low), FloatLanes{} + high);
         };
         alignas(16) float whole[kJpegMaxComponents][kMaxMcuSide * kMaxMcuSide];
         for (int c = 0; c < plan_.componentCount; ++c) {
@@ -539,14 +543,14 @@ private:
         }
         // (v + 32768) / 65536 rounded down, for |v| < 2^24: shifted by 256
         // to be positive, where truncation is the floor.
-        const auto shifted = [](JpegLanes v) {
+        const auto shifted = [](FloatLanes v) {
             return TruncateLanes(v * (1.0f / 65536) + (256.0f + 0.5f)) - 256.0f;
         };
         // YCCK's colours are those of its inks, made in place.
         const bool ycck = plan_.colour == JpegColour::Ycck;
         float(*to)[kMaxMcuSide * kMaxMcuSide] = ycck ? whole : rgb;
         for (int i = 0; i < count; i += 4) {
-            const JpegLanes y = LoadLanes(whole[0] + i), cb = LoadLanes(whole[1] + i) - 128.0f,
+            const FloatLanes y = LoadLanes(whole[0] + i), cb = LoadLanes(whole[1] + i) - 128.0f,
                             cr = LoadLanes(whole[2] + i) - 128.0f;
             const float red = kCrToRed, blue = kCbToBlue, cbGreen = -kCbToGreen, crGreen = -kCrToGreen;
             StoreLanes(to[0] + i, clamp(y + shifted(red * cr), 0.0f, 255.0f));
@@ -566,10 +570,29 @@ private:
     static void ConvertInks(const float (*whole)[kMaxMcuSide * kMaxMcuSide], bool ycck, int count,
                             float (*rgb)[kMaxMcuSide * kMaxMcuSide]) {
         for (int i = 0; i < count; i += 4) {
-            const JpegLanes black = LoadLanes(whole[3] + i);
+            const FloatLanes black = LoadLanes(whole[3] + i);
             for (int c = 0; c < 3; ++c) {
-                const JpegLanes stored = ycck ? 255.0f - LoadLanes(whole[c] + i) : LoadLanes(whole[c] + i);
+                const FloatLanes stored = ycck ? 255.0f - LoadLanes(whole[c] + i) : LoadLanes(whole[c] + i);
                 StoreLanes(rgb[c] + i, TruncateLanes(stored * black / 255.0f));
+            }
+        }
+    }
+
+    // At full size each output is its own pixel, whose colour, a whole
+    // number, goes straight into the row.
+    void StoreColours(int mcu, const float (*rgb)[kMaxMcuSide * kMaxMcuSide]) {
+        const int mcuX = mcu * plan_.mcuWidth, mcuY = row_ * plan_.mcuHeight;
+        const int columns = std::min(plan_.mcuWidth, plan_.width - mcuX);
+        const int rows = std::min(plan_.mcuHeight, plan_.height - mcuY);
+        for (int y = 0; y < rows; ++y) {
+            std::uint8_t* line = rgb_ + (static_cast<std::size_t>(mcuY + y) * plan_.outWidth + mcuX) * 3;
+            const float* red = rgb[0] + y * plan_.mcuWidth;
+            const float* green = rgb[1] + y * plan_.mcuWidth;
+            const float* blue = rgb[2] + y * plan_.mcuWidth;
+            for (int x = 0; x < columns; ++x) {
+                line[3 * x + 0] = static_cast<std::uint8_t>(blue[x]);
+                line[3 * x + 1] = static_cast<std::uint8_t>(green[x]);
+                line[3 * x + 2] = static_cast<std::uint8_t>(red[x]);
             }
         }
     }
