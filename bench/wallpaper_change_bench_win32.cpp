@@ -152,17 +152,20 @@ std::size_t PeakWorkingSet(std::size_t* now = nullptr) {
     return counters.PeakWorkingSetSize;
 }
 
+// COM and the imaging component loaded once, as in the running program,
+// before the memory at rest is read.
+void LoadImagingComponent() {
+    fw::ComPtr<IUnknown> factory;
+    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const GUID factoryClass = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+    ::CoCreateInstance(factoryClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, factory.PutVoid());
+}
+
 // One change as the worker makes it, with nothing of this program's own
 // held beforehand: what it needs above the process at rest.
 void Memory(const std::string& path, std::uint32_t pct) {
     const std::string bitmapPath = BitmapPath();
-    {
-        // COM and the imaging component loaded once, as in the running program.
-        fw::ComPtr<IUnknown> factory;
-        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        const GUID factoryClass = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
-        ::CoCreateInstance(factoryClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, factory.PutVoid());
-    }
+    LoadImagingComponent();
     std::size_t rest = 0;
     PeakWorkingSet(&rest);
     Picture picture = Load(path, pct);
@@ -195,13 +198,7 @@ void ThreeMonitors(const std::string& path) {
         }
         return decoded;
     };
-    {
-        // COM and the imaging component loaded once, as in the running program.
-        fw::ComPtr<IUnknown> factory;
-        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        const GUID factoryClass = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
-        ::CoCreateInstance(factoryClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, factory.PutVoid());
-    }
+    LoadImagingComponent();
     std::size_t rest = 0;
     PeakWorkingSet(&rest);
     const double start = Now();

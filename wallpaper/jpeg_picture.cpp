@@ -21,22 +21,30 @@ JpegReductionRule JpegReductionAt(std::uint32_t magnification) {
     };
 }
 
-std::optional<Picture> DecodeJpeg(const std::uint8_t* bytes, std::size_t length, int reduction) {
-    const auto full = ReadJpegSize(bytes, length);
-    if (!full) return std::nullopt;
+namespace {
+
+std::optional<Picture> DecodeAt(const std::uint8_t* bytes, std::size_t length, JpegSize full, int reduction) {
     std::optional<Picture> picture;
     const bool decoded = DecodeJpegRows(bytes, length, reduction, [&](int width, int height) -> std::uint8_t* {
         picture = Picture::AllocateRgb(width, height);
         return picture ? picture->RgbBytes() : nullptr;
     });
     if (!decoded) return std::nullopt;
-    picture->MarkReduced({full->width, full->height}, reduction);
+    picture->MarkReduced({full.width, full.height}, reduction);
     return picture;
+}
+
+}  // namespace
+
+std::optional<Picture> DecodeJpeg(const std::uint8_t* bytes, std::size_t length, int reduction) {
+    const auto full = ReadJpegSize(bytes, length);
+    if (!full) return std::nullopt;
+    return DecodeAt(bytes, length, *full, reduction);
 }
 
 std::optional<Picture> DecodeJpegForWallpaper(const std::uint8_t* bytes, std::size_t length,
                                               const JpegReductionRule& reductionFor) {
     const auto full = ReadJpegSize(bytes, length);
     if (!full) return std::nullopt;
-    return DecodeJpeg(bytes, length, reductionFor({full->width, full->height}));
+    return DecodeAt(bytes, length, *full, reductionFor({full->width, full->height}));
 }

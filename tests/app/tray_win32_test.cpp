@@ -33,12 +33,6 @@ UINT Registered(const char* name) { return ::RegisterWindowMessageW(fw::Wide(nam
 
 class RunningProgram : public ProgramFolder {
 protected:
-    std::string Picture(const std::string& name, PixelValue colour) {
-        const std::string path = Folder() + "\\" + name;
-        auto bitmap = CreateSolidBitmap({64, 48}, colour);
-        EXPECT_TRUE(WriteBitmapFile(path, &*bitmap));
-        return path;
-    }
 
     // Settings with `count` pictures, changing every minute so that only
     // the test's own commands make ticks.

@@ -2,6 +2,8 @@
 
 #include "framework/wide_win32.h"
 #include "settings/settings_stream.h"
+#include "wallpaper/bitmap_image_win32.h"
+#include "wallpaper/bitmap_ops.h"
 
 namespace wine_test {
 
@@ -9,6 +11,13 @@ std::string SettingsBytes(AppSettings& settings) {
     MemorySink sink;
     WriteSettings(settings, sink);
     return sink.Bytes();
+}
+
+std::string ProgramFolder::Picture(const std::string& name, PixelValue colour) const {
+    const std::string path = Folder() + "\\" + name;
+    auto bitmap = CreateSolidBitmap({64, 48}, colour);
+    EXPECT_TRUE(bitmap && WriteBitmapFile(path, &*bitmap));
+    return path;
 }
 
 void ProgramFolder::SetUp() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "settings/settings_model.h"
+#include "wallpaper/bitmap.h"
 #include "tests/support/wine_support_win32.h"
 
 namespace wine_test {
@@ -25,6 +26,8 @@ protected:
     std::string Ini() const { return Folder() + "\\Vistaloom.ini"; }
     std::string Bitmap() const { return Folder() + "\\Vistaloom.bmp"; }
     void WriteSettingsFile(AppSettings& settings) const;
+    // A 64x48 bitmap of one colour in the folder, by its name; its path.
+    std::string Picture(const std::string& name, PixelValue colour) const;
     // The settings file the program wrote.
     AppSettings ReadSettingsFile() const;
 

@@ -15,7 +15,6 @@
 #include "settings/settings_model.h"
 #include "tests/support/program_folder_win32.h"
 #include "wallpaper/bitmap_file.h"
-#include "wallpaper/bitmap_image_win32.h"
 #include "wallpaper/bitmap_ops.h"
 
 using namespace wine_test;
@@ -58,12 +57,6 @@ std::string DesktopValue(const wchar_t* name) {
 
 class SpanningWallpaper : public ProgramFolder {
 protected:
-    std::string Picture(const std::string& name, PixelValue colour) {
-        const std::string path = Folder() + "\\" + name;
-        auto bitmap = CreateSolidBitmap({64, 48}, colour);
-        EXPECT_TRUE(WriteBitmapFile(path, &*bitmap));
-        return path;
-    }
 
     // The wallpaper bitmap once the program has written one of the spanning
     // size newer than `after`: watched first, read only when it is there
