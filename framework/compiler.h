@@ -16,6 +16,8 @@
 // A function compiled for an instruction set the processor is asked about
 // at run time, before it is called.
 #define VISTALOOM_TARGET(isa) __attribute__((target(isa)))
+// Inlined into such a function too, and compiled for its instruction set.
+#define VISTALOOM_INLINE inline __attribute__((always_inline))
 
 #if VISTALOOM_X86_64
 // Each asked once in a run.

@@ -117,7 +117,7 @@ Plan MakePlan(const JpegFrame& frame, int reduction) {
         }
         for (int i = 0; i < 64; ++i) {
             p.quant[i] = frame.quant[component.quant][i];
-            p.scaled[i] = p.quant[i] * JpegIdctScale(i);
+            p.scaled[i] = p.quant[i] * JpegIdctScale(i, 8 * p.x.upsampling, 8 * p.y.upsampling);
             p.reach[i] = p.quant[i] * most[0][i % 8] * most[1][i / 8];
         }
         if (reduction == 1) continue;  // every block goes sample by sample
@@ -207,8 +207,8 @@ void TransformBlock(const BlockRef& block, const ComponentPlan& p, const float* 
     }
 }
 
-// The block's samples, out[n * nx + m] for row n and column m.
-void SampleBlock(const BlockRef& block, const ComponentPlan& p, float* out) {
+// The block's samples, out[n * stride + m] for row n and column m.
+void SampleBlock(const BlockRef& block, const ComponentPlan& p, float* out, int stride) {
     alignas(16) float scaled[64] = {};
     unsigned rows = 0;
     for (int i = 0; i < block.count; ++i) {
@@ -217,7 +217,7 @@ void SampleBlock(const BlockRef& block, const ComponentPlan& p, float* out) {
         rows |= 1u << (pos / 8);
     }
     const float level = static_cast<float>(block.dc) * p.quant[0] * 0.125f + 128.0f;
-    JpegInverseDct(scaled, rows, 8 * p.x.upsampling, 8 * p.y.upsampling, level, out);
+    JpegInverseDct(scaled, rows, 8 * p.x.upsampling, 8 * p.y.upsampling, level, out, stride);
 }
 
 // The lowest and highest of `count` samples, a multiple of 4.
@@ -450,20 +450,18 @@ private:
                 for (int bx = 0; bx < p.h; ++bx, ++block, ++whole) {
                     alignas(16) float own[256];
                     float* to = samples[c] + by * ny * ry * width + bx * nx * rx;
-                    // A block as wide as the MCU, not repeated, is made in place.
-                    float* out = nx == width && ry == 1 ? to : own;
+                    // A block whose samples are not repeated is made in place.
+                    const bool repeated = rx > 1 || ry > 1;
+                    float* out = repeated ? own : to;
+                    const int stride = repeated ? nx : width;
                     if (whole->is) {
-                        for (int i = 0; i < nx * ny; ++i) out[i] = static_cast<float>(whole->value);
-                    } else {
-                        SampleBlock(*block, p, out);
-                    }
-                    if (out == to) continue;
-                    if (rx == 1 && ry == 1) {
                         for (int j = 0; j < ny; ++j) {
-                            for (int i = 0; i < nx; ++i) to[j * width + i] = out[j * nx + i];
+                            for (int i = 0; i < nx; ++i) out[j * stride + i] = static_cast<float>(whole->value);
                         }
-                        continue;
+                    } else {
+                        SampleBlock(*block, p, out, stride);
                     }
+                    if (!repeated) continue;
                     for (int j = 0; j < ny * ry; ++j) {
                         for (int i = 0; i < nx * rx; ++i) to[j * width + i] = out[j / ry * nx + i / rx];
                     }
