@@ -18,12 +18,6 @@ bool CommitRestartsRotation(const AppSettings& live, const AppSettings& working)
              !live.imageList.empty());
 }
 
-std::optional<std::size_t> RotationScheduler::Tick(AppSettings& live, bool userBusy) {
-    const std::vector<std::size_t> shown = Tick(live, userBusy, 1);
-    if (shown.empty()) return std::nullopt;
-    return shown.front();
-}
-
 std::vector<std::size_t> RotationScheduler::Tick(AppSettings& live, bool userBusy, std::size_t count) {
     timer_.Stop();
     const bool asked = std::exchange(asked_, false);

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 class AppSettings;
@@ -50,15 +49,14 @@ public:
     explicit RotationScheduler(RotationTimer& timer) : timer_(timer) {}
 
     // A tick: stops the timer; when rotation is enabled, re-arms it and
-    // returns the image list index to show next, if the list has any. While
-    // the user is busy in full screen and the user's options ask for it, it
-    // shows nothing and looks again after kHeldBackRecheckMs; the tick that
-    // Next or Previous asked for shows its picture all the same.
-    std::optional<std::size_t> Tick(AppSettings& live, bool userBusy = false);
-    // The same for a change that shows `count` pictures at once, one on each
-    // monitor: the next `count` of the order in turn, the order rebuilt
-    // whenever it runs out on the way. Empty when the tick shows nothing.
-    std::vector<std::size_t> Tick(AppSettings& live, bool userBusy, std::size_t count);
+    // returns the image list indexes to show next, if the list has any:
+    // `count` of them for a change that shows one picture on each monitor,
+    // the next of the order in turn, the order rebuilt whenever it runs out
+    // on the way. While the user is busy in full screen and the user's
+    // options ask for it, it shows nothing and looks again after
+    // kHeldBackRecheckMs; the tick that Next or Previous asked for shows its
+    // pictures all the same. Empty when the tick shows nothing.
+    std::vector<std::size_t> Tick(AppSettings& live, bool userBusy = false, std::size_t count = 1);
     // A tick as soon as possible, showing the picture at the position.
     void Next();
     // Steps back so that the next tick shows the change before the current

@@ -27,9 +27,11 @@ AppSettings WithPictures(int count, bool random) {
     return s;
 }
 
+using Shown = std::vector<std::size_t>;
+
 std::vector<std::size_t> Ticks(RotationScheduler& scheduler, AppSettings& live, int count) {
     std::vector<std::size_t> shown;
-    for (int i = 0; i < count; ++i) shown.push_back(*scheduler.Tick(live));
+    for (int i = 0; i < count; ++i) shown.push_back(scheduler.Tick(live).at(0));
     return shown;
 }
 
@@ -90,7 +92,6 @@ TEST(Rotation, AChangeForSeveralMonitorsTakesTheNextPicturesInTurn) {
     FakeTimer timer;
     RotationScheduler scheduler(timer);
     AppSettings live = WithPictures(5, false);
-    using Shown = std::vector<std::size_t>;
     EXPECT_EQ(scheduler.Tick(live, false, 2), (Shown{0, 1}));
     EXPECT_EQ(scheduler.Tick(live, false, 2), (Shown{2, 3}));
     EXPECT_EQ(timer.period, 10000u);
@@ -118,17 +119,17 @@ TEST(Rotation, PreviousAndNext) {
     FakeTimer timer;
     RotationScheduler scheduler(timer);
     AppSettings live = WithPictures(4, false);
-    ASSERT_EQ(*scheduler.Tick(live), 0u);  // right after start
+    ASSERT_EQ(scheduler.Tick(live).at(0), 0u);  // right after start
     scheduler.Previous(live);
     EXPECT_EQ(timer.period, 0u);
-    EXPECT_EQ(*scheduler.Tick(live), 0u);  // the first picture again
+    EXPECT_EQ(scheduler.Tick(live).at(0), 0u);  // the first picture again
     Ticks(scheduler, live, 2);             // 1, 2: the third picture is on screen
     scheduler.Previous(live);
-    EXPECT_EQ(*scheduler.Tick(live), 1u);
+    EXPECT_EQ(scheduler.Tick(live).at(0), 1u);
     scheduler.Next();
     EXPECT_TRUE(timer.armed);
     EXPECT_EQ(timer.period, 0u);
-    EXPECT_EQ(*scheduler.Tick(live), 2u);
+    EXPECT_EQ(scheduler.Tick(live).at(0), 2u);
     live.rotationPosition = -7;
     scheduler.Previous(live);
     EXPECT_EQ(live.rotationPosition, 0);
@@ -138,11 +139,11 @@ TEST(Rotation, DisabledStopsAndAnEmptyListKeepsTicking) {
     FakeTimer timer;
     RotationScheduler scheduler(timer);
     AppSettings live = WithPictures(0, false);
-    EXPECT_FALSE(scheduler.Tick(live));
+    EXPECT_TRUE(scheduler.Tick(live).empty());
     EXPECT_TRUE(timer.armed);
     EXPECT_EQ(timer.period, 10000u);
     live.rotationEnabled = 0;
-    EXPECT_FALSE(scheduler.Tick(live));
+    EXPECT_TRUE(scheduler.Tick(live).empty());
     EXPECT_FALSE(timer.armed);
 }
 
@@ -152,11 +153,11 @@ TEST(Rotation, AChangedListRestartsTheOrderAndADamagedPositionIsNoIndex) {
     AppSettings live = WithPictures(5, false);
     Ticks(scheduler, live, 3);
     RemovePictures(live.imageList, {4});
-    EXPECT_EQ(*scheduler.Tick(live), 0u);
+    EXPECT_EQ(scheduler.Tick(live).at(0), 0u);
     live.rotationPosition = -1;
-    EXPECT_EQ(*scheduler.Tick(live), 0u);
+    EXPECT_EQ(scheduler.Tick(live).at(0), 0u);
     live.rotationPosition = 2147483647;
-    EXPECT_EQ(*scheduler.Tick(live), 0u);
+    EXPECT_EQ(scheduler.Tick(live).at(0), 0u);
 }
 
 // A busy user holds the change back, the timer looking again every 30 s;
@@ -166,27 +167,27 @@ TEST(Rotation, ABusyUserHoldsTheChangeBackUntilTheFirstTickAfter) {
     FakeTimer timer;
     RotationScheduler scheduler(timer);
     AppSettings live = WithPictures(3, false);
-    ASSERT_EQ(*scheduler.Tick(live), 0u);
+    ASSERT_EQ(scheduler.Tick(live).at(0), 0u);
     for (int i = 0; i < 2; ++i) {
-        EXPECT_FALSE(scheduler.Tick(live, true));
+        EXPECT_TRUE(scheduler.Tick(live, true).empty());
         EXPECT_TRUE(scheduler.HeldBack());
         EXPECT_TRUE(timer.armed);
         EXPECT_EQ(timer.period, kHeldBackRecheckMs);
         EXPECT_EQ(live.rotationPosition, 1) << "nothing shown, nothing skipped";
     }
-    EXPECT_EQ(scheduler.Tick(live, false), 1u);
+    EXPECT_EQ(scheduler.Tick(live, false), (Shown{1}));
     EXPECT_FALSE(scheduler.HeldBack());
     EXPECT_EQ(timer.period, 10000u);
 
     scheduler.Next();
-    EXPECT_EQ(scheduler.Tick(live, true), 2u) << "Next acts while busy";
+    EXPECT_EQ(scheduler.Tick(live, true), (Shown{2})) << "Next acts while busy";
     scheduler.Previous(live);
-    EXPECT_EQ(scheduler.Tick(live, true), 1u) << "Previous acts while busy";
+    EXPECT_EQ(scheduler.Tick(live, true), (Shown{1})) << "Previous acts while busy";
     EXPECT_FALSE(scheduler.HeldBack());
-    EXPECT_FALSE(scheduler.Tick(live, true)) << "only the one tick they asked for";
+    EXPECT_TRUE(scheduler.Tick(live, true).empty()) << "only the one tick they asked for";
 
     live.rotationEnabled = 0;
-    EXPECT_FALSE(scheduler.Tick(live, true));
+    EXPECT_TRUE(scheduler.Tick(live, true).empty());
     EXPECT_FALSE(scheduler.HeldBack()) << "disabled, nothing is held back";
     EXPECT_FALSE(timer.armed);
 }
@@ -197,7 +198,7 @@ TEST(Rotation, ABusyUserChangesNothingWhenTheOptionIsOff) {
     AppSettings live = WithPictures(2, false);
     live.extension.userOptions.pauseInFullScreen = false;
     EXPECT_EQ(Ticks(scheduler, live, 3), (std::vector<std::size_t>{0, 1, 0}));
-    EXPECT_EQ(scheduler.Tick(live, true), 1u);
+    EXPECT_EQ(scheduler.Tick(live, true), (Shown{1}));
     EXPECT_FALSE(scheduler.HeldBack());
     EXPECT_EQ(timer.period, 10000u);
 }
