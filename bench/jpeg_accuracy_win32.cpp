@@ -1,5 +1,5 @@
 // How far a wallpaper made from the program's reduced JPEG decode lies
-// from one made as before, from the imaging component's full decode
+// from one made from the imaging component's full decode
 // averaged by the resampler, per channel at 25 and 50 %:
 //   jpeg_accuracy PICTURE...
 // One line per picture and magnification: the reduction used, the size,
