@@ -51,11 +51,21 @@ inline void StoreLanes(float* to, FloatLanes v) {
     std::memcpy(to, &v, sizeof v);
 }
 
+// One instruction each on x86-64, where the compiler makes a comparison
+// and three logical operations of the portable form.
 inline FloatLanes MinLanes(FloatLanes a, FloatLanes b) {
+#if VISTALOOM_X86_64
+    return _mm_min_ps(a, b);
+#else
     return a < b ? a : b;
+#endif
 }
 inline FloatLanes MaxLanes(FloatLanes a, FloatLanes b) {
+#if VISTALOOM_X86_64
+    return _mm_max_ps(a, b);
+#else
     return a > b ? a : b;
+#endif
 }
 
 // Each lane truncated toward zero to a whole number.
