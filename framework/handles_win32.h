@@ -84,6 +84,7 @@ using UniqueFind = Unique<FindTraits>;
 using UniqueRegKey = Unique<RegKeyTraits>;
 using UniqueMemoryDc = Unique<SimpleTraits<HDC, ::DeleteDC>>;
 using UniqueIcon = Unique<SimpleTraits<HICON, ::DestroyIcon>>;
+using UniqueView = Unique<SimpleTraits<LPCVOID, ::UnmapViewOfFile>>;
 using UniqueMenu = Unique<SimpleTraits<HMENU, ::DestroyMenu>>;
 using UniqueHook = Unique<SimpleTraits<HHOOK, ::UnhookWindowsHookEx>>;
 using UniqueBitmap = Unique<GdiTraits<HBITMAP>>;

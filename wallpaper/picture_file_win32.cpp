@@ -4,6 +4,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <cstring>
 #include <utility>
 
 #include "framework/handles_win32.h"
@@ -18,19 +19,9 @@ std::optional<Picture> AsPicture(std::optional<Bitmap> bitmap) {
     return Picture(std::move(*bitmap));
 }
 
-}  // namespace
-
-std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length, const JpegReductionRule& reductionFor) {
-    if (reductionFor) {
-        const auto* bytes = static_cast<const std::uint8_t*>(::GlobalLock(block));
-        auto reduced = bytes && IsJpeg(bytes, length) ? DecodeJpegForWallpaper(bytes, length, reductionFor)
-                                                      : std::nullopt;
-        ::GlobalUnlock(block);
-        if (reduced) {
-            ::GlobalFree(block);
-            return reduced;
-        }
-    }
+// The system's decoders, which read from a stream on the block; it is
+// theirs in every case.
+std::optional<Picture> DecodeWithSystem(HGLOBAL block, SIZE_T length) {
     ComScope com;
     fw::ComPtr<IStream> stream;
     if (FAILED(::CreateStreamOnHGlobal(block, TRUE, stream.Put()))) {
@@ -56,22 +47,54 @@ std::optional<Picture> DecodePicture(HGLOBAL block, SIZE_T length, const JpegRed
     return AsPicture(DecodeWithImagingComponent(stream.Get()));
 }
 
+// A file on a fixed disk of this machine is mapped rather than read: the
+// decoder reads it where the system's cache holds it, and no memory is
+// taken for a copy, whose fresh pages cost more to fill than the reading.
+// A file elsewhere is read, so that a network or a drive that goes away
+// fails the read instead of the decoder's access to the mapped pages.
+bool IsOnFixedDisk(const std::wstring& path) {
+    wchar_t volume[MAX_PATH + 1];
+    return ::GetVolumePathNameW(path.c_str(), volume, MAX_PATH + 1) && ::GetDriveTypeW(volume) == DRIVE_FIXED;
+}
+
+}  // namespace
+
 std::optional<Picture> LoadPictureFile(const std::string& path, const JpegReductionRule& reductionFor) {
-    fw::UniqueHandle file(::CreateFileW(fw::LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    const std::wstring name = fw::LongPath(path);
+    fw::UniqueHandle file(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart == 0 || size.QuadPart > MAXLONG) {
         return std::nullopt;
     }
     const auto length = static_cast<SIZE_T>(size.QuadPart);
-    const HGLOBAL block = ::GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, length);
+    fw::UniqueView view;
+    if (reductionFor && IsOnFixedDisk(name)) {
+        const fw::UniqueHandle mapping(::CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+        if (mapping) view.Reset(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
+    }
+    if (view) {
+        const auto* bytes = static_cast<const std::uint8_t*>(view.Get());
+        if (IsJpeg(bytes, length)) {
+            if (auto reduced = DecodeJpegForWallpaper(bytes, length, reductionFor)) return reduced;
+        }
+    }
+    // GMEM_FIXED: the block's handle is its address.
+    const HGLOBAL block = ::GlobalAlloc(GMEM_FIXED, length);
     if (!block) return std::nullopt;
+    auto* const bytes = static_cast<std::uint8_t*>(block);
     DWORD read = 0;
-    if (!::ReadFile(file.Get(), ::GlobalLock(block), static_cast<DWORD>(length), &read, nullptr) || read != length) {
-        ::GlobalUnlock(block);
+    if (view) {
+        std::memcpy(bytes, view.Get(), length);
+        view.Reset();
+    } else if (!::ReadFile(file.Get(), bytes, static_cast<DWORD>(length), &read, nullptr) || read != length) {
         ::GlobalFree(block);
         return std::nullopt;
+    } else if (reductionFor && IsJpeg(bytes, length)) {
+        if (auto reduced = DecodeJpegForWallpaper(bytes, length, reductionFor)) {
+            ::GlobalFree(block);
+            return reduced;
+        }
     }
-    ::GlobalUnlock(block);
-    return DecodePicture(block, length, reductionFor);
+    return DecodeWithSystem(block, length);
 }
