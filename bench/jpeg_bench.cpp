@@ -39,9 +39,9 @@ const std::uint8_t* Bytes() { return reinterpret_cast<const std::uint8_t*>(Jpeg(
 // Fresh rows for every picture, as the program has them.
 struct FreshRows {
     std::unique_ptr<std::uint8_t[]> rows;
-    std::uint8_t* operator()(int width, int height) {
+    JpegRows operator()(int width, int height) {
         rows.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(width) * height * 3]);
-        return rows.get();
+        return {rows.get(), static_cast<std::ptrdiff_t>(width) * 3};
     }
 };
 

@@ -141,7 +141,7 @@ void BM_ComposeThreeMonitors(benchmark::State& state) {
     }
     const MonitorPictureLoader load = [&](const MonitorPicture&, const JpegReductionRule&) {
         auto picture = Picture::AllocateRgb(kPictureWidth, kPictureHeight);
-        if (picture) std::memcpy(picture->RgbBytes(), decoded.get(), pictureBytes);
+        if (picture) std::memcpy(picture->RgbTop(), decoded.get(), pictureBytes);
         return picture;
     };
     std::size_t peak = 0;

@@ -20,9 +20,14 @@ struct JpegSize {
 std::optional<JpegSize> ReadJpegSize(const std::uint8_t* bytes, std::size_t length);
 
 // Where the decoded picture goes: rowsFor(width, height) gives room for
-// `height` packed rows of `width` 3-byte pixels (blue, green, red), top row
-// first, or null to give up.
-using JpegRowsFor = std::function<std::uint8_t*(int width, int height)>;
+// `height` rows of `width` 3-byte pixels (blue, green, red), as the top
+// row's first byte and the distance from one row to the one below it
+// (negative for rows kept bottom-up), or a null top to give up.
+struct JpegRows {
+    std::uint8_t* top = nullptr;
+    std::ptrdiff_t stride = 0;
+};
+using JpegRowsFor = std::function<JpegRows(int width, int height)>;
 
 // The picture at 1/reduction (1, 2, 4 or 8) of its size, each side rounded
 // up: pixel (i, j) covers pixels [i * reduction, (i + 1) * reduction) x

@@ -304,7 +304,7 @@ struct McuAverages {
 // One band: a row of MCUs, its outputs written to the picture.
 class BandRenderer {
 public:
-    BandRenderer(const Plan& plan, std::uint8_t* rgb) : plan_(plan), rgb_(rgb) {
+    BandRenderer(const Plan& plan, JpegRows rows) : plan_(plan), rows_(rows) {
         for (int c = 0; c < plan.componentCount; ++c)
             blockCount_ += plan.components[c].h * plan.components[c].v;
     }
@@ -597,7 +597,7 @@ private:
         const int columns = std::min(plan_.mcuWidth, plan_.width - mcuX);
         const int rows = std::min(plan_.mcuHeight, plan_.height - mcuY);
         for (int y = 0; y < rows; ++y) {
-            std::uint8_t* line = rgb_ + (static_cast<std::size_t>(mcuY + y) * plan_.outWidth + mcuX) * 3;
+            std::uint8_t* line = Line(mcuY + y) + static_cast<std::ptrdiff_t>(mcuX) * 3;
             const float* red = rgb[0] + y * plan_.mcuWidth;
             const float* green = rgb[1] + y * plan_.mcuWidth;
             const float* blue = rgb[2] + y * plan_.mcuWidth;
@@ -620,9 +620,7 @@ private:
             const int y0 = oy * s, y1 = std::min(y0 + s, plan_.height - mcuY);
             if (y1 <= y0) break;
             std::uint8_t* line =
-                rgb_ + (static_cast<std::size_t>(row_ * plan_.mcuOutHeight + oy) * plan_.outWidth +
-                        static_cast<std::size_t>(mcu * plan_.mcuOutWidth)) *
-                           3;
+                Line(row_ * plan_.mcuOutHeight + oy) + static_cast<std::ptrdiff_t>(mcu) * plan_.mcuOutWidth * 3;
             for (int ox = 0; ox < plan_.mcuOutWidth; ++ox) {
                 const int x0 = ox * s, x1 = std::min(x0 + s, plan_.width - mcuX);
                 if (x1 <= x0) break;
@@ -634,8 +632,10 @@ private:
         }
     }
 
+    std::uint8_t* Line(int y) const { return rows_.top + static_cast<std::ptrdiff_t>(y) * rows_.stride; }
+
     const Plan& plan_;
-    std::uint8_t* rgb_;
+    JpegRows rows_;
     int blockCount_ = 0;
     int row_ = 0;
     bool wrapped_ = false;
@@ -650,8 +650,8 @@ namespace {
 class RowRenderer final : public JpegRowRenderer {
 public:
     RowRenderer(const Plan& plan, const JpegCoefficients& coefficients, JpegRowProgress& progress,
-                std::uint8_t* rgb)
-        : plan_(plan), coefficients_(coefficients), progress_(progress), rgb_(rgb) {}
+                JpegRows rows)
+        : plan_(plan), coefficients_(coefficients), progress_(progress), rows_(rows) {}
 
     // Renders rows until none is left; false when decoding failed. Nothing
     // here allocates or throws.
@@ -665,7 +665,7 @@ public:
     }
 
     void RenderRow(int row) noexcept override {
-        BandRenderer band(plan_, rgb_);
+        BandRenderer band(plan_, rows_);
         band.Render(coefficients_, row);
         if (band.Wrapped()) wrapped_ = true;
     }
@@ -676,7 +676,7 @@ private:
     const Plan& plan_;
     const JpegCoefficients& coefficients_;
     JpegRowProgress& progress_;
-    std::uint8_t* rgb_;
+    JpegRows rows_;
     std::atomic<bool> wrapped_{false};
 };
 
@@ -691,9 +691,9 @@ bool RenderJpeg(const JpegFrame& frame, const JpegCoefficients& coefficients, in
     } catch (...) {  // memory for the weights
         return false;
     }
-    std::uint8_t* const rgb = rowsFor(plan->outWidth, plan->outHeight);
-    if (!rgb) return false;
-    RowRenderer rows(*plan, coefficients, progress, rgb);
+    const JpegRows out = rowsFor(plan->outWidth, plan->outHeight);
+    if (!out.top) return false;
+    RowRenderer rows(*plan, coefficients, progress, out);
     progress.Attach(&rows);
     std::thread helper;
     if (std::thread::hardware_concurrency() > 1) {

@@ -62,9 +62,29 @@ std::optional<Picture> Picture::AllocateRgb(int width, int height) {
     Picture picture;
     picture.rgb_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(width) * height * 3]);
     if (!picture.rgb_) return std::nullopt;
-    picture.rows_ = {picture.rgb_.get(), static_cast<std::ptrdiff_t>(width) * 3, width, height, 3};
+    picture.rgbTop_ = picture.rgb_.get();
+    picture.rows_ = {picture.rgbTop_, static_cast<std::ptrdiff_t>(width) * 3, width, height, 3};
     picture.full_ = {width, height};
     return picture;
+}
+
+std::optional<Picture> Picture::AllocateRgbInRoom(int width, int height) {
+    if (!IsBitmapSizeAllowed({width, height})) return std::nullopt;
+    Picture picture;
+    picture.room_.reset(new (std::nothrow) std::uint32_t[static_cast<std::size_t>(width) * height]);
+    if (!picture.room_) return std::nullopt;
+    const auto stride = static_cast<std::ptrdiff_t>(width) * 3;
+    picture.rgbTop_ = reinterpret_cast<std::uint8_t*>(picture.room_.get()) + (height - 1) * stride;
+    picture.rows_ = {picture.rgbTop_, -stride, width, height, 3};
+    picture.full_ = {width, height};
+    return picture;
+}
+
+std::unique_ptr<std::uint32_t[]> Picture::TakeRoom() {
+    if (!room_) return nullptr;
+    rgbTop_ = nullptr;
+    rows_ = {};
+    return std::move(room_);
 }
 
 void Picture::MarkReduced(BitmapSize full, int reduction) {

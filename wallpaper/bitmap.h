@@ -92,12 +92,23 @@ public:
     explicit Picture(Bitmap bitmap);
     // Nothing when the size is refused or memory runs out.
     static std::optional<Picture> AllocateRgb(int width, int height);
+    // The same with its rows bottom-up in room for the 32-bit bitmap of its
+    // size, which they can then be widened into where they lie
+    // (TakeRoom): the page of memory each pixel's row begins in is written
+    // once rather than twice in two blocks.
+    static std::optional<Picture> AllocateRgbInRoom(int width, int height);
 
     int Width() const { return rows_.width; }
     int Height() const { return rows_.height; }
     const PixelRows& Rows() const { return rows_; }
-    // The 3-byte rows, top first, for the decoder to fill.
-    std::uint8_t* RgbBytes() { return rgb_.get(); }
+    // The first byte of the top row of the 3-byte rows, Rows().stride
+    // apart, for a decoder to fill.
+    std::uint8_t* RgbTop() { return rgbTop_; }
+    bool HasRoom() const { return room_ != nullptr; }
+    // The room of a picture made by AllocateRgbInRoom, its 3-byte rows in
+    // it: memory row r of either size holds the same row of the picture.
+    // The picture is left empty.
+    std::unique_ptr<std::uint32_t[]> TakeRoom();
     // The 32-bit bitmap, when the picture is one: the composition may then
     // work in place.
     std::optional<Bitmap>& AsBitmap() { return bitmap_; }
@@ -114,6 +125,8 @@ private:
 
     std::optional<Bitmap> bitmap_;
     std::unique_ptr<std::uint8_t[]> rgb_;
+    std::unique_ptr<std::uint32_t[]> room_;
+    std::uint8_t* rgbTop_ = nullptr;
     PixelRows rows_;
     BitmapSize full_;
     int reduction_ = 1;

@@ -22,6 +22,25 @@ bool BlendOverColour(Bitmap& bitmap, std::int32_t transparency, PixelValue backg
     });
 }
 
+// A picture decoded into room for its 32-bit bitmap, widened where it
+// lies: from the last row in memory to the first, each copied aside before
+// its wider form overwrites it and the start of the row after it, which is
+// done by then.
+std::optional<Bitmap> WidenInRoom(Picture& picture) {
+    const int width = picture.Width(), height = picture.Height();
+    std::unique_ptr<std::uint32_t[]> room = picture.TakeRoom();
+    const auto rowBytes = static_cast<std::size_t>(width) * 3;
+    const std::unique_ptr<std::uint8_t[]> aside(new (std::nothrow) std::uint8_t[rowBytes]);
+    if (!aside) return std::nullopt;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(room.get());
+    for (int r = height - 1; r >= 0; --r) {
+        std::memcpy(aside.get(), bytes + static_cast<std::size_t>(r) * rowBytes, rowBytes);
+        WidenRow(aside.get(), room.get() + static_cast<std::size_t>(r) * width, static_cast<std::size_t>(width));
+    }
+    std::uint32_t* const pixels = room.release();
+    return Bitmap(pixels, width, height, [pixels] { delete[] pixels; });
+}
+
 // The picture at its own size in a bitmap of its own, blended: in place when
 // it is a bitmap already, else each row widened and blended while it is
 // still in the cache.
@@ -29,6 +48,11 @@ std::optional<Bitmap> BlendAtOwnSize(Picture& picture, std::int32_t transparency
     if (auto& bitmap = picture.AsBitmap()) {
         if (!BlendOverColour(*bitmap, transparency, background)) return std::nullopt;
         return std::move(*bitmap);
+    }
+    if (picture.HasRoom()) {
+        auto widened = WidenInRoom(picture);
+        if (!widened || !BlendOverColour(*widened, transparency, background)) return std::nullopt;
+        return widened;
     }
     const PixelRows& rows = picture.Rows();
     auto bitmap = Bitmap::Allocate({rows.width, rows.height});
@@ -134,14 +158,19 @@ void Roll(Bitmap& bitmap, std::int64_t x, std::int64_t y) {
 std::optional<Bitmap> ComposeWallpaperBitmap(Picture picture, std::uint32_t magnification,
                                              std::int32_t transparency, PixelValue background) {
     const BitmapSize full = picture.FullSize();
-    if (magnification < 100) {
-        auto scaled = ScaleReducedRows(picture.Rows(), picture.Reduction(), full,
-                                       ScaledSize(full.width, full.height, magnification));
+    const BitmapSize size = ScaledSize(full.width, full.height, magnification);
+    // A reduction that makes the wallpaper's size exactly leaves nothing to
+    // resample: each reduced pixel is one of the wallpaper's.
+    const int reduction = picture.Reduction();
+    const bool reducedToSize = reduction > 1 && size.width * reduction == full.width &&
+                               size.height * reduction == full.height;
+    if (magnification < 100 && !reducedToSize) {
+        auto scaled = ScaleReducedRows(picture.Rows(), reduction, full, size);
         if (!scaled || !BlendOverColour(*scaled, transparency, background)) return std::nullopt;
         return scaled;
     }
     auto blended = BlendAtOwnSize(picture, transparency, background);
-    if (!blended || magnification == 100) return blended;
+    if (!blended || magnification <= 100) return blended;
     return ScaleBitmap(*blended, magnification);
 }
 

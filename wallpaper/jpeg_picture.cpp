@@ -25,9 +25,10 @@ namespace {
 
 std::optional<Picture> DecodeAt(const std::uint8_t* bytes, std::size_t length, JpegSize full, int reduction) {
     std::optional<Picture> picture;
-    const bool decoded = DecodeJpegRows(bytes, length, reduction, [&](int width, int height) -> std::uint8_t* {
-        picture = Picture::AllocateRgb(width, height);
-        return picture ? picture->RgbBytes() : nullptr;
+    const bool decoded = DecodeJpegRows(bytes, length, reduction, [&](int width, int height) -> JpegRows {
+        picture = Picture::AllocateRgbInRoom(width, height);
+        if (!picture) return {};
+        return {picture->RgbTop(), picture->Rows().stride};
     });
     if (!decoded) return std::nullopt;
     picture->MarkReduced({full.width, full.height}, reduction);

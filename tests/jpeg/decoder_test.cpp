@@ -31,7 +31,7 @@ Decoded Decode(const std::string& file, int reduction) {
                             [&](int width, int height) {
                                 out.asked = true;
                                 out.rows.assign(static_cast<std::size_t>(width) * height * 3, 0);
-                                return out.rows.data();
+                                return JpegRows{out.rows.data(), static_cast<std::ptrdiff_t>(width) * 3};
                             });
     return out;
 }

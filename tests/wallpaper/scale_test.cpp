@@ -245,12 +245,14 @@ TEST(ScaleKnownAnswers, EnlargingMixesTheTwoNearestCentresByDistance) {
     ExpectSamePixels(*ScaleBitmap(picture, 200), ModelScale(picture, 14, 10, false), "200 %");
 }
 
-// Decoders give 3-byte rows top first; they scale and compose as the same
-// picture in a 32-bit bitmap does, opaque.
-std::optional<Picture> PackedCopy(const Bitmap& bitmap) {
-    auto picture = Picture::AllocateRgb(bitmap.Width(), bitmap.Height());
-    std::uint8_t* at = picture->RgbBytes();
+// Decoders give 3-byte rows, top first or bottom-up in room for their
+// 32-bit bitmap; they scale and compose as the same picture in a 32-bit
+// bitmap does, opaque.
+std::optional<Picture> PackedCopy(const Bitmap& bitmap, bool inRoom = false) {
+    auto picture = inRoom ? Picture::AllocateRgbInRoom(bitmap.Width(), bitmap.Height())
+                          : Picture::AllocateRgb(bitmap.Width(), bitmap.Height());
     for (int y = 0; y < bitmap.Height(); ++y) {
+        std::uint8_t* at = picture->RgbTop() + y * picture->Rows().stride;
         for (int x = 0; x < bitmap.Width(); ++x) {
             const std::uint32_t p = bitmap.RowFromTop(y)[x];
             *at++ = Channel(p, 0);
@@ -267,12 +269,30 @@ TEST(ScaleKnownAnswers, ThreeByteRowsScaleAndComposeAsTheirBitmap) {
     for (const BitmapSize size : {BitmapSize{17, 10}, BitmapSize{53, 31}, BitmapSize{80, 47}}) {
         ExpectSamePixels(*ScaleRows(packed->Rows(), size), *ScaleRows(RowsOf(bitmap), size), std::to_string(size.width));
     }
-    for (const std::uint32_t magnification : {25u, 100u, 200u}) {
-        auto copy = Bitmap::Allocate({53, 31});
-        std::memcpy(copy->Pixels(), bitmap.Pixels(), bitmap.PixelCount() * 4);
-        const auto fromRows = ComposeWallpaperBitmap(std::move(*PackedCopy(bitmap)), magnification, 40, 0x256F95);
-        const auto fromBitmap = ComposeWallpaperBitmap(Picture(std::move(*copy)), magnification, 40, 0x256F95);
-        ExpectSamePixels(*fromRows, *fromBitmap, std::to_string(magnification) + " %");
+    // A reduction to the wallpaper's size exactly resamples nothing.
+    const auto same = ScaleReducedRows(RowsOf(bitmap), 4, {53 * 4, 31 * 4}, {53, 31});
+    ASSERT_TRUE(same);
+    ExpectSamePixels(*same, bitmap, "1/4 at 25 %");
+    // In room, the rows are widened where they lie, at the picture's own
+    // size and where a reduction makes the wallpaper's size exactly.
+    for (const bool inRoom : {false, true}) {
+        for (const std::uint32_t magnification : {25u, 100u, 200u}) {
+            for (const int reduction : {1, 4}) {
+                if (reduction > 1 && magnification != 25) continue;
+                auto copy = Bitmap::Allocate({53, 31});
+                std::memcpy(copy->Pixels(), bitmap.Pixels(), bitmap.PixelCount() * 4);
+                auto rows = PackedCopy(bitmap, inRoom);
+                Picture fromBitmap(std::move(*copy));
+                rows->MarkReduced({53 * reduction, 31 * reduction}, reduction);
+                fromBitmap.MarkReduced({53 * reduction, 31 * reduction}, reduction);
+                const auto composedRows = ComposeWallpaperBitmap(std::move(*rows), magnification, 40, 0x256F95);
+                const auto composedBitmap = ComposeWallpaperBitmap(std::move(fromBitmap), magnification, 40, 0x256F95);
+                ASSERT_TRUE(composedRows && composedBitmap);
+                ExpectSamePixels(*composedRows, *composedBitmap,
+                                 std::to_string(magnification) + " % of 1/" + std::to_string(reduction) +
+                                     (inRoom ? " in room" : ""));
+            }
+        }
     }
 }
 

@@ -230,7 +230,7 @@ TEST(SpanningWallpaper, HoldsNoMoreThanTheBitmapAndOnePicture) {
                                          const JpegReductionRule&) -> std::optional<Picture> {
         auto picture =
             Picture::AllocateRgb(static_cast<int>(kPicture.width), static_cast<int>(kPicture.height));
-        std::memset(picture->RgbBytes(), 0x5A,
+        std::memset(picture->RgbTop(), 0x5A,
                     static_cast<std::size_t>(kPicture.width * kPicture.height * 3));
         return picture;
     };
