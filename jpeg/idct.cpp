@@ -1,8 +1,8 @@
 #include "jpeg/idct.h"
 
 #include <cmath>
-#include <utility>
 #include <numbers>
+#include <utility>
 
 #include "framework/compiler.h"
 
@@ -40,7 +40,6 @@ const Halves<kN>& HalvesOf() {
         return kHalves16;
     }
 }
-
 
 // Down the columns first, a row of coefficients four columns at a time
 // and the empty rows skipped; then along each row of samples, its eight
@@ -89,9 +88,9 @@ void InverseDct(const float* scaled, unsigned rows, float level, float* out, int
 // sqrt 2 cos(k pi / 16) (1 for k = 0) along the axis beforehand: x[k]
 // holds coefficient k of each lane's line, afterwards sample k.
 constexpr float kSqrt2 = 1.41421356f;
-constexpr float kTwiceC2 = 1.84775907f;        // 2 cos(pi / 8)
-constexpr float kC2LessC6 = 1.08239220f;       // 2 (cos(pi / 8) - cos(3 pi / 8))
-constexpr float kC2AndC6 = 2.61312593f;        // 2 (cos(pi / 8) + cos(3 pi / 8))
+constexpr float kTwiceC2 = 1.84775907f;   // 2 cos(pi / 8)
+constexpr float kC2LessC6 = 1.08239220f;  // 2 (cos(pi / 8) - cos(3 pi / 8))
+constexpr float kC2AndC6 = 2.61312593f;   // 2 (cos(pi / 8) + cos(3 pi / 8))
 
 template <class V>
 VISTALOOM_INLINE void Aan8(V* x) {
@@ -118,8 +117,10 @@ VISTALOOM_INLINE void Aan8(V* x) {
 // The 4x4 square of lanes whose rows are a, b, c, d turned about its
 // diagonal.
 inline void Transpose4(FloatLanes& a, FloatLanes& b, FloatLanes& c, FloatLanes& d) {
-    const FloatLanes ab0 = __builtin_shufflevector(a, b, 0, 4, 1, 5), ab1 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
-    const FloatLanes cd0 = __builtin_shufflevector(c, d, 0, 4, 1, 5), cd1 = __builtin_shufflevector(c, d, 2, 6, 3, 7);
+    const FloatLanes ab0 = __builtin_shufflevector(a, b, 0, 4, 1, 5);
+    const FloatLanes ab1 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
+    const FloatLanes cd0 = __builtin_shufflevector(c, d, 0, 4, 1, 5);
+    const FloatLanes cd1 = __builtin_shufflevector(c, d, 2, 6, 3, 7);
     a = __builtin_shufflevector(ab0, cd0, 0, 1, 4, 5);
     b = __builtin_shufflevector(ab0, cd0, 2, 3, 6, 7);
     c = __builtin_shufflevector(ab1, cd1, 0, 1, 4, 5);

@@ -229,7 +229,8 @@ float Reach(const BlockRef& block, const ComponentPlan& p) {
     float sums[4] = {};
     int i = 0;
     const auto term = [&](int at) {
-        return std::fabs(static_cast<float>(JpegWordValue(block.ac[at]))) * p.reach[JpegWordLow(block.ac[at])];
+        const float value = static_cast<float>(JpegWordValue(block.ac[at]));
+        return std::fabs(value) * p.reach[JpegWordLow(block.ac[at])];
     };
     for (; i + 4 <= block.count; i += 4) {
         for (int k = 0; k < 4; ++k) sums[k] += term(i + k);
@@ -470,7 +471,8 @@ private:
                     const int stride = repeated ? nx : width;
                     if (whole->is) {
                         for (int j = 0; j < ny; ++j) {
-                            for (int i = 0; i < nx; ++i) out[j * stride + i] = static_cast<float>(whole->value);
+                            for (int i = 0; i < nx; ++i)
+                                out[j * stride + i] = static_cast<float>(whole->value);
                         }
                     } else {
                         SampleBlock(*block, p, out, stride);
@@ -619,8 +621,7 @@ private:
         for (int oy = 0; oy < plan_.mcuOutHeight; ++oy) {
             const int y0 = oy * s, y1 = std::min(y0 + s, plan_.height - mcuY);
             if (y1 <= y0) break;
-            std::uint8_t* line =
-                Line(row_ * plan_.mcuOutHeight + oy) + static_cast<std::ptrdiff_t>(mcu) * plan_.mcuOutWidth * 3;
+            std::uint8_t* line = Line(row_ * plan_.mcuOutHeight + oy) + mcu * plan_.mcuOutWidth * 3;
             for (int ox = 0; ox < plan_.mcuOutWidth; ++ox) {
                 const int x0 = ox * s, x1 = std::min(x0 + s, plan_.width - mcuX);
                 if (x1 <= x0) break;

@@ -93,9 +93,9 @@ public:
     // Nothing when the size is refused or memory runs out.
     static std::optional<Picture> AllocateRgb(int width, int height);
     // The same with its rows bottom-up in room for the 32-bit bitmap of its
-    // size, which they can then be widened into where they lie
-    // (TakeRoom): the page of memory each pixel's row begins in is written
-    // once rather than twice in two blocks.
+    // size, which they can then be widened into where they lie (TakeRoom):
+    // a picture shown at its decoded size then takes one block of memory,
+    // not two, and fresh pages, slow to touch the first time, half as many.
     static std::optional<Picture> AllocateRgbInRoom(int width, int height);
 
     int Width() const { return rows_.width; }

@@ -35,7 +35,8 @@ std::optional<Bitmap> WidenInRoom(Picture& picture) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(room.get());
     for (int r = height - 1; r >= 0; --r) {
         std::memcpy(aside.get(), bytes + static_cast<std::size_t>(r) * rowBytes, rowBytes);
-        WidenRow(aside.get(), room.get() + static_cast<std::size_t>(r) * width, static_cast<std::size_t>(width));
+        WidenRow(aside.get(), room.get() + static_cast<std::size_t>(r) * width,
+                 static_cast<std::size_t>(width));
     }
     std::uint32_t* const pixels = room.release();
     return Bitmap(pixels, width, height, [pixels] { delete[] pixels; });

@@ -70,7 +70,8 @@ std::optional<Picture> LoadPictureFile(const std::string& path, const JpegReduct
     const auto length = static_cast<SIZE_T>(size.QuadPart);
     fw::UniqueView view;
     if (reductionFor && IsOnFixedDisk(name)) {
-        const fw::UniqueHandle mapping(::CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+        const fw::UniqueHandle mapping(
+            ::CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
         if (mapping) view.Reset(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
     }
     if (view) {

@@ -89,7 +89,9 @@ std::optional<Picture> DecodeJpegWithImagingComponent(IStream* stream) {
     if (!picture) return std::nullopt;
     const UINT stride = image->width * 3;
     const WICRect all{0, 0, static_cast<INT>(image->width), static_cast<INT>(image->height)};
-    if (FAILED(source->CopyPixels(&all, stride, stride * image->height, picture->RgbTop()))) return std::nullopt;
+    if (FAILED(source->CopyPixels(&all, stride, stride * image->height, picture->RgbTop()))) {
+        return std::nullopt;
+    }
     return picture;
 }
 

@@ -285,8 +285,10 @@ TEST(ScaleKnownAnswers, ThreeByteRowsScaleAndComposeAsTheirBitmap) {
                 Picture fromBitmap(std::move(*copy));
                 rows->MarkReduced({53 * reduction, 31 * reduction}, reduction);
                 fromBitmap.MarkReduced({53 * reduction, 31 * reduction}, reduction);
-                const auto composedRows = ComposeWallpaperBitmap(std::move(*rows), magnification, 40, 0x256F95);
-                const auto composedBitmap = ComposeWallpaperBitmap(std::move(fromBitmap), magnification, 40, 0x256F95);
+                const auto composedRows =
+                    ComposeWallpaperBitmap(std::move(*rows), magnification, 40, 0x256F95);
+                const auto composedBitmap =
+                    ComposeWallpaperBitmap(std::move(fromBitmap), magnification, 40, 0x256F95);
                 ASSERT_TRUE(composedRows && composedBitmap);
                 ExpectSamePixels(*composedRows, *composedBitmap,
                                  std::to_string(magnification) + " % of 1/" + std::to_string(reduction) +
