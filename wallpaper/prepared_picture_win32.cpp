@@ -53,7 +53,8 @@ void PreparedPicture::Prepare(const std::shared_ptr<PreparedPicture>& self, cons
                     if (prepared.generation_ != work->generation) return 0;
                     source = prepared.source_;
                 }
-                auto picture = LoadPictureFile(source.path);
+                // Decoded as the key would decode it, at its own size.
+                auto picture = LoadPictureFile(source.path, JpegReductionAt(100));
                 if (!picture || picture->FullSize().width * picture->FullSize().height > kLargestKeptPixels) return 0;
                 auto bitmap = ComposeWallpaperBitmap(std::move(*picture), 100, 0, source.background);
                 if (!bitmap) return 0;

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "framework/handles_win32.h"
+#include "framework/wide_win32.h"
 #include "settings/settings_model.h"
 #include "tests/support/bitmap_reference.h"
 #include "tests/support/fake_shell_client_win32.h"
@@ -18,6 +19,7 @@
 #include "wallpaper/bitmap_file.h"
 #include "wallpaper/bitmap_image_win32.h"
 #include "wallpaper/picture_file_win32.h"
+#include "wallpaper/prepared_picture_win32.h"
 #include "wallpaper/system_decoders_win32.h"
 #include "wallpaper/bitmap_ops.h"
 #include "wallpaper/compose.h"
@@ -237,6 +239,27 @@ TEST(ReducedJpegDecoding, AJpegTheProgramsDecoderLeavesGoesToTheSystemAtFullSize
     for (int y = 0; y < system->Height(); y += 7) {
         for (int x = 0; x < system->Width(); x += 5) ASSERT_EQ(Rgb(*reduced, x, y), Rgb(*system, x, y));
     }
+}
+
+// The boss picture composed ahead of the key is the one the key would
+// compose: a JPEG goes to the same decoder either way.
+TEST(PreparedBossPicture, IsTheBitmapTheKeyWouldCompose) {
+    const std::string path = Fixture("photo420.jpg");
+    constexpr PixelValue kBackground = 0x256F95;
+    const auto prepared = std::make_shared<PreparedPicture>();
+    PreparedPicture::Prepare(prepared, path, kBackground);
+    WIN32_FIND_DATAW found;
+    const fw::UniqueFind file(::FindFirstFileW(fw::Wide(path).c_str(), &found));
+    ASSERT_TRUE(file);
+    std::shared_ptr<const Bitmap> ahead;
+    ASSERT_TRUE(WaitFor([&] { return (ahead = prepared->Take(path, found, kBackground)) != nullptr; }));
+    auto picture = LoadPictureFile(path, JpegReductionAt(100));
+    ASSERT_TRUE(picture);
+    const auto atKey = ComposeWallpaperBitmap(std::move(*picture), 100, 0, kBackground);
+    ASSERT_TRUE(atKey);
+    ASSERT_EQ(ahead->Width(), atKey->Width());
+    ASSERT_EQ(ahead->Height(), atKey->Height());
+    EXPECT_EQ(std::memcmp(ahead->Pixels(), atKey->Pixels(), atKey->PixelCount() * 4), 0);
 }
 
 TEST(PictureDecoding, TransparentPartsOfAGifStayWhite) {
