@@ -185,19 +185,17 @@ void JpegInverseDctWithoutAvx2(const float* scaled, float level, float* out, int
         rows[v][1] = LoadLanes(scaled + 8 * v + 4);
     }
     rows[0][0][0] += level;
-    for (int h = 0; h < 2; ++h) {
-        FloatLanes x[8];
-        for (int v = 0; v < 8; ++v) x[v] = rows[v][h];
-        Aan8(x);
-        for (int n = 0; n < 8; ++n) rows[n][h] = x[n];
-    }
+    const auto down = [&rows] {
+        for (int h = 0; h < 2; ++h) {
+            FloatLanes x[8];
+            for (int k = 0; k < 8; ++k) x[k] = rows[k][h];
+            Aan8(x);
+            for (int k = 0; k < 8; ++k) rows[k][h] = x[k];
+        }
+    };
+    down();
     Transpose8(rows);
-    for (int h = 0; h < 2; ++h) {
-        FloatLanes x[8];
-        for (int u = 0; u < 8; ++u) x[u] = rows[u][h];
-        Aan8(x);
-        for (int m = 0; m < 8; ++m) rows[m][h] = x[m];
-    }
+    down();
     Transpose8(rows);
     for (int n = 0; n < 8; ++n) {
         StoreLanes(out + n * stride, rows[n][0]);
