@@ -12,14 +12,21 @@ namespace {
 
 // Blending over a solid bitmap of the picture's size at (0, 0) with the
 // background colour as key equals blending over the colour itself, in
-// place: no second bitmap of that size is needed.
-bool BlendOverColour(Bitmap& bitmap, std::int32_t transparency, PixelValue background) {
+// place: no second bitmap of that size is needed. The pixels of the target
+// are blended.
+bool BlendTargetOverColour(const PixelTarget& target, std::int32_t transparency, PixelValue background) {
     const std::uint32_t weight = BlendWeight(transparency);
-    return ParallelRows(bitmap.Height(), [&](int begin, int end) {
-        std::uint32_t* rows = bitmap.Pixels() + static_cast<std::size_t>(begin) * bitmap.Width();
-        const std::size_t count = static_cast<std::size_t>(end - begin) * bitmap.Width();
-        BlendRowOverColour(rows, background, rows, count, weight, background);
+    return ParallelRows(target.height, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            BlendRowOverColour(target.Row(y), background, target.Row(y), static_cast<std::size_t>(target.width),
+                               weight, background);
+        }
     });
+}
+
+bool BlendOverColour(Bitmap& bitmap, std::int32_t transparency, PixelValue background) {
+    return BlendTargetOverColour(TargetIn(bitmap, {0, 0, bitmap.Width(), bitmap.Height()}), transparency,
+                                 background);
 }
 
 // A picture decoded into room for its 32-bit bitmap, widened where it
@@ -91,17 +98,6 @@ std::optional<Bitmap> PlacedPart(Picture picture, const ScreenPlacement& placeme
                                    placement.source.Size(), placement.target.Size());
     if (!placed || !BlendOverColour(*placed, transparency, background)) return std::nullopt;
     return placed;
-}
-
-// Blends the pixels of the target over the colour by the transparency.
-bool BlendTargetOverColour(const PixelTarget& target, std::int32_t transparency, PixelValue background) {
-    const std::uint32_t weight = BlendWeight(transparency);
-    return ParallelRows(target.height, [&](int begin, int end) {
-        for (int y = begin; y < end; ++y) {
-            BlendRowOverColour(target.Row(y), background, target.Row(y), static_cast<std::size_t>(target.width),
-                               weight, background);
-        }
-    });
 }
 
 // The tile in the monitor's top-left corner repeated over the rest of it,

@@ -74,28 +74,30 @@ std::optional<Picture> LoadPictureFile(const std::string& path, const JpegReduct
             ::CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
         if (mapping) view.Reset(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
     }
-    if (view) {
-        const auto* bytes = static_cast<const std::uint8_t*>(view.Get());
-        if (IsJpeg(bytes, length)) {
-            if (auto reduced = DecodeJpegForWallpaper(bytes, length, reductionFor)) return reduced;
+    // GMEM_FIXED: the block's handle is its address. A file not mapped is
+    // read into one; a mapped one is copied into one only for the system's
+    // decoders, which read from a stream on it.
+    HGLOBAL block = nullptr;
+    const auto allocate = [&] { return block = ::GlobalAlloc(GMEM_FIXED, length); };
+    if (!view) {
+        DWORD read = 0;
+        if (!allocate()) return std::nullopt;
+        if (!::ReadFile(file.Get(), block, static_cast<DWORD>(length), &read, nullptr) || read != length) {
+            ::GlobalFree(block);
+            return std::nullopt;
         }
     }
-    // GMEM_FIXED: the block's handle is its address.
-    const HGLOBAL block = ::GlobalAlloc(GMEM_FIXED, length);
-    if (!block) return std::nullopt;
-    auto* const bytes = static_cast<std::uint8_t*>(block);
-    DWORD read = 0;
-    if (view) {
-        std::memcpy(bytes, view.Get(), length);
-        view.Reset();
-    } else if (!::ReadFile(file.Get(), bytes, static_cast<DWORD>(length), &read, nullptr) || read != length) {
-        ::GlobalFree(block);
-        return std::nullopt;
-    } else if (reductionFor && IsJpeg(bytes, length)) {
+    const auto* bytes = static_cast<const std::uint8_t*>(view ? view.Get() : block);
+    if (reductionFor && IsJpeg(bytes, length)) {
         if (auto reduced = DecodeJpegForWallpaper(bytes, length, reductionFor)) {
-            ::GlobalFree(block);
+            if (block) ::GlobalFree(block);
             return reduced;
         }
+    }
+    if (view) {
+        if (!allocate()) return std::nullopt;
+        std::memcpy(block, view.Get(), length);
+        view.Reset();
     }
     return DecodeWithSystem(block, length);
 }

@@ -213,7 +213,6 @@ void KeepWindow(AxisFilter& filter, std::int64_t begin, std::int64_t count) {
 
 }  // namespace
 
-
 std::optional<Bitmap> ScaleRows(const PixelRows& source, BitmapSize size) {
     return ScaleReducedRows(source, 1, {source.width, source.height}, size);
 }
