@@ -223,12 +223,8 @@ bool DecodeScan(const JpegFrame& frame, const std::uint8_t* bytes, std::size_t l
     if (!segments || !IsEndOfImage(marker, bytes + length)) return false;
     const std::int64_t mcus = std::int64_t{frame.McusAcross()} * frame.McusDown();
     const std::int64_t perInterval = frame.restartInterval ? frame.restartInterval : mcus;
-    const std::int64_t needed = (mcus + perInterval - 1) / perInterval;
-    const auto found = static_cast<std::int64_t>(segments->size());
-    // A restart marker after the last interval leaves an empty one.
-    if (!(found == needed || (found == needed + 1 && segments->back().begin == segments->back().end))) {
-        return false;
-    }
+    const std::int64_t needed = JpegIntervals(frame, mcus, *segments);
+    if (needed == 0) return false;
     progress.Begin(frame.McusDown());
     out.rows.resize(static_cast<std::size_t>(frame.McusDown()));
     if (needed == 1) {
@@ -272,6 +268,14 @@ std::optional<std::vector<JpegSegment>> FindJpegSegments(const std::uint8_t* p, 
         if (code != 0xD0 + expected) return std::nullopt;
         expected = (expected + 1) & 7;
     }
+}
+
+std::int64_t JpegIntervals(const JpegFrame& frame, std::int64_t units, const std::vector<JpegSegment>& segments) {
+    const std::int64_t perInterval = frame.restartInterval ? frame.restartInterval : units;
+    const std::int64_t needed = (units + perInterval - 1) / perInterval;
+    const auto found = static_cast<std::int64_t>(segments.size());
+    if (found == needed || (found == needed + 1 && segments.back().begin == segments.back().end)) return needed;
+    return 0;
 }
 
 void JpegRowProgress::Begin(int rows) {

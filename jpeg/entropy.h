@@ -53,6 +53,11 @@ struct JpegSegment {
 std::optional<std::vector<JpegSegment>> FindJpegSegments(const std::uint8_t* p, const std::uint8_t* end,
                                                          const std::uint8_t*& marker);
 
+// The restart intervals `units` MCUs (or blocks, in a scan of one
+// component) make, when the segments found are as many, or one more that is
+// empty (a restart marker after the last interval); 0 otherwise.
+std::int64_t JpegIntervals(const JpegFrame& frame, std::int64_t units, const std::vector<JpegSegment>& segments);
+
 // Renders one row of MCUs on whichever thread calls it, concurrently with
 // other rows.
 class JpegRowRenderer {

@@ -175,17 +175,24 @@ private:
     int left_;
 };
 
+// The block's AC coefficients, each times its factor, in natural order
+// into `out`, which holds zeros; the rows that have one, bit by bit.
+unsigned SpreadCoefficients(const BlockRef& block, const float* factors, float* out) {
+    unsigned rows = 0;
+    for (int i = 0; i < block.count; ++i) {
+        const int pos = JpegWordLow(block.ac[i]);
+        out[pos] = static_cast<float>(JpegWordValue(block.ac[i])) * factors[pos];
+        rows |= 1u << (pos / 8);
+    }
+    return rows;
+}
+
 // The block's samples or averages through both axes' weights, the DC added
 // exactly: out[j * nx + i] for rows ay[j] and columns ax[i].
 void TransformBlock(const BlockRef& block, const ComponentPlan& p, const float* ax, int nx, const float* ay,
                     int ny, float* out) {
     float coefficients[64] = {};
-    unsigned rows = 0;
-    for (int i = 0; i < block.count; ++i) {
-        const int pos = JpegWordLow(block.ac[i]);
-        coefficients[pos] = static_cast<float>(JpegWordValue(block.ac[i])) * p.quant[pos];
-        rows |= 1u << (pos / 8);
-    }
+    const unsigned rows = SpreadCoefficients(block, p.quant.data(), coefficients);
     float across[8][16];
     for (int v = 0; v < 8; ++v) {
         if (!(rows >> v & 1)) continue;
@@ -213,12 +220,7 @@ void SampleBlock(const BlockRef& block, const ComponentPlan& p, float* out, int 
     // longer to start than this takes.
     alignas(16) float scaled[64];
     for (int i = 0; i < 64; i += 4) StoreLanes(scaled + i, FloatLanes{});
-    unsigned rows = 0;
-    for (int i = 0; i < block.count; ++i) {
-        const int pos = JpegWordLow(block.ac[i]);
-        scaled[pos] = static_cast<float>(JpegWordValue(block.ac[i])) * p.scaled[pos];
-        rows |= 1u << (pos / 8);
-    }
+    const unsigned rows = SpreadCoefficients(block, p.scaled.data(), scaled);
     const float level = static_cast<float>(block.dc) * p.quant[0] * 0.125f + 128.0f;
     JpegInverseDct(scaled, rows, 8 * p.x.upsampling, 8 * p.y.upsampling, level, out, stride);
 }

@@ -252,11 +252,8 @@ const std::uint8_t* DecodeOneScan(const JpegFrame& frame, const JpegScan& scan, 
     const int across = single ? frame.CodedBlocksAcross(first) : frame.McusAcross();
     const std::int64_t mcus = std::int64_t{across} * (single ? frame.CodedBlocksDown(first) : frame.McusDown());
     const std::int64_t perInterval = frame.restartInterval ? frame.restartInterval : mcus;
-    const std::int64_t needed = (mcus + perInterval - 1) / perInterval;
-    const auto found = static_cast<std::int64_t>(segments->size());
-    if (!(found == needed || (found == needed + 1 && segments->back().begin == segments->back().end))) {
-        return nullptr;
-    }
+    const std::int64_t needed = JpegIntervals(frame, mcus, *segments);
+    if (needed == 0) return nullptr;
     const BlockDecoder decode = DecoderFor(frame, scan);
     for (std::int64_t interval = 0; interval < needed; ++interval) {
         const JpegSegment& segment = (*segments)[static_cast<std::size_t>(interval)];
