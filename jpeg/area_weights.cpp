@@ -1,5 +1,6 @@
 #include "jpeg/area_weights.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -18,6 +19,13 @@ float MeanWeight(int first, int count, int k, int size) {
     for (int n = first; n < first + count; ++n) sum += Basis(n, k, size);
     const double mean = sum / count;
     return std::fabs(mean) < 1e-9 ? 0.0f : static_cast<float>(mean);
+}
+
+// The largest |Basis(n, k)| over the samples of a transform of `size`.
+float Most(int k, int size) {
+    double most = 0;
+    for (int n = 0; n < size; ++n) most = std::max(most, std::fabs(Basis(n, k, size)));
+    return static_cast<float>(most);
 }
 
 }  // namespace
@@ -43,6 +51,19 @@ JpegAxisWeights MakeJpegAxisWeights(int length, int reduction, int upsampling) {
         weights.edgeBlock = first / size;
         const int m = (first % size) / reduction;
         for (int k = 0; k < 8; ++k) weights.edge[m * 8 + k] = MeanWeight(first % size, last, k, size);
+    }
+    return weights;
+}
+
+std::array<float, 64> JpegReachWeights(const JpegFrame& frame, int c) {
+    const JpegComponent& component = frame.components[c];
+    const int sizeX = 8 * JpegUpsampling(frame.maxH / component.h);
+    const int sizeY = 8 * JpegUpsampling(frame.maxV / component.v);
+    std::array<float, 64> weights{};
+    for (int k = 1; k < 64; ++k) {
+        const int position = kJpegZigzag[static_cast<std::size_t>(k)];
+        weights[static_cast<std::size_t>(k)] = static_cast<float>(frame.quant[component.quant][position]) *
+                                               Most(position % 8, sizeX) * Most(position / 8, sizeY);
     }
     return weights;
 }

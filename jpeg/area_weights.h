@@ -14,6 +14,8 @@
 
 #include <array>
 
+#include "jpeg/frame.h"
+
 struct JpegAxisWeights {
     int upsampling = 1;  // N / 8
     int outputs = 0;     // per block: N / reduction
@@ -30,3 +32,16 @@ struct JpegAxisWeights {
 // (1, 2, 4 or 8): output i covers pixels [i * reduction, (i + 1) * reduction),
 // cut at the picture's edge.
 JpegAxisWeights MakeJpegAxisWeights(int length, int reduction, int upsampling);
+
+// The transform that brings a component whose samples are `ratio` times
+// sparser than the picture's along an axis toward full size, in eighths
+// of its samples: an even ratio takes the 16-point transform, an odd one
+// the 8-point; the rest of the ratio is repetition of its samples, as the
+// system's decoder does it.
+inline int JpegUpsampling(int ratio) { return ratio % 2 == 0 ? 2 : 1; }
+
+// How far one unit of each coefficient of component c can move any sample
+// of its transform, dequantised: its largest basis value along each axis
+// times its quantisation. In zigzag order, as the entropy decoder meets
+// the coefficients.
+std::array<float, 64> JpegReachWeights(const JpegFrame& frame, int c);

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <optional>
 
+#include "jpeg/area_weights.h"
 #include "jpeg/bit_reader.h"
 #include "jpeg/huffman.h"
 #include "framework/parallel_rows.h"
@@ -15,8 +17,8 @@ namespace {
 // Valid DC values of 8-bit samples lie within +-2048; far beyond that the
 // data is damaged.
 constexpr int kDcLimit = 1 << 16;
-// The most words a block takes: its head and 63 coefficients.
-constexpr std::size_t kMostWordsPerBlock = 64;
+// The most words a block takes: its head, its reach and 63 coefficients.
+constexpr std::size_t kMostWordsPerBlock = 65;
 
 bool IsEndOfImage(const std::uint8_t* marker, const std::uint8_t* end) {
     while (marker < end && *marker == 0xFF) ++marker;
@@ -30,6 +32,7 @@ struct BlockSlot {
 };
 
 struct ScanPlan {
+    JpegReaches reaches;
     std::array<JpegHuffmanTable, 4> dc;
     std::array<JpegHuffmanTable, 4> ac;
     std::array<BlockSlot, 10> slots;
@@ -39,6 +42,7 @@ struct ScanPlan {
 
 std::optional<ScanPlan> PlanScan(const JpegFrame& frame) {
     ScanPlan plan;
+    plan.reaches = JpegReachesOf(frame);
     for (int c = 0; c < frame.componentCount; ++c) {
         const JpegComponent& component = frame.components[c];
         auto dc = JpegHuffmanTable::Build(frame.dc[component.dc], true);
@@ -55,25 +59,31 @@ std::optional<ScanPlan> PlanScan(const JpegFrame& frame) {
 }
 
 // One block's coefficients appended at `out`; the new end, or nullptr for
-// data no valid block has.
+// data no valid block has. Its reach costs next to nothing here, where the
+// loop waits on the bits anyway.
 std::uint32_t* DecodeBlock(JpegBitReader& bits, const JpegHuffmanTable& dc, const JpegHuffmanTable& ac,
-                           int& prediction, std::uint32_t* out) {
+                           const float* weights, int& prediction, std::uint32_t* out) {
     if (bits.Count() < JpegHuffmanTable::kMostBits) bits.Refill();
     JpegSymbol symbol;
     if (!dc.Decode(bits, symbol)) return nullptr;
     prediction += symbol.value;
     if (prediction > kDcLimit || prediction < -kDcLimit) return nullptr;
-    std::uint32_t* head = out++;
+    std::uint32_t* head = out;
+    out += 2;
+    float reach = 0;
     for (int k = 1; k < 64; ++k) {
         if (bits.Count() < JpegHuffmanTable::kMostBits) bits.Refill();
         if (!ac.Decode(bits, symbol)) return nullptr;
         k += symbol.run;
         if (symbol.value != 0) {
             if (k > 63) return nullptr;
-            *out++ = static_cast<std::uint32_t>(symbol.value) << 8 | kJpegZigzag[static_cast<std::size_t>(k)];
+            const auto at = static_cast<std::size_t>(k);
+            *out++ = static_cast<std::uint32_t>(symbol.value) << 8 | kJpegZigzag[at];
+            reach += static_cast<float>(std::abs(symbol.value)) * weights[at];
         }
     }
-    *head = static_cast<std::uint32_t>(prediction) << 8 | static_cast<std::uint32_t>(out - head - 1);
+    head[0] = static_cast<std::uint32_t>(prediction) << 8 | static_cast<std::uint32_t>(out - head - 2);
+    head[1] = JpegReachWord(reach);
     return out;
 }
 
@@ -88,14 +98,16 @@ std::uint32_t* DecodeMcus(const ScanPlan& plan, JpegBitReader& bits, int* predic
     JpegBitReader reader = bits;
     for (int m = 0; m < count; ++m) {
         if (reader.Overran()) [[unlikely]] {
-            const std::size_t blocks = static_cast<std::size_t>(count - m) * static_cast<std::size_t>(plan.slotCount);
-            std::fill_n(out, blocks, 0u);
-            out += blocks;
+            // A zero head and a zero reach each.
+            const std::size_t words = 2 * static_cast<std::size_t>(count - m) * static_cast<std::size_t>(plan.slotCount);
+            std::fill_n(out, words, 0u);
+            out += words;
             break;
         }
         for (int s = 0; s < plan.slotCount; ++s) {
             const BlockSlot& slot = plan.slots[s];
-            out = DecodeBlock(reader, plan.dc[slot.dc], plan.ac[slot.ac], predictions[slot.component], out);
+            out = DecodeBlock(reader, plan.dc[slot.dc], plan.ac[slot.ac], plan.reaches[static_cast<std::size_t>(slot.component)].data(),
+                              predictions[slot.component], out);
             if (!out) return nullptr;
         }
     }
@@ -142,12 +154,12 @@ struct Interval {
     int mcuCount = 0;
 };
 
-// A head per block, and at most one coefficient per two bits of data,
+// A head and a reach per block, and at most one coefficient per two bits of data,
 // plus what one MCU that overruns the data can add.
 std::size_t RoomFor(const Interval& interval, int blocksPerMcu) {
     const auto blocks = static_cast<std::size_t>(interval.mcuCount) * static_cast<std::size_t>(blocksPerMcu);
     const auto bytes = static_cast<std::size_t>(interval.segment.end - interval.segment.begin);
-    return blocks + bytes * 4 + kMostWordsPerBlock * static_cast<std::size_t>(blocksPerMcu);
+    return 2 * blocks + bytes * 4 + kMostWordsPerBlock * static_cast<std::size_t>(blocksPerMcu);
 }
 
 // The MCUs of one interval, with fresh predictions, appended to `span`;
@@ -268,6 +280,12 @@ std::optional<std::vector<JpegSegment>> FindJpegSegments(const std::uint8_t* p, 
         if (code != 0xD0 + expected) return std::nullopt;
         expected = (expected + 1) & 7;
     }
+}
+
+JpegReaches JpegReachesOf(const JpegFrame& frame) {
+    JpegReaches reaches{};
+    for (int c = 0; c < frame.componentCount; ++c) reaches[static_cast<std::size_t>(c)] = JpegReachWeights(frame, c);
+    return reaches;
 }
 
 std::int64_t JpegIntervals(const JpegFrame& frame, std::int64_t units, const std::vector<JpegSegment>& segments) {

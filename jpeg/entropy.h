@@ -3,7 +3,9 @@
 // Portable: no Windows headers.
 #pragma once
 
+#include <array>
 #include <atomic>
+#include <bit>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -16,8 +18,11 @@
 
 // Blocks in MCU order, in words of 32 bits: first a head, the DC value
 // (prediction applied) above the low 8 bits that count the AC coefficients
-// after it; then one word per AC coefficient that is not zero, its value
-// above its natural position 0..63.
+// after it; then the block's reach, the float sum of |value| times
+// JpegReachWeights over its AC coefficients, the most they can move any of
+// its samples, made while they are decoded; then one word per AC
+// coefficient that is not zero, its value above its natural position
+// 0..63.
 struct JpegCoefficients {
     // Consecutive MCUs decoded into one vector: a row of them in a band
     // that later rows reuse, or, with restart intervals, the intervals one
@@ -39,6 +44,12 @@ struct JpegCoefficients {
 
 inline int JpegWordValue(std::uint32_t word) { return static_cast<std::int32_t>(word) >> 8; }
 inline int JpegWordLow(std::uint32_t word) { return static_cast<int>(word & 0xFF); }
+inline std::uint32_t JpegReachWord(float reach) { return std::bit_cast<std::uint32_t>(reach); }
+inline float JpegWordReach(std::uint32_t word) { return std::bit_cast<float>(word); }
+
+// JpegReachWeights of every component, as the scan decoders take them.
+using JpegReaches = std::array<std::array<float, 64>, kJpegMaxComponents>;
+JpegReaches JpegReachesOf(const JpegFrame& frame);
 
 // The entropy-coded data between a scan's restart markers, as the file
 // holds it: every 0xFF in a segment is stuffed data.

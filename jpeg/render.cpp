@@ -57,7 +57,6 @@ struct ComponentPlan {
     std::vector<float> scatter;  // [natural position][output]: dequantisation and both axes' weights
     std::array<float, 64> quant{};
     std::array<float, 64> scaled{};  // the quantisation and the inverse DCT's scale together
-    std::array<float, 64> reach{};  // how far one unit of a coefficient can move a sample
     // Each sample of the transform repeated across and down: a component at
     // a third or a quarter of the resolution is brought to full size by an
     // 8- or 16-point transform and the rest by repeating its samples, as
@@ -98,27 +97,16 @@ Plan MakePlan(const JpegFrame& frame, int reduction) {
         ComponentPlan& p = plan.components[c];
         p.h = component.h;
         p.v = component.v;
-        // An even ratio takes the 16-point transform, an odd one the 8-point.
         const int ratioX = frame.maxH / component.h, ratioY = frame.maxV / component.v;
-        p.repeatX = ratioX % 2 == 0 ? ratioX / 2 : ratioX;
-        p.repeatY = ratioY % 2 == 0 ? ratioY / 2 : ratioY;
+        p.repeatX = ratioX / JpegUpsampling(ratioX);
+        p.repeatY = ratioY / JpegUpsampling(ratioY);
         plan.repeats |= p.repeatX > 1 || p.repeatY > 1;
-        p.x = MakeJpegAxisWeights(frame.width, reduction, ratioX / p.repeatX);
-        p.y = MakeJpegAxisWeights(frame.height, reduction, ratioY / p.repeatY);
+        p.x = MakeJpegAxisWeights(frame.width, reduction, JpegUpsampling(ratioX));
+        p.y = MakeJpegAxisWeights(frame.height, reduction, JpegUpsampling(ratioY));
         p.outputs = p.x.outputs * p.y.outputs;
-        // The most one unit of each coefficient moves any sample: its
-        // largest basis value along each axis.
-        float most[2][8] = {};
-        for (int k = 0; k < 8; ++k) {
-            for (int n = 0; n < 8 * p.x.upsampling; ++n)
-                most[0][k] = std::max(most[0][k], std::fabs(p.x.samples[n * 8 + k]));
-            for (int n = 0; n < 8 * p.y.upsampling; ++n)
-                most[1][k] = std::max(most[1][k], std::fabs(p.y.samples[n * 8 + k]));
-        }
         for (int i = 0; i < 64; ++i) {
             p.quant[i] = frame.quant[component.quant][i];
             p.scaled[i] = p.quant[i] * JpegIdctScale(i, 8 * p.x.upsampling, 8 * p.y.upsampling);
-            p.reach[i] = p.quant[i] * most[0][i % 8] * most[1][i / 8];
         }
         if (reduction == 1) continue;  // every block goes sample by sample
         p.scatter.assign(static_cast<std::size_t>(64 * p.outputs), 0.0f);
@@ -140,6 +128,7 @@ Plan MakePlan(const JpegFrame& frame, int reduction) {
 // Left uninitialised where they are made: the cursor fills them.
 struct BlockRef {
     int dc;
+    float reach;
     const std::uint32_t* ac;
     int count;
 };
@@ -162,9 +151,9 @@ public:
         }
         --left_;
         for (int b = 0; b < blocks; ++b) {
-            const std::uint32_t head = *next_++;
-            refs[b] = {JpegWordValue(head), next_, JpegWordLow(head)};
-            next_ += refs[b].count;
+            const std::uint32_t head = next_[0];
+            refs[b] = {JpegWordValue(head), JpegWordReach(next_[1]), next_ + 2, JpegWordLow(head)};
+            next_ += 2 + refs[b].count;
         }
     }
 
@@ -223,22 +212,6 @@ void SampleBlock(const BlockRef& block, const ComponentPlan& p, float* out, int 
     const unsigned rows = SpreadCoefficients(block, p.scaled.data(), scaled);
     const float level = static_cast<float>(block.dc) * p.quant[0] * 0.125f + 128.0f;
     JpegInverseDct(scaled, rows, 8 * p.x.upsampling, 8 * p.y.upsampling, level, out, stride);
-}
-
-// How far the block's AC coefficients can move any of its samples, at
-// most: four sums apart, so that each addition need not wait for the last.
-float Reach(const BlockRef& block, const ComponentPlan& p) {
-    float sums[4] = {};
-    int i = 0;
-    const auto term = [&](int at) {
-        const float value = static_cast<float>(JpegWordValue(block.ac[at]));
-        return std::fabs(value) * p.reach[JpegWordLow(block.ac[at])];
-    };
-    for (; i + 4 <= block.count; i += 4) {
-        for (int k = 0; k < 4; ++k) sums[k] += term(i + k);
-    }
-    for (; i < block.count; ++i) sums[0] += term(i);
-    return (sums[0] + sums[1]) + (sums[2] + sums[3]);
 }
 
 // The lowest and highest of `count` samples, a multiple of 4.
@@ -338,7 +311,7 @@ private:
             low[c] = std::numeric_limits<float>::max();
             high[c] = std::numeric_limits<float>::lowest();
             for (int b = 0; b < p.h * p.v; ++b, ++block, ++whole) {
-                const float reach = Reach(*block, p);
+                const float reach = block->reach;
                 const float level = static_cast<float>(block->dc) * p.quant[0] * 0.125f + 128.0f;
                 // Only damaged data takes samples this far; the system's
                 // decoder wraps them around where this would clamp them.

@@ -282,24 +282,30 @@ const std::uint8_t* DecodeOneScan(const JpegFrame& frame, const JpegScan& scan, 
 }
 
 // The block's coefficients as the renderer reads them; the new end.
-std::uint32_t* Compact(const std::int16_t* block, std::uint32_t* out) {
-    std::uint32_t* head = out++;
+std::uint32_t* Compact(const std::int16_t* block, const float* weights, std::uint32_t* out) {
+    std::uint32_t* head = out;
+    out += 2;
+    float reach = 0;
     for (int k = 1; k < 64; ++k) {
-        if (block[k] != 0)
-            *out++ = static_cast<std::uint32_t>(block[k]) << 8 | kJpegZigzag[static_cast<std::size_t>(k)];
+        if (block[k] != 0) {
+            const auto at = static_cast<std::size_t>(k);
+            *out++ = static_cast<std::uint32_t>(block[k]) << 8 | kJpegZigzag[at];
+            reach += static_cast<float>(std::abs(block[k])) * weights[at];
+        }
     }
-    *head = static_cast<std::uint32_t>(block[0]) << 8 | static_cast<std::uint32_t>(out - head - 1);
+    head[0] = static_cast<std::uint32_t>(block[0]) << 8 | static_cast<std::uint32_t>(out - head - 2);
+    head[1] = JpegReachWord(reach);
     return out;
 }
 
 // The rows of MCUs from the store, one band each, published as they are
 // made.
-bool Publish(const JpegFrame& frame, const CoefficientStore& store, JpegCoefficients& out,
-             JpegRowProgress& progress, int bands) {
+bool Publish(const JpegFrame& frame, const JpegReaches& reaches, const CoefficientStore& store,
+             JpegCoefficients& out, JpegRowProgress& progress, int bands) {
     const int rows = frame.McusDown(), across = frame.McusAcross();
     bands = bands > 0 ? std::min(bands, rows) : rows;
     const std::size_t room =
-        static_cast<std::size_t>(across) * static_cast<std::size_t>(frame.BlocksPerMcu()) * 64;
+        static_cast<std::size_t>(across) * static_cast<std::size_t>(frame.BlocksPerMcu()) * 65;
     out.spans.resize(static_cast<std::size_t>(bands));
     for (auto& span : out.spans) {
         span.words.reset(new (std::nothrow) std::uint32_t[room]);
@@ -320,7 +326,8 @@ bool Publish(const JpegFrame& frame, const CoefficientStore& store, JpegCoeffici
             for (int c = 0; c < frame.componentCount; ++c) {
                 const int h = frame.components[c].h, v = frame.components[c].v;
                 for (int by = 0; by < v; ++by) {
-                    for (int bx = 0; bx < h; ++bx) words = Compact(store.Block(c, x * h + bx, row * v + by), words);
+                    for (int bx = 0; bx < h; ++bx) words = Compact(store.Block(c, x * h + bx, row * v + by),
+                                                     reaches[static_cast<std::size_t>(c)].data(), words);
                 }
             }
         }
@@ -347,7 +354,8 @@ bool DecodeScans(const JpegFrame& original, const std::uint8_t* bytes, std::size
         data = ReadJpegNextScan(bytes, length, static_cast<std::size_t>(marker - bytes), frame, scan);
         if (!data) return false;
     }
-    return IsComplete(frame, known) && Publish(frame, store, out, progress, bands);
+    // Rendered with the first frame's quantisation, and so reached.
+    return IsComplete(frame, known) && Publish(frame, JpegReachesOf(original), store, out, progress, bands);
 }
 
 }  // namespace
