@@ -227,7 +227,86 @@ void SampleRange(const float* samples, int count, float& low, float& high) {
     high = std::max({highs[0], highs[1], highs[2], highs[3]});
 }
 
+using McuPlane = float[kMaxMcuSide * kMaxMcuSide];
+
+// Steps of RoundAndConvert on the compiler's vectors, in place, so that no
+// vector is passed by value to a function that might not be inlined.
+template <class V>
+VISTALOOM_INLINE void ClampLanes(V& v, float low, float high) {
+    // As the processor's minimum and maximum instructions compare.
+    const V lows = V{} + low, highs = V{} + high;
+    v = v > lows ? v : lows;
+    v = v < highs ? v : highs;
+}
+
+// Which SSE2 does in two instructions rather than six.
+inline void ClampLanes(FloatLanes& v, float low, float high) {
+    v = MinLanes(MaxLanes(v, FloatLanes{} + low), FloatLanes{} + high);
+}
+
+template <class V, class I>
+VISTALOOM_INLINE void TruncateEachLane(V& v) {
+    v = __builtin_convertvector(__builtin_convertvector(v, I), V);
+}
+
+// (v + 32768) / 65536 rounded down, for |v| < 2^24: shifted by 256 to be
+// positive, where truncation is the floor.
+template <class V, class I>
+VISTALOOM_INLINE void ShiftDown(V& v) {
+    v = v * (1.0f / 65536) + (256.0f + 0.5f);
+    TruncateEachLane<V, I>(v);
+    v -= 256.0f;
+}
+
+// Each sample rounded and clamped as the full decode's transform does;
+// then, where `to` is given, the YCbCr samples converted to colours as its
+// colour conversion does. The conversion's fixed-point products are exact
+// in single precision and the divisions by 65536 are too. Written in the
+// compiler's vectors alone, so that it is compiled for the instruction set
+// of whichever function it is inlined into; four lanes or eight give the
+// same bits.
+template <class V, class I>
+VISTALOOM_INLINE void RoundAndConvert(const McuPlane* samples, McuPlane* whole, McuPlane* to, int components,
+                                      int count) {
+    constexpr int kWidth = sizeof(V) / sizeof(float);
+    for (int c = 0; c < components; ++c) {
+        for (int i = 0; i < count; i += kWidth) {
+            V v;
+            std::memcpy(&v, samples[c] + i, sizeof v);
+            v += 0.5f;
+            ClampLanes(v, 0.0f, 255.5f);
+            TruncateEachLane<V, I>(v);
+            std::memcpy(whole[c] + i, &v, sizeof v);
+        }
+    }
+    if (!to) return;
+    const float red = kCrToRed, blue = kCbToBlue, cbGreen = -kCbToGreen, crGreen = -kCrToGreen;
+    for (int i = 0; i < count; i += kWidth) {
+        V y, cb, cr;
+        std::memcpy(&y, whole[0] + i, sizeof y);
+        std::memcpy(&cb, whole[1] + i, sizeof cb);
+        std::memcpy(&cr, whole[2] + i, sizeof cr);
+        cb -= 128.0f;
+        cr -= 128.0f;
+        V colours[3] = {red * cr, cbGreen * cb + crGreen * cr, blue * cb};
+        for (int c = 0; c < 3; ++c) {
+            ShiftDown<V, I>(colours[c]);
+            colours[c] += y;
+            ClampLanes(colours[c], 0.0f, 255.0f);
+            std::memcpy(to[c] + i, &colours[c], sizeof colours[c]);
+        }
+    }
+}
+
 #if VISTALOOM_X86_64
+using EightFloats = float __attribute__((vector_size(32)));
+using EightInts = int __attribute__((vector_size(32)));
+
+VISTALOOM_TARGET("avx2")
+void RoundAndConvertAvx2(const McuPlane* samples, McuPlane* whole, McuPlane* to, int components, int count) {
+    RoundAndConvert<EightFloats, EightInts>(samples, whole, to, components, count);
+}
+
 // Colours, whole numbers from 0 to 255, into a row of pixels four at a
 // time, packed into bytes and put in their order by one shuffle; the
 // number done.
@@ -533,14 +612,17 @@ private:
     // compiler can take four at a time.
     void ConvertSamples(const float (*samples)[kMaxMcuSide * kMaxMcuSide], int count,
                         float (*rgb)[kMaxMcuSide * kMaxMcuSide]) const {
-        const auto clamp = [](FloatLanes v, float low, float high) {
-            return MinLanes(MaxLanes(v, FloatLanes{} + low), FloatLanes{} + high);
-        };
         alignas(16) float whole[kJpegMaxComponents][kMaxMcuSide * kMaxMcuSide];
-        for (int c = 0; c < plan_.componentCount; ++c) {
-            for (int i = 0; i < count; i += 4)
-                StoreLanes(whole[c] + i,
-                           TruncateLanes(clamp(LoadLanes(samples[c] + i) + 0.5f, 0.0f, 255.5f)));
+        const bool ycc = plan_.colour == JpegColour::YCbCr || plan_.colour == JpegColour::Ycck;
+        // YCCK's colours are those of its inks, made in place.
+        float(*to)[kMaxMcuSide * kMaxMcuSide] = plan_.colour == JpegColour::Ycck ? whole : rgb;
+#if VISTALOOM_X86_64
+        if (ProcessorHasAvx2()) {
+            RoundAndConvertAvx2(samples, whole, ycc ? to : nullptr, plan_.componentCount, count);
+        } else
+#endif
+        {
+            RoundAndConvert<FloatLanes, IntLanes>(samples, whole, ycc ? to : nullptr, plan_.componentCount, count);
         }
         if (plan_.colour == JpegColour::Cmyk) return ConvertInks(whole, false, count, rgb);
         if (plan_.colour == JpegColour::Grey || plan_.colour == JpegColour::Rgb) {
@@ -550,23 +632,7 @@ private:
             }
             return;
         }
-        // (v + 32768) / 65536 rounded down, for |v| < 2^24: shifted by 256
-        // to be positive, where truncation is the floor.
-        const auto shifted = [](FloatLanes v) {
-            return TruncateLanes(v * (1.0f / 65536) + (256.0f + 0.5f)) - 256.0f;
-        };
-        // YCCK's colours are those of its inks, made in place.
-        const bool ycck = plan_.colour == JpegColour::Ycck;
-        float(*to)[kMaxMcuSide * kMaxMcuSide] = ycck ? whole : rgb;
-        for (int i = 0; i < count; i += 4) {
-            const FloatLanes y = LoadLanes(whole[0] + i), cb = LoadLanes(whole[1] + i) - 128.0f,
-                            cr = LoadLanes(whole[2] + i) - 128.0f;
-            const float red = kCrToRed, blue = kCbToBlue, cbGreen = -kCbToGreen, crGreen = -kCrToGreen;
-            StoreLanes(to[0] + i, clamp(y + shifted(red * cr), 0.0f, 255.0f));
-            StoreLanes(to[1] + i, clamp(y + shifted(cbGreen * cb + crGreen * cr), 0.0f, 255.0f));
-            StoreLanes(to[2] + i, clamp(y + shifted(blue * cb), 0.0f, 255.0f));
-        }
-        if (ycck) ConvertInks(whole, true, count, rgb);
+        if (plan_.colour == JpegColour::Ycck) ConvertInks(whole, true, count, rgb);
     }
 
     // Adobe stores each ink inverted, as the light it lets through. The
