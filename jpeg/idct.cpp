@@ -172,6 +172,84 @@ VISTALOOM_TARGET("avx2") void InverseDct8Avx2(const float* scaled, float level, 
     Transpose8Avx2(rows);
     for (int n = 0; n < 8; ++n) _mm256_storeu_ps(out + n * stride, rows[n]);
 }
+
+// cos((2n + 1) k pi / 2N) of Halves in eight lanes each, for the transforms
+// below: [j][n], the even k = 2j and the odd k = 2j + 1.
+template <int kN>
+struct WideHalves {
+    __m256 even[4][kN / 2];
+    __m256 odd[4][kN / 2];
+};
+
+template <int kN>
+VISTALOOM_TARGET("avx2") WideHalves<kN> MakeWideHalves() {
+    const Halves<kN>& h = HalvesOf<kN>();
+    WideHalves<kN> wide;
+    for (int j = 0; j < 4; ++j) {
+        for (int n = 0; n < kN / 2; ++n) {
+            wide.even[j][n] = _mm256_set1_ps(h.even[j][n]);
+            wide.odd[j][n] = _mm256_set1_ps(h.odd[j][n]);
+        }
+    }
+    return wide;
+}
+
+// One axis of a transform of kN points: out[n] = sum over k of in[k]
+// cos((2n + 1) k pi / 2kN), each lane a line of its own; the even and the
+// odd coefficients' sums give sample n and sample kN - 1 - n together, four
+// n at a time, so that the sums stay in registers.
+template <int kN>
+VISTALOOM_TARGET("avx2") VISTALOOM_INLINE void WideAxis(const __m256* in, const WideHalves<kN>& h, __m256* out) {
+#pragma GCC unroll 2
+    for (int first = 0; first < kN / 2; first += 4) {
+        __m256 even[4], odd[4];
+#pragma GCC unroll 4
+        for (int i = 0; i < 4; ++i) {
+            even[i] = _mm256_mul_ps(in[0], h.even[0][first + i]);
+            odd[i] = _mm256_mul_ps(in[1], h.odd[0][first + i]);
+        }
+#pragma GCC unroll 3
+        for (int j = 1; j < 4; ++j) {
+#pragma GCC unroll 4
+            for (int i = 0; i < 4; ++i) {
+                even[i] = _mm256_add_ps(even[i], _mm256_mul_ps(in[2 * j], h.even[j][first + i]));
+                odd[i] = _mm256_add_ps(odd[i], _mm256_mul_ps(in[2 * j + 1], h.odd[j][first + i]));
+            }
+        }
+#pragma GCC unroll 4
+        for (int i = 0; i < 4; ++i) {
+            out[first + i] = _mm256_add_ps(even[i], odd[i]);
+            out[kN - 1 - first - i] = _mm256_sub_ps(even[i], odd[i]);
+        }
+    }
+}
+
+// The 16 x kNy transform of a component at half resolution across, eight
+// lanes at a time: the block turned, so that its columns lie in the lanes,
+// and taken along each row to 16 columns; those turned back, eight at a
+// time, and taken down each column to kNy rows, which lie in the lanes as
+// they are stored.
+template <int kNy>
+VISTALOOM_TARGET("avx2") void InverseDct16Avx2(const float* scaled, float level, float* out, int stride) {
+    static const WideHalves<16> h16 = MakeWideHalves<16>();
+    static const WideHalves<kNy> hy = MakeWideHalves<kNy>();
+    __m256 columns[8];  // [u], lanes v
+    for (int v = 0; v < 8; ++v) {
+        columns[v] = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(scaled + 8 * v)),
+                                          _mm_loadu_ps(scaled + 8 * v + 4), 1);
+    }
+    Transpose8Avx2(columns);
+    __m256 across[16];  // [m], lanes v
+    WideAxis<16>(columns, h16, across);
+    for (int half = 0; half < 2; ++half) {
+        __m256* down = across + 8 * half;  // turned: [v], lanes m
+        Transpose8Avx2(down);
+        down[0] = _mm256_add_ps(down[0], _mm256_set1_ps(level));
+        __m256 rows[kNy];
+        WideAxis<kNy>(down, hy, rows);
+        for (int n = 0; n < kNy; ++n) _mm256_storeu_ps(out + n * stride + 8 * half, rows[n]);
+    }
+}
 #endif
 
 }  // namespace
@@ -223,6 +301,12 @@ void JpegInverseDct(const float* scaled, unsigned rows, int nx, int ny, float le
 #endif
         return JpegInverseDctWithoutAvx2(scaled, level, out, stride);
     }
+#if VISTALOOM_X86_64
+    if (ProcessorHasAvx2()) {
+        return ny == 8 ? InverseDct16Avx2<8>(scaled, level, out, stride)
+                       : InverseDct16Avx2<16>(scaled, level, out, stride);
+    }
+#endif
     return ny == 8 ? InverseDct<16, 8>(scaled, rows, level, out, stride)
                    : InverseDct<16, 16>(scaled, rows, level, out, stride);
 }

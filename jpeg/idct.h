@@ -5,9 +5,10 @@
 // and then eight rows at once, in four or eight lanes (AVX2), the same to
 // the bit either way. The 16-point axes of a component at half resolution
 // split each axis into its even and odd coefficients: sample n and sample
-// N - 1 - n share both halves' sums, one added and one taken away. Either
-// way the samples differ from the definition only by the rounding of
-// single precision.
+// N - 1 - n share both halves' sums, one added and one taken away; with
+// AVX2, a block 16 samples across is turned so that eight lines lie in the
+// lanes, and its sums come in another order. Either way the samples differ
+// from the definition only by the rounding of single precision.
 #pragma once
 
 // The factor coefficient (u, v) of a block is multiplied by before the
