@@ -72,7 +72,7 @@ std::uint32_t* DecodeBlock(JpegBitReader& bits, const JpegHuffmanTable& dc, cons
     out += 2;
     float reach = 0;
     for (int k = 1; k < 64; ++k) {
-        if (bits.Count() < JpegHuffmanTable::kMostBits) bits.Refill();
+        bits.Refill();
         if (!ac.Decode(bits, symbol)) return nullptr;
         k += symbol.run;
         if (symbol.value != 0) {
