@@ -436,7 +436,7 @@ private:
         // and so do repeated samples, which the averages' weights leave out.
         const bool exact = plan_.reduction == 1 || plan_.componentCount == 4 || plan_.repeats;
         const bool mayClamp = !exact && !allWhole && MayClamp(plan_.colour, plan_.componentCount, low, high);
-        if ((exact || mayClamp) && RenderSampled(mcu, blocks, wholes, exact, far)) return;
+        if ((exact || mayClamp) && RenderSampled(mcu, blocks, wholes, exact, far, low, high)) return;
         RenderAverages(mcu, blocks, wholes);
     }
 
@@ -526,7 +526,12 @@ private:
     // one by one and then averaged, as the full decode and the resampler do;
     // at full size always (`exact`), below it where the samples' ranges
     // leave a clamp possible. False, and nothing done, where they do not.
-    bool RenderSampled(int mcu, const BlockRef* blocks, const Whole* wholes, bool exact, bool far) {
+    // `low` and `high` bound each component's samples from its
+    // coefficients: the bounds give way to the samples' own ranges
+    // component by component, and the rest is not made once those rule out
+    // clamping.
+    bool RenderSampled(int mcu, const BlockRef* blocks, const Whole* wholes, bool exact, bool far, float* low,
+                       float* high) {
         const int width = plan_.mcuWidth, count = plan_.mcuWidth * plan_.mcuHeight;
         alignas(16) float samples[kJpegMaxComponents][kMaxMcuSide * kMaxMcuSide];
         const BlockRef* block = blocks;
@@ -557,21 +562,20 @@ private:
                     }
                 }
             }
+            // The coefficients' bound on each component is loose; the
+            // samples' own ranges rule out clamping in half the MCUs it
+            // leaves. Samples that might wrap around are all looked at.
+            if (!exact && !far) {
+                SampleRange(samples[c], count, low[c], high[c]);
+                if (!MayClamp(plan_.colour, plan_.componentCount, low, high)) return false;
+            }
         }
         if (far) {
             for (int c = 0; c < plan_.componentCount; ++c) {
-                float low, high;
-                SampleRange(samples[c], count, low, high);
-                if (low < kLowestKept || high > kHighestKept) wrapped_ = true;
+                SampleRange(samples[c], count, low[c], high[c]);
+                if (low[c] < kLowestKept || high[c] > kHighestKept) wrapped_ = true;
             }
-        }
-        if (!exact) {
-            // The coefficients' bound on each component is loose; the
-            // samples' own ranges rule out clamping in half the MCUs it
-            // leaves.
-            float low[kJpegMaxComponents], high[kJpegMaxComponents];
-            for (int c = 0; c < plan_.componentCount; ++c) SampleRange(samples[c], count, low[c], high[c]);
-            if (!MayClamp(plan_.colour, plan_.componentCount, low, high)) return false;
+            if (!exact && !MayClamp(plan_.colour, plan_.componentCount, low, high)) return false;
         }
         alignas(16) float rgb[3][kMaxMcuSide * kMaxMcuSide];
         ConvertSamples(samples, count, rgb);
