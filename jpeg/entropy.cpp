@@ -17,8 +17,6 @@ namespace {
 // Valid DC values of 8-bit samples lie within +-2048; far beyond that the
 // data is damaged.
 constexpr int kDcLimit = 1 << 16;
-// The most words a block takes: its head, its reach and 63 coefficients.
-constexpr std::size_t kMostWordsPerBlock = 65;
 
 bool IsEndOfImage(const std::uint8_t* marker, const std::uint8_t* end) {
     while (marker < end && *marker == 0xFF) ++marker;
@@ -69,7 +67,7 @@ std::uint32_t* DecodeBlock(JpegBitReader& bits, const JpegHuffmanTable& dc, cons
     prediction += symbol.value;
     if (prediction > kDcLimit || prediction < -kDcLimit) return nullptr;
     std::uint32_t* head = out;
-    out += 2;
+    out += kJpegHeadWords;
     float reach = 0;
     for (int k = 1; k < 64; ++k) {
         bits.Refill();
@@ -82,7 +80,7 @@ std::uint32_t* DecodeBlock(JpegBitReader& bits, const JpegHuffmanTable& dc, cons
             reach += static_cast<float>(std::abs(symbol.value)) * weights[at];
         }
     }
-    head[0] = static_cast<std::uint32_t>(prediction) << 8 | static_cast<std::uint32_t>(out - head - 2);
+    head[0] = static_cast<std::uint32_t>(prediction) << 8 | static_cast<std::uint32_t>(out - head - kJpegHeadWords);
     head[1] = JpegReachWord(reach);
     return out;
 }
@@ -99,7 +97,7 @@ std::uint32_t* DecodeMcus(const ScanPlan& plan, JpegBitReader& bits, int* predic
     for (int m = 0; m < count; ++m) {
         if (reader.Overran()) [[unlikely]] {
             // A zero head and a zero reach each.
-            const std::size_t words = 2 * static_cast<std::size_t>(count - m) * static_cast<std::size_t>(plan.slotCount);
+            const std::size_t words = kJpegHeadWords * static_cast<std::size_t>(count - m) * static_cast<std::size_t>(plan.slotCount);
             std::fill_n(out, words, 0u);
             out += words;
             break;
@@ -126,7 +124,7 @@ bool DecodeBanded(const JpegFrame& frame, const ScanPlan& plan, JpegSegment segm
     const int rows = frame.McusDown();
     bands = bands > 0 ? std::min(bands, rows) : rows;
     const std::size_t room = static_cast<std::size_t>(frame.McusAcross()) *
-                             static_cast<std::size_t>(frame.BlocksPerMcu()) * kMostWordsPerBlock;
+                             static_cast<std::size_t>(frame.BlocksPerMcu()) * kJpegMostWordsPerBlock;
     out.spans.resize(static_cast<std::size_t>(bands));
     for (auto& span : out.spans) {
         if (!Allocate(span, room)) return false;
@@ -159,7 +157,7 @@ struct Interval {
 std::size_t RoomFor(const Interval& interval, int blocksPerMcu) {
     const auto blocks = static_cast<std::size_t>(interval.mcuCount) * static_cast<std::size_t>(blocksPerMcu);
     const auto bytes = static_cast<std::size_t>(interval.segment.end - interval.segment.begin);
-    return 2 * blocks + bytes * 4 + kMostWordsPerBlock * static_cast<std::size_t>(blocksPerMcu);
+    return kJpegHeadWords * blocks + bytes * 4 + kJpegMostWordsPerBlock * static_cast<std::size_t>(blocksPerMcu);
 }
 
 // The MCUs of one interval, with fresh predictions, appended to `span`;

@@ -46,6 +46,10 @@ inline int JpegWordValue(std::uint32_t word) { return static_cast<std::int32_t>(
 inline int JpegWordLow(std::uint32_t word) { return static_cast<int>(word & 0xFF); }
 inline std::uint32_t JpegReachWord(float reach) { return std::bit_cast<std::uint32_t>(reach); }
 inline float JpegWordReach(std::uint32_t word) { return std::bit_cast<float>(word); }
+// The words of a block before its AC coefficients: its head and its reach.
+inline constexpr int kJpegHeadWords = 2;
+// The most words a block takes.
+inline constexpr int kJpegMostWordsPerBlock = kJpegHeadWords + 63;
 
 // JpegReachWeights of every component, as the scan decoders take them.
 using JpegReaches = std::array<std::array<float, 64>, kJpegMaxComponents>;

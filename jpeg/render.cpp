@@ -153,8 +153,8 @@ public:
         --left_;
         for (int b = 0; b < blocks; ++b) {
             const std::uint32_t head = next_[0];
-            refs[b] = {JpegWordValue(head), JpegWordReach(next_[1]), next_ + 2, JpegWordLow(head)};
-            next_ += 2 + refs[b].count;
+            refs[b] = {JpegWordValue(head), JpegWordReach(next_[1]), next_ + kJpegHeadWords, JpegWordLow(head)};
+            next_ += kJpegHeadWords + refs[b].count;
         }
     }
 

@@ -284,7 +284,7 @@ const std::uint8_t* DecodeOneScan(const JpegFrame& frame, const JpegScan& scan, 
 // The block's coefficients as the renderer reads them; the new end.
 std::uint32_t* Compact(const std::int16_t* block, const float* weights, std::uint32_t* out) {
     std::uint32_t* head = out;
-    out += 2;
+    out += kJpegHeadWords;
     float reach = 0;
     for (int k = 1; k < 64; ++k) {
         if (block[k] != 0) {
@@ -293,7 +293,7 @@ std::uint32_t* Compact(const std::int16_t* block, const float* weights, std::uin
             reach += static_cast<float>(std::abs(block[k])) * weights[at];
         }
     }
-    head[0] = static_cast<std::uint32_t>(block[0]) << 8 | static_cast<std::uint32_t>(out - head - 2);
+    head[0] = static_cast<std::uint32_t>(block[0]) << 8 | static_cast<std::uint32_t>(out - head - kJpegHeadWords);
     head[1] = JpegReachWord(reach);
     return out;
 }
@@ -305,7 +305,7 @@ bool Publish(const JpegFrame& frame, const JpegReaches& reaches, const Coefficie
     const int rows = frame.McusDown(), across = frame.McusAcross();
     bands = bands > 0 ? std::min(bands, rows) : rows;
     const std::size_t room =
-        static_cast<std::size_t>(across) * static_cast<std::size_t>(frame.BlocksPerMcu()) * 65;
+        static_cast<std::size_t>(across) * static_cast<std::size_t>(frame.BlocksPerMcu()) * kJpegMostWordsPerBlock;
     out.spans.resize(static_cast<std::size_t>(bands));
     for (auto& span : out.spans) {
         span.words.reset(new (std::nothrow) std::uint32_t[room]);
