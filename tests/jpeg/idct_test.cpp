@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "jpeg/area_weights.h"
+
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -93,6 +97,59 @@ TEST(JpegIdct, EachCoefficientMakesItsCosinesAlongBothAxes) {
                     ASSERT_NEAR(out[i], expected[i], 1e-4)
                         << nx << "x" << ny << " position " << pos << " sample " << i;
                 }
+            }
+        }
+    }
+}
+
+TEST(JpegReach, BoundsEverySampleAndIsReachedByASingleCoefficient) {
+    // A component's ratio to the frame's largest sampling factor picks its
+    // transform: 1 and 3 the 8-point, 2 and 4 the 16-point (the rest is
+    // repetition, which moves no sample further).
+    const struct {
+        int maxH, maxV, h, v;
+        int nx, ny;
+    } cases[] = {
+        {1, 1, 1, 1, 8, 8}, {2, 2, 1, 1, 16, 16}, {2, 1, 1, 1, 16, 8},
+        {1, 2, 1, 1, 8, 16}, {3, 1, 1, 1, 8, 8},  {4, 4, 1, 1, 16, 16},
+    };
+    std::mt19937 random(23);
+    for (const auto& c : cases) {
+        const std::string name = std::to_string(c.nx) + "x" + std::to_string(c.ny) + " from " +
+                                 std::to_string(c.maxH) + "x" + std::to_string(c.maxV);
+        JpegFrame frame;
+        frame.componentCount = 1;
+        frame.maxH = c.maxH;
+        frame.maxV = c.maxV;
+        frame.components[0].h = c.h;
+        frame.components[0].v = c.v;
+        for (auto& q : frame.quant[0]) q = static_cast<std::uint16_t>(1 + random() % 40);
+        const std::array<float, 64> weights = JpegReachWeights(frame, 0);
+        std::vector<double> dequantised(64);
+        const auto deviation = [&] {
+            double most = 0;
+            for (const double sample : Definition(dequantised, c.nx, c.ny)) most = std::max(most, std::fabs(sample - 128));
+            return most;
+        };
+        for (int block = 0; block < 200; ++block) {
+            std::fill(dequantised.begin(), dequantised.end(), 0.0);
+            double reach = 0;
+            const int count = block < 63 ? 1 : 1 + static_cast<int>(random() % 63);
+            for (int i = 0; i < count; ++i) {
+                // Zigzag order, as the decoder meets the coefficients.
+                const int k = block < 63 ? block + 1 : 1 + static_cast<int>(random() % 63);
+                const int position = kJpegZigzag[static_cast<std::size_t>(k)];
+                if (dequantised[position] != 0) continue;
+                const int value = static_cast<int>(random() % 41) - 20;
+                dequantised[position] = value * frame.quant[0][position];
+                reach += std::abs(value) * weights[static_cast<std::size_t>(k)];
+            }
+            const double most = deviation();
+            ASSERT_LE(most, reach * (1 + 1e-5) + 1e-6) << name << " block " << block;
+            // One coefficient's largest sample is its reach exactly: a looser
+            // weight would send blocks that cannot clamp sample by sample.
+            if (block < 63) {
+                ASSERT_NEAR(most, reach, reach * 1e-5 + 1e-6) << name << " position " << block + 1;
             }
         }
     }
