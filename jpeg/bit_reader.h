@@ -16,7 +16,8 @@ class JpegBitReader {
 public:
     JpegBitReader(const std::uint8_t* begin, const std::uint8_t* end) : next_(begin), end_(end) { Refill(); }
 
-    // At least 56 bits in the buffer afterwards.
+    // 56 to 63 bits in the buffer afterwards, never 64, so that it may be
+    // called again at once: the word-wise path shifts by the count.
     void Refill() {
         // Eight bytes at once where none of them is 0xFF: one in 256 bytes
         // of coded data is, so the byte-wise path is rare.
@@ -45,7 +46,7 @@ public:
 
 private:
     void RefillBytes() {
-        while (count_ <= 56) {
+        while (count_ < 56) {
             std::uint64_t byte = 0;
             if (next_ < end_) {
                 byte = *next_++;

@@ -61,7 +61,12 @@ std::optional<ScanPlan> PlanScan(const JpegFrame& frame) {
 // loop waits on the bits anyway.
 std::uint32_t* DecodeBlock(JpegBitReader& bits, const JpegHuffmanTable& dc, const JpegHuffmanTable& ac,
                            const float* weights, int& prediction, std::uint32_t* out) {
-    if (bits.Count() < JpegHuffmanTable::kMostBits) bits.Refill();
+    // A refill leaves at least 56 bits, two symbols' worth: topping up
+    // before every other symbol keeps the test off the bits, where detailed
+    // pictures would make it unpredictable, and the refill off every other
+    // symbol's wait for the bits.
+    static_assert(2 * JpegHuffmanTable::kMostBits <= 56);
+    bits.Refill();
     JpegSymbol symbol;
     if (!dc.Decode(bits, symbol)) return nullptr;
     prediction += symbol.value;
@@ -69,8 +74,8 @@ std::uint32_t* DecodeBlock(JpegBitReader& bits, const JpegHuffmanTable& dc, cons
     std::uint32_t* head = out;
     out += kJpegHeadWords;
     float reach = 0;
-    for (int k = 1; k < 64; ++k) {
-        bits.Refill();
+    for (int k = 1, second = 1; k < 64; ++k, second ^= 1) {
+        if (!second) bits.Refill();
         if (!ac.Decode(bits, symbol)) return nullptr;
         k += symbol.run;
         if (symbol.value != 0) {
