@@ -85,7 +85,8 @@ std::uint32_t* DecodeBlock(JpegBitReader& bits, const JpegHuffmanTable& dc, cons
             reach += static_cast<float>(std::abs(symbol.value)) * weights[at];
         }
     }
-    head[0] = static_cast<std::uint32_t>(prediction) << 8 | static_cast<std::uint32_t>(out - head - kJpegHeadWords);
+    head[0] =
+        static_cast<std::uint32_t>(prediction) << 8 | static_cast<std::uint32_t>(out - head - kJpegHeadWords);
     head[1] = JpegReachWord(reach);
     return out;
 }
@@ -102,14 +103,16 @@ std::uint32_t* DecodeMcus(const ScanPlan& plan, JpegBitReader& bits, int* predic
     for (int m = 0; m < count; ++m) {
         if (reader.Overran()) [[unlikely]] {
             // A zero head and a zero reach each.
-            const std::size_t words = kJpegHeadWords * static_cast<std::size_t>(count - m) * static_cast<std::size_t>(plan.slotCount);
+            const std::size_t words = kJpegHeadWords * static_cast<std::size_t>(count - m) *
+                                      static_cast<std::size_t>(plan.slotCount);
             std::fill_n(out, words, 0u);
             out += words;
             break;
         }
         for (int s = 0; s < plan.slotCount; ++s) {
             const BlockSlot& slot = plan.slots[s];
-            out = DecodeBlock(reader, plan.dc[slot.dc], plan.ac[slot.ac], plan.reaches[static_cast<std::size_t>(slot.component)].data(),
+            out = DecodeBlock(reader, plan.dc[slot.dc], plan.ac[slot.ac],
+                              plan.reaches[static_cast<std::size_t>(slot.component)].data(),
                               predictions[slot.component], out);
             if (!out) return nullptr;
         }
@@ -157,12 +160,13 @@ struct Interval {
     int mcuCount = 0;
 };
 
-// A head and a reach per block, and at most one coefficient per two bits of data,
-// plus what one MCU that overruns the data can add.
+// A head and a reach per block, and at most one coefficient per two bits
+// of data, plus what one MCU that overruns the data can add.
 std::size_t RoomFor(const Interval& interval, int blocksPerMcu) {
     const auto blocks = static_cast<std::size_t>(interval.mcuCount) * static_cast<std::size_t>(blocksPerMcu);
     const auto bytes = static_cast<std::size_t>(interval.segment.end - interval.segment.begin);
-    return kJpegHeadWords * blocks + bytes * 4 + kJpegMostWordsPerBlock * static_cast<std::size_t>(blocksPerMcu);
+    return kJpegHeadWords * blocks + bytes * 4 +
+           kJpegMostWordsPerBlock * static_cast<std::size_t>(blocksPerMcu);
 }
 
 // The MCUs of one interval, with fresh predictions, appended to `span`;
@@ -287,7 +291,8 @@ std::optional<std::vector<JpegSegment>> FindJpegSegments(const std::uint8_t* p, 
 
 JpegReaches JpegReachesOf(const JpegFrame& frame) {
     JpegReaches reaches{};
-    for (int c = 0; c < frame.componentCount; ++c) reaches[static_cast<std::size_t>(c)] = JpegReachWeights(frame, c);
+    for (int c = 0; c < frame.componentCount; ++c)
+        reaches[static_cast<std::size_t>(c)] = JpegReachWeights(frame, c);
     return reaches;
 }
 

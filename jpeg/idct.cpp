@@ -199,7 +199,8 @@ VISTALOOM_TARGET("avx2") WideHalves<kN> MakeWideHalves() {
 // odd coefficients' sums give sample n and sample kN - 1 - n together, four
 // n at a time, so that the sums stay in registers.
 template <int kN>
-VISTALOOM_TARGET("avx2") VISTALOOM_INLINE void WideAxis(const __m256* in, const WideHalves<kN>& h, __m256* out) {
+VISTALOOM_TARGET("avx2")
+VISTALOOM_INLINE void WideAxis(const __m256* in, const WideHalves<kN>& h, __m256* out) {
 #pragma GCC unroll 2
     for (int first = 0; first < kN / 2; first += 4) {
         __m256 even[4], odd[4];
@@ -225,10 +226,11 @@ VISTALOOM_TARGET("avx2") VISTALOOM_INLINE void WideAxis(const __m256* in, const 
 }
 
 // The 16 x kNy transform of a component at half resolution across, eight
-// lanes at a time: the block turned, so that its columns lie in the lanes,
-// and taken along each row to 16 columns; those turned back, eight at a
-// time, and taken down each column to kNy rows, which lie in the lanes as
-// they are stored.
+// lanes at a time: the block turned, so that each of its rows of
+// coefficients lies in a lane, and each row taken across to 16 columns;
+// those turned back, eight columns at a time, so that each column lies in
+// a lane, and taken down to kNy rows, whose lanes are then the columns in
+// the order they are stored.
 template <int kNy>
 VISTALOOM_TARGET("avx2") void InverseDct16Avx2(const float* scaled, float level, float* out, int stride) {
     static const WideHalves<16> h16 = MakeWideHalves<16>();

@@ -153,7 +153,8 @@ public:
         --left_;
         for (int b = 0; b < blocks; ++b) {
             const std::uint32_t head = next_[0];
-            refs[b] = {JpegWordValue(head), JpegWordReach(next_[1]), next_ + kJpegHeadWords, JpegWordLow(head)};
+            refs[b] = {JpegWordValue(head), JpegWordReach(next_[1]), next_ + kJpegHeadWords,
+                       JpegWordLow(head)};
             next_ += kJpegHeadWords + refs[b].count;
         }
     }
@@ -331,12 +332,13 @@ void RoundAndConvertAvx2(const McuPlane* samples, McuPlane* whole, McuPlane* to,
 // time, packed into bytes and put in their order by one shuffle; the
 // number done.
 VISTALOOM_TARGET("ssse3")
-int StoreColoursSsse3(const float* red, const float* green, const float* blue, int count, std::uint8_t* line) {
+int StoreColoursSsse3(const float* red, const float* green, const float* blue, int count,
+                      std::uint8_t* line) {
     const __m128i order = _mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, -1, -1, -1, -1);
     int x = 0;
     for (; x + 4 <= count; x += 4) {
-        const __m128i blueGreen =
-            _mm_packs_epi32(_mm_cvttps_epi32(_mm_loadu_ps(blue + x)), _mm_cvttps_epi32(_mm_loadu_ps(green + x)));
+        const __m128i blueGreen = _mm_packs_epi32(_mm_cvttps_epi32(_mm_loadu_ps(blue + x)),
+                                                  _mm_cvttps_epi32(_mm_loadu_ps(green + x)));
         const __m128i redNone = _mm_packs_epi32(_mm_cvttps_epi32(_mm_loadu_ps(red + x)), _mm_setzero_si128());
         const __m128i pixels = _mm_shuffle_epi8(_mm_packus_epi16(blueGreen, redNone), order);
         std::memcpy(line + 3 * x, &pixels, 12);
@@ -646,7 +648,8 @@ private:
         } else
 #endif
         {
-            RoundAndConvert<FloatLanes, IntLanes>(samples, whole, ycc ? to : nullptr, plan_.componentCount, count);
+            RoundAndConvert<FloatLanes, IntLanes>(samples, whole, ycc ? to : nullptr, plan_.componentCount,
+                                                  count);
         }
         if (plan_.colour == JpegColour::Cmyk) return ConvertInks(whole, false, count, rgb);
         if (plan_.colour == JpegColour::Grey || plan_.colour == JpegColour::Rgb) {

@@ -293,7 +293,8 @@ std::uint32_t* Compact(const std::int16_t* block, const float* weights, std::uin
             reach += static_cast<float>(std::abs(block[k])) * weights[at];
         }
     }
-    head[0] = static_cast<std::uint32_t>(block[0]) << 8 | static_cast<std::uint32_t>(out - head - kJpegHeadWords);
+    head[0] =
+        static_cast<std::uint32_t>(block[0]) << 8 | static_cast<std::uint32_t>(out - head - kJpegHeadWords);
     head[1] = JpegReachWord(reach);
     return out;
 }
@@ -305,7 +306,8 @@ bool Publish(const JpegFrame& frame, const JpegReaches& reaches, const Coefficie
     const int rows = frame.McusDown(), across = frame.McusAcross();
     bands = bands > 0 ? std::min(bands, rows) : rows;
     const std::size_t room =
-        static_cast<std::size_t>(across) * static_cast<std::size_t>(frame.BlocksPerMcu()) * kJpegMostWordsPerBlock;
+        static_cast<std::size_t>(across) * static_cast<std::size_t>(frame.BlocksPerMcu()) *
+        kJpegMostWordsPerBlock;
     out.spans.resize(static_cast<std::size_t>(bands));
     for (auto& span : out.spans) {
         span.words.reset(new (std::nothrow) std::uint32_t[room]);

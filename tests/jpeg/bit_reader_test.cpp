@@ -73,7 +73,8 @@ TEST(JpegBitReader, ReadsStuffedDataInPlaceAtEveryPlaceAndLengthUpToItsEnd) {
             ExpectReads(Make(length, {at}, true), where + " after a fill byte");
             if (at + 1 < length) ExpectReads(Make(length, {at, at + 1}), where + " and after it");
             ExpectReads(Make(length, {at}), where + ", refilled always", Refills::Always);
-            ExpectReads(Make(length, {at}, true), where + " after a fill byte, every other piece", Refills::EveryOther);
+            ExpectReads(Make(length, {at}, true), where + " after a fill byte, every other piece",
+                        Refills::EveryOther);
         }
     }
     std::vector<int> every;

@@ -128,7 +128,8 @@ TEST(JpegReach, BoundsEverySampleAndIsReachedByASingleCoefficient) {
         std::vector<double> dequantised(64);
         const auto deviation = [&] {
             double most = 0;
-            for (const double sample : Definition(dequantised, c.nx, c.ny)) most = std::max(most, std::fabs(sample - 128));
+            for (const double sample : Definition(dequantised, c.nx, c.ny))
+                most = std::max(most, std::fabs(sample - 128));
             return most;
         };
         for (int block = 0; block < 200; ++block) {
