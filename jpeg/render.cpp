@@ -4,9 +4,9 @@
 #include <array>
 #include <atomic>
 #include <bit>
-#include <cstring>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -632,10 +632,8 @@ private:
     }
 
     // Each sample rounded and clamped as the full decode's transform does,
-    // then converted to a colour as its colour conversion does. The
-    // conversion's fixed-point products are exact in single precision and
-    // the divisions by 65536 are too, so it is done with floats, which the
-    // compiler can take four at a time.
+    // then converted to a colour as its colour conversion does
+    // (RoundAndConvert; inks below).
     void ConvertSamples(const float (*samples)[kMaxMcuSide * kMaxMcuSide], int count,
                         float (*rgb)[kMaxMcuSide * kMaxMcuSide]) const {
         alignas(16) float whole[kJpegMaxComponents][kMaxMcuSide * kMaxMcuSide];
