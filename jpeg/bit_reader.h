@@ -18,6 +18,7 @@ public:
 
     // 56 to 63 bits in the buffer afterwards, never 64, so that it may be
     // called again at once: the word-wise path shifts by the count.
+    static constexpr int kLeastAfterRefill = 56;
     void Refill() {
         // Eight bytes at once where none of them is 0xFF: one in 256 bytes
         // of coded data is, so the byte-wise path is rare.
@@ -46,7 +47,7 @@ public:
 
 private:
     void RefillBytes() {
-        while (count_ < 56) {
+        while (count_ < kLeastAfterRefill) {
             std::uint64_t byte = 0;
             if (next_ < end_) {
                 byte = *next_++;

@@ -61,34 +61,27 @@ std::optional<ScanPlan> PlanScan(const JpegFrame& frame) {
 // loop waits on the bits anyway.
 std::uint32_t* DecodeBlock(JpegBitReader& bits, const JpegHuffmanTable& dc, const JpegHuffmanTable& ac,
                            const float* weights, int& prediction, std::uint32_t* out) {
-    // A refill leaves at least 56 bits, two symbols' worth: topping up
-    // before every other symbol keeps the test off the bits, where detailed
-    // pictures would make it unpredictable, and the refill off every other
-    // symbol's wait for the bits.
-    static_assert(2 * JpegHuffmanTable::kMostBits <= 56);
+    // A refill leaves two symbols' worth: topping up before every other
+    // symbol keeps the test off the bits, where detailed pictures would make
+    // it unpredictable, and the refill off every other symbol's wait for
+    // the bits.
+    static_assert(2 * JpegHuffmanTable::kMostBits <= JpegBitReader::kLeastAfterRefill);
     bits.Refill();
     JpegSymbol symbol;
     if (!dc.Decode(bits, symbol)) return nullptr;
     prediction += symbol.value;
     if (prediction > kDcLimit || prediction < -kDcLimit) return nullptr;
-    std::uint32_t* head = out;
-    out += kJpegHeadWords;
-    float reach = 0;
+    JpegBlockWriter block(out, weights);
     for (int k = 1, second = 1; k < 64; ++k, second ^= 1) {
         if (!second) bits.Refill();
         if (!ac.Decode(bits, symbol)) return nullptr;
         k += symbol.run;
         if (symbol.value != 0) {
             if (k > 63) return nullptr;
-            const auto at = static_cast<std::size_t>(k);
-            *out++ = static_cast<std::uint32_t>(symbol.value) << 8 | kJpegZigzag[at];
-            reach += static_cast<float>(std::abs(symbol.value)) * weights[at];
+            block.Add(k, symbol.value);
         }
     }
-    head[0] =
-        static_cast<std::uint32_t>(prediction) << 8 | static_cast<std::uint32_t>(out - head - kJpegHeadWords);
-    head[1] = JpegReachWord(reach);
-    return out;
+    return block.Finish(prediction);
 }
 
 // `count` MCUs appended at `out`; the new end, or nullptr when the data is

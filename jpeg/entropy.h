@@ -51,6 +51,33 @@ inline constexpr int kJpegHeadWords = 2;
 // The most words a block takes.
 inline constexpr int kJpegMostWordsPerBlock = kJpegHeadWords + 63;
 
+// One block written in that form, an AC coefficient at a time in zigzag
+// order (k of 1 to 63), its reach summed on the way. Inline, so that a
+// decoding loop keeps it in registers.
+class JpegBlockWriter {
+public:
+    JpegBlockWriter(std::uint32_t* out, const float* weights)
+        : head_(out), next_(out + kJpegHeadWords), weights_(weights) {}
+    void Add(int k, int value) {
+        const auto at = static_cast<std::size_t>(k);
+        *next_++ = static_cast<std::uint32_t>(value) << 8 | kJpegZigzag[at];
+        reach_ += static_cast<float>(value < 0 ? -value : value) * weights_[at];
+    }
+    // The head written; the end of the block's words.
+    std::uint32_t* Finish(int dc) {
+        const auto count = static_cast<std::uint32_t>(next_ - head_ - kJpegHeadWords);
+        head_[0] = static_cast<std::uint32_t>(dc) << 8 | count;
+        head_[1] = JpegReachWord(reach_);
+        return next_;
+    }
+
+private:
+    std::uint32_t* head_;
+    std::uint32_t* next_;
+    const float* weights_;
+    float reach_ = 0;
+};
+
 // JpegReachWeights of every component, as the scan decoders take them.
 using JpegReaches = std::array<std::array<float, 64>, kJpegMaxComponents>;
 JpegReaches JpegReachesOf(const JpegFrame& frame);

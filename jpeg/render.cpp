@@ -134,6 +134,12 @@ struct BlockRef {
     int count;
 };
 
+// The level every sample of the block has before its AC coefficients: its
+// DC dequantised, over 8 for both axes' scale, and the level shift.
+float LevelOf(const BlockRef& block, const ComponentPlan& p) {
+    return static_cast<float>(block.dc) * p.quant[0] * 0.125f + 128.0f;
+}
+
 // The MCUs of the rows from `row` on, one at a time, across spans.
 class McuCursor {
 public:
@@ -193,7 +199,7 @@ void TransformBlock(const BlockRef& block, const ComponentPlan& p, const float* 
             across[v][i] = sum;
         }
     }
-    const float dc = static_cast<float>(block.dc) * p.quant[0] * 0.125f + 128.0f;
+    const float dc = LevelOf(block, p);
     for (int j = 0; j < ny; ++j) {
         for (int i = 0; i < nx; ++i) {
             float sum = dc;
@@ -212,37 +218,41 @@ void SampleBlock(const BlockRef& block, const ComponentPlan& p, float* out, int 
     alignas(16) float scaled[64];
     for (int i = 0; i < 64; i += 4) StoreLanes(scaled + i, FloatLanes{});
     const unsigned rows = SpreadCoefficients(block, p.scaled.data(), scaled);
-    const float level = static_cast<float>(block.dc) * p.quant[0] * 0.125f + 128.0f;
+    const float level = LevelOf(block, p);
     JpegInverseDct(scaled, rows, 8 * p.x.upsampling, 8 * p.y.upsampling, level, out, stride);
 }
 
 #if VISTALOOM_X86_64
-// As below, eight at a time: read as wide as the transforms wrote them,
-// the samples come straight from their stores.
-VISTALOOM_TARGET("avx2") void SampleRangeAvx2(const float* samples, int count, float& low, float& high) {
-    __m256 lows = _mm256_loadu_ps(samples), highs = lows;
+// As below, eight at a time, down to four lanes: read as wide as the
+// transforms wrote them, the samples come straight from their stores.
+VISTALOOM_TARGET("avx2")
+void SampleRangeAvx2(const float* samples, int count, FloatLanes& lows, FloatLanes& highs) {
+    __m256 wideLows = _mm256_loadu_ps(samples), wideHighs = wideLows;
     for (int i = 8; i < count; i += 8) {
         const __m256 v = _mm256_loadu_ps(samples + i);
-        lows = _mm256_min_ps(lows, v);
-        highs = _mm256_max_ps(highs, v);
+        wideLows = _mm256_min_ps(wideLows, v);
+        wideHighs = _mm256_max_ps(wideHighs, v);
     }
-    const FloatLanes low4 = _mm_min_ps(_mm256_castps256_ps128(lows), _mm256_extractf128_ps(lows, 1));
-    const FloatLanes high4 = _mm_max_ps(_mm256_castps256_ps128(highs), _mm256_extractf128_ps(highs, 1));
-    low = std::min({low4[0], low4[1], low4[2], low4[3]});
-    high = std::max({high4[0], high4[1], high4[2], high4[3]});
+    lows = _mm_min_ps(_mm256_castps256_ps128(wideLows), _mm256_extractf128_ps(wideLows, 1));
+    highs = _mm_max_ps(_mm256_castps256_ps128(wideHighs), _mm256_extractf128_ps(wideHighs, 1));
 }
 #endif
 
 // The lowest and highest of `count` samples, a multiple of 8.
 void SampleRange(const float* samples, int count, float& low, float& high) {
+    FloatLanes lows, highs;
 #if VISTALOOM_X86_64
-    if (ProcessorHasAvx2()) return SampleRangeAvx2(samples, count, low, high);
+    if (ProcessorHasAvx2()) {
+        SampleRangeAvx2(samples, count, lows, highs);
+    } else
 #endif
-    FloatLanes lows = LoadLanes(samples), highs = lows;
-    for (int i = 4; i < count; i += 4) {
-        const FloatLanes v = LoadLanes(samples + i);
-        lows = MinLanes(lows, v);
-        highs = MaxLanes(highs, v);
+    {
+        lows = highs = LoadLanes(samples);
+        for (int i = 4; i < count; i += 4) {
+            const FloatLanes v = LoadLanes(samples + i);
+            lows = MinLanes(lows, v);
+            highs = MaxLanes(highs, v);
+        }
     }
     low = std::min({lows[0], lows[1], lows[2], lows[3]});
     high = std::max({highs[0], highs[1], highs[2], highs[3]});
@@ -433,7 +443,7 @@ private:
             high[c] = std::numeric_limits<float>::lowest();
             for (int b = 0; b < p.h * p.v; ++b, ++block, ++whole) {
                 const float reach = block->reach;
-                const float level = static_cast<float>(block->dc) * p.quant[0] * 0.125f + 128.0f;
+                const float level = LevelOf(*block, p);
                 // Only damaged data takes samples this far; the system's
                 // decoder wraps them around where this would clamp them.
                 if (level + reach < kLowestKept || level - reach > kHighestKept) wrapped_ = true;
@@ -502,7 +512,7 @@ private:
                            p.x.outputs, blockY == p.y.edgeBlock ? p.y.edge.data() : p.y.inner.data(),
                            p.y.outputs, out);
         } else {
-            const float dc = static_cast<float>(block.dc) * p.quant[0] * 0.125f + 128.0f;
+            const float dc = LevelOf(block, p);
             Scatter(p.outputs, p.scatter.data(), dc, block.ac, p.dcOnly ? 0 : block.count, out);
         }
     }

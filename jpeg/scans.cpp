@@ -283,20 +283,11 @@ const std::uint8_t* DecodeOneScan(const JpegFrame& frame, const JpegScan& scan, 
 
 // The block's coefficients as the renderer reads them; the new end.
 std::uint32_t* Compact(const std::int16_t* block, const float* weights, std::uint32_t* out) {
-    std::uint32_t* head = out;
-    out += kJpegHeadWords;
-    float reach = 0;
+    JpegBlockWriter writer(out, weights);
     for (int k = 1; k < 64; ++k) {
-        if (block[k] != 0) {
-            const auto at = static_cast<std::size_t>(k);
-            *out++ = static_cast<std::uint32_t>(block[k]) << 8 | kJpegZigzag[at];
-            reach += static_cast<float>(std::abs(block[k])) * weights[at];
-        }
+        if (block[k] != 0) writer.Add(k, block[k]);
     }
-    head[0] =
-        static_cast<std::uint32_t>(block[0]) << 8 | static_cast<std::uint32_t>(out - head - kJpegHeadWords);
-    head[1] = JpegReachWord(reach);
-    return out;
+    return writer.Finish(block[0]);
 }
 
 // The rows of MCUs from the store, one band each, published as they are
