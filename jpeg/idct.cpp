@@ -254,11 +254,9 @@ VISTALOOM_TARGET("avx2") void InverseDct16Avx2(const float* scaled, float level,
 }
 #endif
 
-}  // namespace
-
 // Down the columns, four at a time, then along the rows, turned into
 // columns.
-void JpegInverseDctWithoutAvx2(const float* scaled, float level, float* out, int stride) {
+void InverseDct8(const float* scaled, float level, float* out, int stride) {
     FloatLanes rows[8][2];
     for (int v = 0; v < 8; ++v) {
         rows[v][0] = LoadLanes(scaled + 8 * v);
@@ -283,6 +281,8 @@ void JpegInverseDctWithoutAvx2(const float* scaled, float level, float* out, int
     }
 }
 
+}  // namespace
+
 float JpegIdctScale(int position, int nx, int ny) {
     const int u = position % 8, v = position / 8;
     if (nx == 8 && ny == 8) {
@@ -295,20 +295,25 @@ float JpegIdctScale(int position, int nx, int ny) {
     return static_cast<float>(c(u) * c(v) / 4);
 }
 
-void JpegInverseDct(const float* scaled, unsigned rows, int nx, int ny, float level, float* out, int stride) {
+void JpegInverseDctWithoutAvx2(const float* scaled, unsigned rows, int nx, int ny, float level, float* out,
+                               int stride) {
     if (nx == 8) {
-        if (ny == 16) return InverseDct<8, 16>(scaled, rows, level, out, stride);
-#if VISTALOOM_X86_64
-        if (ProcessorHasAvx2()) return InverseDct8Avx2(scaled, level, out, stride);
-#endif
-        return JpegInverseDctWithoutAvx2(scaled, level, out, stride);
+        return ny == 8 ? InverseDct8(scaled, level, out, stride)
+                       : InverseDct<8, 16>(scaled, rows, level, out, stride);
     }
-#if VISTALOOM_X86_64
-    if (ProcessorHasAvx2()) {
-        return ny == 8 ? InverseDct16Avx2<8>(scaled, level, out, stride)
-                       : InverseDct16Avx2<16>(scaled, level, out, stride);
-    }
-#endif
     return ny == 8 ? InverseDct<16, 8>(scaled, rows, level, out, stride)
                    : InverseDct<16, 16>(scaled, rows, level, out, stride);
+}
+
+void JpegInverseDct(const float* scaled, unsigned rows, int nx, int ny, float level, float* out, int stride) {
+#if VISTALOOM_X86_64
+    if (ProcessorHasAvx2()) {
+        if (nx == 8 && ny == 8) return InverseDct8Avx2(scaled, level, out, stride);
+        if (nx == 16) {
+            return ny == 8 ? InverseDct16Avx2<8>(scaled, level, out, stride)
+                           : InverseDct16Avx2<16>(scaled, level, out, stride);
+        }
+    }
+#endif
+    JpegInverseDctWithoutAvx2(scaled, rows, nx, ny, level, out, stride);
 }

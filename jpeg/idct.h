@@ -25,5 +25,6 @@ float JpegIdctScale(int position, int nx, int ny);
 // others).
 void JpegInverseDct(const float* scaled, unsigned rows, int nx, int ny, float level, float* out, int stride);
 
-// The 8x8 transform as a processor without AVX2 makes it.
-void JpegInverseDctWithoutAvx2(const float* scaled, float level, float* out, int stride);
+// The same as a processor without AVX2 makes it.
+void JpegInverseDctWithoutAvx2(const float* scaled, unsigned rows, int nx, int ny, float level, float* out,
+                               int stride);

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 #include <random>
 #include <string>
@@ -61,17 +60,18 @@ TEST(JpegIdct, SamplesMatchTheDefinitionWithinSinglePrecision) {
                     rows |= 1u << (pos / 8);
             }
             const float level = static_cast<float>(coefficients[0] / 8 + 128);
-            std::vector<float> out(static_cast<std::size_t>(c.nx * c.ny));
+            std::vector<float> out(static_cast<std::size_t>(c.nx * c.ny)), baseline(out.size());
             JpegInverseDct(scaled, rows, c.nx, c.ny, level, out.data(), c.nx);
+            // Both ways are held to the definition, whichever this processor
+            // takes; the 8x8 transform gives the same samples either way.
+            JpegInverseDctWithoutAvx2(scaled, rows, c.nx, c.ny, level, baseline.data(), c.nx);
             if (c.nx == 8 && c.ny == 8) {
-                // Whichever instructions the processor has, the same samples.
-                float baseline[64];
-                JpegInverseDctWithoutAvx2(scaled, level, baseline, 8);
-                ASSERT_EQ(std::memcmp(baseline, out.data(), sizeof baseline), 0) << name;
+                ASSERT_EQ(baseline, out) << name;
             }
             const std::vector<double> expected = Definition(coefficients, c.nx, c.ny);
-            for (std::size_t i = 0; i < out.size(); ++i)
-                most = std::max(most, std::fabs(out[i] - expected[i]));
+            for (std::size_t i = 0; i < out.size(); ++i) {
+                most = std::max({most, std::fabs(out[i] - expected[i]), std::fabs(baseline[i] - expected[i])});
+            }
         }
         // A sample's rounding can differ from the definition's only where
         // that lies this close to a half; the decoder's accuracy allows a
