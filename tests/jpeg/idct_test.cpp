@@ -70,7 +70,8 @@ TEST(JpegIdct, SamplesMatchTheDefinitionWithinSinglePrecision) {
             }
             const std::vector<double> expected = Definition(coefficients, c.nx, c.ny);
             for (std::size_t i = 0; i < out.size(); ++i) {
-                most = std::max({most, std::fabs(out[i] - expected[i]), std::fabs(baseline[i] - expected[i])});
+                most = std::max(
+                    {most, std::fabs(out[i] - expected[i]), std::fabs(baseline[i] - expected[i])});
             }
         }
         // A sample's rounding can differ from the definition's only where
