@@ -3,6 +3,7 @@
 // Windows headers.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 
@@ -19,11 +20,15 @@
 // Inlined into such a function too, and compiled for its instruction set.
 #define VISTALOOM_INLINE inline __attribute__((always_inline))
 
+// Set by a test to take, on a processor with AVX2, the paths of those
+// without it, which it holds to the same results.
+inline std::atomic<bool> avx2Withheld{false};
+
 #if VISTALOOM_X86_64
 // Each asked once in a run.
 inline bool ProcessorHasAvx2() {
     static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2;
+    return avx2 && !avx2Withheld.load(std::memory_order_relaxed);
 }
 inline bool ProcessorHasSsse3() {
     static const bool ssse3 = __builtin_cpu_supports("ssse3");
